@@ -1,0 +1,133 @@
+// boardsh: a small host shell. It starts a Tcl interpreter the way tclsh
+// does (script with argv0/argv, or an interactive prompt), sets the product
+// name, and loads the host commands and the board command extension.
+//
+// Host switches come first and are written --name or --name=value; the
+// first word that does not start with "--" is the script, and every word
+// after it belongs to the script.
+#include <tcl.h>
+
+#include <boost/program_options.hpp>
+
+#include <climits>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "HPAParamMgr.h"
+#include "HUTEnv.h"
+#include "ZemHost.h"
+
+namespace po = boost::program_options;
+
+namespace {
+
+struct ShellSettings {
+    std::string product = "Corvel";
+    std::vector<std::string> repoPaths;
+    bool loadExtension = true;
+};
+
+ShellSettings settings;
+
+std::string executableDir() {
+    char path[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    if (length <= 0) return ".";
+    std::string exe(path, static_cast<size_t>(length));
+    return exe.substr(0, exe.find_last_of('/'));
+}
+
+// The extension sits in ../lib beside the shell, as built and as installed.
+std::string extensionPath() {
+    return executableDir() + "/../lib/libzem_boardcommontasks.so";
+}
+
+std::string tclList(const std::vector<std::string>& words) {
+    Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+    Tcl_IncrRefCount(list);
+    for (const std::string& word : words) {
+        Tcl_ListObjAppendElement(nullptr, list, Tcl_NewStringObj(word.c_str(), -1));
+    }
+    std::string text = Tcl_GetString(list);
+    Tcl_DecrRefCount(list);
+    return text;
+}
+
+int appInit(Tcl_Interp* interp) {
+    if (Tcl_Init(interp) != TCL_OK) return TCL_ERROR;
+    HUTEnv::setProductName(settings.product);
+    if (!settings.repoPaths.empty()) {
+        try {
+            HPAParamMgr::getParamMgr().setValue("board.repoPaths", tclList(settings.repoPaths));
+        } catch (const std::exception& error) {
+            Tcl_SetObjResult(interp, Tcl_NewStringObj(error.what(), -1));
+            return TCL_ERROR;
+        }
+    }
+    if (Zem_host_Init(interp) != TCL_OK) return TCL_ERROR;
+    if (settings.loadExtension) {
+        Tcl_Obj* load = Tcl_NewListObj(0, nullptr);
+        Tcl_IncrRefCount(load);
+        Tcl_ListObjAppendElement(nullptr, load, Tcl_NewStringObj("load", -1));
+        Tcl_ListObjAppendElement(nullptr, load, Tcl_NewStringObj(extensionPath().c_str(), -1));
+        int status = Tcl_EvalObjEx(interp, load, TCL_EVAL_GLOBAL);
+        Tcl_DecrRefCount(load);
+        if (status != TCL_OK) return TCL_ERROR;
+    }
+    Tcl_SetVar(interp, "tcl_rcFileName", "~/.boardshrc", TCL_GLOBAL_ONLY);
+    return TCL_OK;
+}
+
+// Splits off the host switches (the leading words that start with "--").
+size_t hostSwitchCount(int argc, char** argv) {
+    int i = 1;
+    while (i < argc && std::strncmp(argv[i], "--", 2) == 0 && std::strcmp(argv[i], "--") != 0) ++i;
+    return static_cast<size_t>(i - 1);
+}
+
+// Returns -1 to go on, else the exit status.
+int parseHostSwitches(int count, char** argv) {
+    po::options_description options("boardsh [--switch[=value]]... ?script? ?arg ...?\nSwitches");
+    options.add_options()
+        ("help", "print this help and exit")
+        ("product", po::value<std::string>(&settings.product), "product name the host reports (default Corvel)")
+        ("repo", po::value<std::vector<std::string>>(&settings.repoPaths)->composing(),
+         "a board repository folder; repeat for several (default: the bundled sample repository)")
+        ("no-extension", "do not load the board command extension");
+    po::variables_map values;
+    try {
+        po::store(po::command_line_parser(count + 1, argv).options(options).style(
+                      po::command_line_style::allow_long | po::command_line_style::long_allow_adjacent).run(),
+                  values);
+        po::notify(values);
+    } catch (const po::error& error) {
+        std::cerr << "boardsh: " << error.what() << "\n" << options;
+        return 2;
+    }
+    if (values.count("help")) {
+        std::cout << options;
+        return 0;
+    }
+    settings.loadExtension = values.count("no-extension") == 0;
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    size_t switches = hostSwitchCount(argc, argv);
+    int status = parseHostSwitches(static_cast<int>(switches), argv);
+    if (status >= 0) return status;
+
+    std::vector<char*> tclArgs;
+    tclArgs.push_back(argv[0]);
+    int first = static_cast<int>(switches) + 1;
+    if (first < argc && std::strcmp(argv[first], "--") == 0) ++first;
+    for (int i = first; i < argc; ++i) tclArgs.push_back(argv[i]);
+    tclArgs.push_back(nullptr);
+    Tcl_Main(static_cast<int>(tclArgs.size()) - 1, tclArgs.data(), appInit);
+    return 0;
+}

@@ -1,0 +1,71 @@
+// Class registry: per native pointer type a class name and a table of
+// named, typed properties read from the object. The board model registers
+// its classes; filters, help texts and get_property read them.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <typeinfo>
+#include <variant>
+#include <vector>
+
+#include "tclany.h"
+
+using HCPValue = std::variant<std::monostate, bool, long long, double, std::string>;
+
+class HCPProperty {
+public:
+    enum class Type { Bool, Int, Double, String };
+
+    struct PropertyDef {
+        std::string name;  // upper case, e.g. "NAME"
+        Type type;
+        std::string description;
+        std::function<HCPValue(const void* object)> get;  // object: the T* as void*
+    };
+
+    struct ObjectInfo {
+        std::string className;                 // e.g. "board_component"
+        const std::type_info* pointerType;     // typeid(T*)
+        std::vector<PropertyDef> properties;   // in registration order
+        const void* (*objectOf)(const tov::tcltasks::tclany&);  // the T* held, as void*
+
+        const PropertyDef* findProperty(const std::string& name) const;  // case-blind
+    };
+
+    // Null when the type is not registered.
+    static const ObjectInfo* getObjectInfo(const std::type_info& pointerType);
+    static const ObjectInfo* getObjectInfo(const tov::tcltasks::tclany& value);
+    // Empty for a null info.
+    static std::string getObjectClassName(const ObjectInfo* info);
+    static std::vector<const ObjectInfo*> allClasses();
+
+    // Registers (or returns the already registered) class of T*.
+    template <class T>
+    static ObjectInfo& registerClass(const std::string& className) {
+        return registerClassImpl(typeid(T*), className, [](const tov::tcltasks::tclany& value) -> const void* {
+            const auto* held = tov::tcltasks::tclany_cast<T*>(value);
+            return held ? static_cast<const void*>(*held) : nullptr;
+        });
+    }
+
+    // Adds or replaces a property of a registered class.
+    template <class T, class F>
+    static void addProperty(ObjectInfo& info, const std::string& name, Type type, const std::string& description,
+                            F getter) {
+        addPropertyImpl(info, PropertyDef{name, type, description, [getter](const void* object) -> HCPValue {
+                                              return getter(*static_cast<const T*>(object));
+                                          }});
+    }
+
+    // The value of a property of an object; monostate for an empty value or
+    // an object of another class.
+    static HCPValue getValue(const tov::tcltasks::tclany& value, const PropertyDef& property);
+    // Text of a value: bools as "1"/"0", numbers in Tcl's form, empty for none.
+    static std::string toText(const HCPValue& value);
+
+private:
+    static ObjectInfo& registerClassImpl(const std::type_info& pointerType, const std::string& className,
+                                         const void* (*objectOf)(const tov::tcltasks::tclany&));
+    static void addPropertyImpl(ObjectInfo& info, PropertyDef property);
+};

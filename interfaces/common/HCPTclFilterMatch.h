@@ -1,0 +1,33 @@
+// Property filter expressions (the -filter option), parsed once when the
+// matcher is built and evaluated per object. Grammar: docs/framework.md.
+#pragma once
+
+#include <memory>
+#include <string>
+
+struct Tcl_Interp;
+
+namespace tov {
+namespace tcltasks {
+class tclany;
+}
+}  // namespace tov
+
+class HCPTclFilterMatch {
+public:
+    // A malformed expression throws HTCErrors::error showing the position.
+    // nocase: compare values case-blind (property names always are).
+    // ignoreUnknownProperties: when false, a property the object's class
+    // does not have is an error naming it; when true it reads as empty.
+    HCPTclFilterMatch(const std::string& expression, Tcl_Interp* interp, bool nocase,
+                      bool ignoreUnknownProperties);
+    ~HCPTclFilterMatch();
+    HCPTclFilterMatch(const HCPTclFilterMatch&) = delete;
+    HCPTclFilterMatch& operator=(const HCPTclFilterMatch&) = delete;
+
+    bool match(const tov::tcltasks::tclany& object) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace HTCTclUtils {
+// The display precision: Tcl's tcl_precision when the framework's
+// interpreter has it set to a positive value, else the given default.
+int tclGetPrecision(int defaultPrecision);
+}  // namespace HTCTclUtils
+
+namespace tov {
+namespace tcltasks {
+// Reads the boolean words that Tcl's own conversion does not take
+// ("t"/"f", "enable"/"disable", "enabled"/"disabled", "y"/"n", case-blind).
+// Returns false, leaving value alone, when text is not one of them.
+bool ResolveBool(bool& value, const std::string& text);
+}  // namespace tcltasks
+}  // namespace tov
