@@ -2,7 +2,14 @@
 
 #include <string>
 
+struct Tcl_Interp;
+
 namespace HTCTclUtils {
+// The interpreter the framework works in (null until the package sets it);
+// tclGetPrecision reads tcl_precision from it.
+void setInterp(Tcl_Interp* interp);
+Tcl_Interp* getInterp();
+
 // The display precision: Tcl's tcl_precision when the framework's
 // interpreter has it set to a positive value, else the given default.
 int tclGetPrecision(int defaultPrecision);

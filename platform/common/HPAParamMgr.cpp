@@ -1,0 +1,214 @@
+#include "HPAParamMgr.h"
+
+#include <tcl.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <map>
+#include <utility>
+
+#include "ComMsgMgr.h"
+#include "HEXAll.h"
+#include "HSTValueText.h"
+
+namespace {
+
+struct BuiltIn {
+    const char* name;
+    HPAParamType type;
+    const char* defaultValue;
+    const char* description;
+};
+
+const BuiltIn kBuiltIns[] = {
+    {"tcl.disableCollections", HPAParamType::Bool, "0",
+     "Commands return plain Tcl lists instead of collection objects"},
+    {"tcl.returnAllIfOfObjectEmpty", HPAParamType::Bool, "0",
+     "An empty -of_objects list counts as no -of_objects at all"},
+    {"tcl.collectionResultDisplayLimit", HPAParamType::Int, "500",
+     "Most elements shown in the text of a collection; -1 shows all"},
+    {"tcl.collectionResultDisplayLimitCheck", HPAParamType::Bool, "1",
+     "Whether tcl.collectionResultDisplayLimit is applied"},
+    {"board.repoPaths", HPAParamType::String, "",
+     "Tcl list of board repository folders; empty means the bundled sample repository"},
+    {"board.enableSchema2", HPAParamType::Bool, "1", "Enables schema-2 board support and its commands"},
+    {"board.enableIntegration", HPAParamType::Bool, "1",
+     "Enables integrated board diagrams (needs board.enableSchema2)"},
+};
+
+const char* typeName(HPAParamType type) {
+    switch (type) {
+        case HPAParamType::Bool: return "bool";
+        case HPAParamType::Int: return "int";
+        case HPAParamType::Double: return "double";
+        case HPAParamType::String: return "string";
+    }
+    return "string";
+}
+
+const char* expectedText(HPAParamType type) {
+    switch (type) {
+        case HPAParamType::Bool: return "a boolean (1/0, true/false, yes/no, on/off)";
+        case HPAParamType::Int: return "an integer";
+        case HPAParamType::Double: return "a number";
+        case HPAParamType::String: return "a string";
+    }
+    return "a string";
+}
+
+// The canonical text of a value of the type, or false when it is not one.
+bool canonicalText(HPAParamType type, const std::string& text, std::string& canonical) {
+    switch (type) {
+        case HPAParamType::Bool: {
+            bool value = false;
+            if (!HSTValueText::parseBool(text, value)) return false;
+            canonical = value ? "1" : "0";
+            return true;
+        }
+        case HPAParamType::Int: {
+            long long value = 0;
+            if (!HSTValueText::parseInteger(text, value)) return false;
+            canonical = std::to_string(value);
+            return true;
+        }
+        case HPAParamType::Double: {
+            double value = 0;
+            if (!HSTValueText::parseDouble(text, value)) return false;
+            canonical = HSTValueText::formatDouble(value);
+            return true;
+        }
+        case HPAParamType::String: canonical = text; return true;
+    }
+    return false;
+}
+
+std::string environmentName(const std::string& name) {
+    std::string variable = "ZEM_";
+    for (char c : name) variable += c == '.' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return variable;
+}
+
+std::string badValueText(const std::string& name, HPAParamType type, const std::string& value) {
+    return "invalid value \"" + value + "\" for parameter \"" + name + "\": expected " + expectedText(type);
+}
+
+}  // namespace
+
+struct HPAParamMgr::Impl {
+    std::map<std::string, Param> params;
+    std::map<int, Listener> listeners;
+    int nextListenerId = 1;
+
+    Param& find(const std::string& name) {
+        const auto found = params.find(name);
+        if (found == params.end()) throw HEXError("unknown parameter \"" + name + "\"");
+        return found->second;
+    }
+
+    void notify(const std::string& name) {
+        const auto snapshot = listeners;  // a listener may remove itself
+        for (const auto& entry : snapshot) entry.second(name);
+    }
+
+    void assign(Param& param, const std::string& canonical) {
+        if (param.value == canonical) return;
+        param.value = canonical;
+        notify(param.name);
+    }
+};
+
+HPAParamMgr::HPAParamMgr() : impl_(new Impl) {
+    for (const auto& builtIn : kBuiltIns) define(builtIn.name, builtIn.type, builtIn.defaultValue, builtIn.description);
+}
+
+HPAParamMgr& HPAParamMgr::getParamMgr() {
+    static HPAParamMgr instance;
+    return instance;
+}
+
+void HPAParamMgr::define(const std::string& name, HPAParamType type, const std::string& defaultValue,
+                         const std::string& description) {
+    std::string canonicalDefault;
+    if (!canonicalText(type, defaultValue, canonicalDefault)) {
+        throw HEXError("default " + badValueText(name, type, defaultValue));
+    }
+    const auto existing = impl_->params.find(name);
+    if (existing != impl_->params.end()) {
+        const Param& old = existing->second;
+        if (old.type == type && old.defaultValue == canonicalDefault) return;
+        throw HEXError("parameter \"" + name + "\" is already defined as " + typeName(old.type) + " with default \"" +
+                       old.defaultValue + "\"");
+    }
+    Param param{name, type, canonicalDefault, canonicalDefault, description};
+    const std::string variable = environmentName(name);
+    if (const char* fromEnv = std::getenv(variable.c_str())) {
+        std::string canonical;
+        if (canonicalText(type, fromEnv, canonical)) {
+            param.value = canonical;
+        } else {
+            // A bad environment value must not stop the program from starting.
+            ComMsgMgr::sendMsg::eval(4, __FILE__, __LINE__, "common", HMSG_MASK_WARNING, "@48-3@", variable.c_str(),
+                                     fromEnv, typeName(type), canonicalDefault.c_str());
+        }
+    }
+    impl_->params.emplace(name, std::move(param));
+}
+
+bool HPAParamMgr::exists(const std::string& name) const { return impl_->params.count(name) != 0; }
+
+void HPAParamMgr::setValue(const std::string& name, const std::string& value) {
+    Param& param = impl_->find(name);
+    std::string canonical;
+    if (!canonicalText(param.type, value, canonical)) throw HEXError(badValueText(name, param.type, value));
+    impl_->assign(param, canonical);
+}
+
+void HPAParamMgr::reset(const std::string& name) {
+    Param& param = impl_->find(name);
+    impl_->assign(param, param.defaultValue);
+}
+
+std::string HPAParamMgr::getValue(const std::string& name) const { return impl_->find(name).value; }
+
+namespace {
+const HPAParamMgr::Param& requireType(const HPAParamMgr::Param& param, HPAParamType type) {
+    if (param.type != type) {
+        throw HEXError("parameter \"" + param.name + "\" is of type " + typeName(param.type) + ", not " +
+                       typeName(type));
+    }
+    return param;
+}
+}  // namespace
+
+bool HPAParamMgr::getValueAsBool(const std::string& name) const {
+    return requireType(impl_->find(name), HPAParamType::Bool).value == "1";
+}
+
+long long HPAParamMgr::getValueAsInt(const std::string& name) const {
+    return std::stoll(requireType(impl_->find(name), HPAParamType::Int).value);
+}
+
+double HPAParamMgr::getValueAsDouble(const std::string& name) const {
+    const Param& param = impl_->find(name);
+    // An int reads as a double without loss of meaning.
+    if (param.type == HPAParamType::Int) return static_cast<double>(std::stoll(param.value));
+    return std::stod(requireType(param, HPAParamType::Double).value);
+}
+
+const HPAParamMgr::Param& HPAParamMgr::get(const std::string& name) const { return impl_->find(name); }
+
+std::vector<const HPAParamMgr::Param*> HPAParamMgr::list(const std::string& globPattern) const {
+    std::vector<const Param*> out;
+    for (const auto& entry : impl_->params) {
+        if (Tcl_StringCaseMatch(entry.first.c_str(), globPattern.c_str(), 1)) out.push_back(&entry.second);
+    }
+    return out;
+}
+
+int HPAParamMgr::addListener(Listener listener) {
+    const int id = impl_->nextListenerId++;
+    impl_->listeners.emplace(id, std::move(listener));
+    return id;
+}
+
+void HPAParamMgr::removeListener(int id) { impl_->listeners.erase(id); }

@@ -1,0 +1,58 @@
+#include "HTCErrors.h"
+
+namespace HTCErrors {
+
+namespace {
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+}  // namespace
+
+error::error(const std::string& text) : HEXError(text) {}
+error::~error() = default;
+
+type_error::type_error() : error("wrong type of value") {}
+type_error::type_error(const std::string& detail) : error("wrong type of value: " + detail) {}
+type_error::~type_error() = default;
+
+invalid_option_value::invalid_option_value(const std::string& option, const std::string& value)
+    : error("invalid value " + quoted(value) + " for option " + quoted(option)) {}
+invalid_option_value::~invalid_option_value() = default;
+
+multiple_occurrences::multiple_occurrences(const std::string& option)
+    : error("option " + quoted(option) + " given more than once") {}
+multiple_occurrences::~multiple_occurrences() = default;
+
+index_out_of_range::index_out_of_range(long index) : error("index " + std::to_string(index) + " is out of range") {}
+index_out_of_range::~index_out_of_range() = default;
+
+append_typed_collection::append_typed_collection()
+    : error("cannot append a collection of another object type") {}
+append_typed_collection::~append_typed_collection() = default;
+
+validation_error::validation_error(const std::string& text) : error(text) {}
+validation_error::~validation_error() = default;
+
+not_implemented::not_implemented() : error("not implemented") {}
+not_implemented::~not_implemented() = default;
+
+command_failed::command_failed(const std::string& command, const std::string& reason)
+    : error("command " + quoted(command) + " failed" + (reason.empty() ? std::string() : ": " + reason)) {}
+command_failed::~command_failed() = default;
+
+ComMsgMgrInstance ofObjectNotSupported(const std::string& className, const std::string& acceptedTypes) {
+    // A value without a registered class is plain text (or an unknown object).
+    const std::string given = className.empty() ? std::string("a plain value that is not an object")
+                                                : "objects of class '" + className + "'";
+    const std::string accepted = acceptedTypes.empty() ? std::string("none") : acceptedTypes;
+    return ComMsgMgrInstance::createInstance::eval(2, __FILE__, __LINE__, "common", HMSG_MASK_ERROR, "@48-11@",
+                                                   given.c_str(), accepted.c_str());
+}
+
+}  // namespace HTCErrors
+
+namespace HTCWarnings {
+
+void repeatedOptionWarning(const std::string& option) {
+    ComMsgMgr::sendMsg::eval(1, __FILE__, __LINE__, "common", HMSG_MASK_WARNING, "@48-12@", option.c_str());
+}
+
+}  // namespace HTCWarnings

@@ -1,0 +1,62 @@
+#include "HTCTclUtils.h"
+
+#include <tcl.h>
+
+#include <cstdlib>
+
+#include "HSTStringUtils.h"
+
+namespace HTCTclUtils {
+
+namespace {
+Tcl_Interp*& frameworkInterp() {
+    static Tcl_Interp* interp = nullptr;
+    return interp;
+}
+}  // namespace
+
+void setInterp(Tcl_Interp* interp) { frameworkInterp() = interp; }
+
+Tcl_Interp* getInterp() { return frameworkInterp(); }
+
+int tclGetPrecision(int defaultPrecision) {
+    Tcl_Interp* interp = frameworkInterp();
+    if (!interp) return defaultPrecision;
+    const char* text = Tcl_GetVar2(interp, "tcl_precision", nullptr, TCL_GLOBAL_ONLY);
+    if (!text) return defaultPrecision;
+    char* end = nullptr;
+    const long precision = std::strtol(text, &end, 10);
+    // 0 is Tcl's "shortest exact form", which has no fixed digit count.
+    if (end == text || *end != '\0' || precision <= 0 || precision > 17) return defaultPrecision;
+    return static_cast<int>(precision);
+}
+
+}  // namespace HTCTclUtils
+
+namespace tov {
+namespace tcltasks {
+
+namespace {
+struct BoolWord {
+    const char* word;
+    bool value;
+};
+
+const BoolWord kExtraBoolWords[] = {
+    {"t", true},        {"f", false},        {"y", true},         {"n", false},
+    {"enable", true},   {"disable", false},  {"enabled", true},   {"disabled", false},
+};
+}  // namespace
+
+bool ResolveBool(bool& value, const std::string& text) {
+    for (const auto& entry : kExtraBoolWords) {
+        if (HSTStringUtils::iequals(text, entry.word)) {
+            value = entry.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace tcltasks
+}  // namespace tov

@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include "HCPProperty.h"
+#include "HCPTclFilterMatch.h"
+#include "HTCErrors.h"
+#include "test_support.h"
+
+namespace {
+
+struct Led {
+    std::string name;
+    bool enabled;
+    long long index;
+    double power;
+    std::string label;
+    std::string getName() const { return name; }
+};
+
+struct Unregistered {
+    std::string getName() const { return "u"; }
+};
+
+struct Other {
+    std::string getName() const { return "other"; }
+};
+
+void registerTestClasses() {
+    static const bool done = [] {
+        using Type = HCPProperty::Type;
+        auto& led = HCPProperty::registerClass<Led>("test_led");
+        HCPProperty::addProperty<Led>(led, "NAME", Type::String, "name", [](const Led& l) { return HCPValue(l.name); });
+        HCPProperty::addProperty<Led>(led, "is_enabled", Type::Bool, "on?", [](const Led& l) { return HCPValue(l.enabled); });
+        HCPProperty::addProperty<Led>(led, "INDEX", Type::Int, "index", [](const Led& l) { return HCPValue(l.index); });
+        HCPProperty::addProperty<Led>(led, "POWER", Type::Double, "mW", [](const Led& l) { return HCPValue(l.power); });
+        HCPProperty::addProperty<Led>(led, "LABEL", Type::String, "text", [](const Led& l) {
+            return l.label.empty() ? HCPValue() : HCPValue(l.label);
+        });
+        auto& other = HCPProperty::registerClass<Other>("test_other");
+        HCPProperty::addProperty<Other>(other, "NAME", Type::String, "", [](const Other& o) { return HCPValue(o.getName()); });
+        return true;
+    }();
+    (void)done;
+}
+
+class FilterTest : public ::testing::Test {
+protected:
+    void SetUp() override { registerTestClasses(); }
+
+    bool eval(const std::string& expression, const Led& led, bool nocase = false) {
+        HCPTclFilterMatch filter(expression, interp.get(), nocase, false);
+        return filter.match(tov::tcltasks::tclany(const_cast<Led*>(&led)));
+    }
+
+    static std::string buildError(const std::string& expression) {
+        try {
+            HCPTclFilterMatch filter(expression, nullptr, false, false);
+        } catch (const HTCErrors::error& e) {
+            return e.what();
+        }
+        return "(no error)";
+    }
+
+    TclInterp interp;
+    Led led0{"led_0", false, 0, 0.5, ""};
+    Led led3{"led_3", true, 3, 12.25, "010"};
+    Led gpio{"GPIO_SW", true, 10, 2.0, "yes"};
+};
+
+TEST_F(FilterTest, RegistryGivesClassNamesAndTypedValues) {
+    const auto* info = HCPProperty::getObjectInfo(typeid(Led*));
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(HCPProperty::getObjectClassName(info), "test_led");
+    EXPECT_EQ(HCPProperty::getObjectInfo(typeid(Unregistered*)), nullptr);
+    EXPECT_EQ(HCPProperty::getObjectClassName(nullptr), "");
+    const auto* enabled = info->findProperty("Is_Enabled");
+    ASSERT_NE(enabled, nullptr);
+    EXPECT_EQ(enabled->name, "IS_ENABLED");
+    const tov::tcltasks::tclany value(&led3);
+    EXPECT_EQ(HCPProperty::toText(HCPProperty::getValue(value, *enabled)), "1");
+    EXPECT_EQ(HCPProperty::toText(HCPProperty::getValue(value, *info->findProperty("power"))), "12.25");
+    EXPECT_EQ(HCPProperty::toText(HCPValue(2.0)), "2.0");
+    // A property of one class read from an object of another gives nothing.
+    Other other;
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(HCPProperty::getValue(tov::tcltasks::tclany(&other), *enabled)));
+}
+
+TEST_F(FilterTest, AcceptanceExpressionCombinesGlobBoolAndNumber) {
+    const std::string expression = "NAME =~ \"led*\" && (IS_ENABLED == true || INDEX >= 3)";
+    EXPECT_TRUE(eval(expression, led3));
+    EXPECT_FALSE(eval(expression, led0));
+    EXPECT_FALSE(eval(expression, gpio));
+    EXPECT_TRUE(eval("NAME =~ \"led*\" && (IS_ENABLED == true || INDEX >= 0)", led0));
+}
+
+TEST_F(FilterTest, AndBindsTighterThanOrAndNotTightest) {
+    // false || true && false  ->  false when && binds tighter
+    EXPECT_FALSE(eval("INDEX == 1 || INDEX == 3 && NAME == x", led3));
+    EXPECT_TRUE(eval("(INDEX == 1 || INDEX == 3) && NAME != x", led3));
+    EXPECT_TRUE(eval("!IS_ENABLED || INDEX == 3", led3));
+    EXPECT_FALSE(eval("!(IS_ENABLED || INDEX == 0)", led3));
+    EXPECT_TRUE(eval("!!IS_ENABLED", led3));
+    EXPECT_TRUE(eval("!NAME == x", led3));  // negates the comparison
+}
+
+TEST_F(FilterTest, ValuesMayBeQuotedBracedOrBare) {
+    EXPECT_TRUE(eval("NAME==led_3", led3));
+    EXPECT_TRUE(eval("NAME == {led_3}", led3));
+    EXPECT_TRUE(eval("NAME == \"led_3\"", led3));
+    EXPECT_TRUE(eval("(NAME==led_3)", led3));
+    EXPECT_TRUE(eval("NAME != {led 3}", led3));
+    EXPECT_TRUE(eval("NAME =~ {led_[0-9]}", led3));
+    EXPECT_TRUE(eval("NAME == \"led_\\3\"", led3));  // backslash keeps the next character
+}
+
+TEST_F(FilterTest, BoolPropertiesCompareAsBooleans) {
+    for (const char* word : {"true", "1", "yes", "ON"}) {
+        EXPECT_TRUE(eval(std::string("IS_ENABLED == ") + word, led3)) << word;
+        EXPECT_FALSE(eval(std::string("IS_ENABLED == ") + word, led0)) << word;
+    }
+    EXPECT_TRUE(eval("IS_ENABLED != false", led3));
+    EXPECT_FALSE(eval("IS_ENABLED == maybe", led3));
+}
+
+TEST_F(FilterTest, OrderingIsNumericWhenBothSidesAreNumbers) {
+    EXPECT_TRUE(eval("INDEX < 10", led3));   // string compare would say "3" > "10"
+    EXPECT_TRUE(eval("INDEX == 3.0", led3));
+    EXPECT_TRUE(eval("POWER > 12.2", led3));
+    EXPECT_TRUE(eval("POWER <= 12.25", led3));
+    EXPECT_TRUE(eval("LABEL == 10", led3));  // "010" is the number 10
+    EXPECT_TRUE(eval("NAME < led_4", led3)); // text order
+    EXPECT_FALSE(eval("NAME > led_4", led3));
+    EXPECT_TRUE(eval("NAME > LED_9", led3)); // byte order: lower case after upper case
+}
+
+TEST_F(FilterTest, NocaseAppliesToValuesAndPropertyNamesAreAlwaysCaseBlind) {
+    EXPECT_FALSE(eval("name == GPIO_sw", gpio));
+    EXPECT_TRUE(eval("name == GPIO_sw", gpio, true));
+    EXPECT_FALSE(eval("Name =~ gpio*", gpio));
+    EXPECT_TRUE(eval("Name =~ gpio*", gpio, true));
+    EXPECT_TRUE(eval("NAME !~ gpio*", gpio));
+    EXPECT_TRUE(eval("NAME > led_0", led3, true));
+}
+
+TEST_F(FilterTest, BarePropertyMeansTrue) {
+    EXPECT_TRUE(eval("IS_ENABLED", led3));
+    EXPECT_FALSE(eval("IS_ENABLED", led0));
+    EXPECT_TRUE(eval("INDEX", led3));
+    EXPECT_FALSE(eval("INDEX", led0));
+    EXPECT_FALSE(eval("LABEL", led0));  // empty
+    EXPECT_TRUE(eval("LABEL", gpio));   // "yes"
+    EXPECT_TRUE(eval("LABEL", led3));   // 010 is non-zero
+}
+
+TEST_F(FilterTest, MalformedExpressionsFailWhenBuiltNamingThePosition) {
+    const std::string error = buildError("NAME ==");
+    EXPECT_NE(error.find("invalid filter expression \"NAME ==\": expected a value at position 7"), std::string::npos)
+        << error;
+    EXPECT_NE(error.find("\n    NAME ==\n           ^"), std::string::npos) << error;
+    struct Case {
+        const char* expression;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"", "expected a property name at position 0"},
+        {"(NAME == a", "expected \")\" at position 10"},
+        {"NAME == a)", "unbalanced \")\" at position 9"},
+        {"NAME foo", "expected a comparison operator"},
+        {"NAME == \"abc", "missing closing quote at position 8"},
+        {"NAME == {abc", "missing close-brace at position 8"},
+        {"NAME == a &&", "expected a property name at position 12"},
+        {"== a", "expected a property name at position 0"},
+        {"NAME = a", "expected a comparison operator"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NE(buildError(c.expression).find(c.reason), std::string::npos)
+            << c.expression << " -> " << buildError(c.expression);
+    }
+}
+
+TEST_F(FilterTest, UnknownPropertiesAreErrorsUnlessIgnored) {
+    HCPTclFilterMatch strict("COLOR == red", nullptr, false, false);
+    try {
+        strict.match(tov::tcltasks::tclany(&led3));
+        FAIL() << "no error";
+    } catch (const HTCErrors::error& e) {
+        EXPECT_NE(std::string(e.what()).find("invalid property \"COLOR\""), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("class \"test_led\""), std::string::npos) << e.what();
+    }
+    HCPTclFilterMatch lenient("COLOR == \"\" && NAME == led_3", nullptr, false, true);
+    EXPECT_TRUE(lenient.match(tov::tcltasks::tclany(&led3)));
+    EXPECT_FALSE(lenient.match(tov::tcltasks::tclany(&led0)));
+}
+
+TEST_F(FilterTest, ObjectsOfSeveralClassesAndPlainValues) {
+    // The class switches between calls; each must read its own NAME.
+    HCPTclFilterMatch filter("NAME =~ *t*", nullptr, false, false);
+    Other other;
+    EXPECT_TRUE(filter.match(tov::tcltasks::tclany(&other)));
+    EXPECT_FALSE(filter.match(tov::tcltasks::tclany(&led3)));
+    EXPECT_TRUE(filter.match(tov::tcltasks::tclany(&other)));
+    EXPECT_THROW(filter.match(tov::tcltasks::tclany(std::string("plain"))), HTCErrors::error);
+    HCPTclFilterMatch lenient("NAME == \"\"", nullptr, false, true);
+    EXPECT_TRUE(lenient.match(tov::tcltasks::tclany(std::string("plain"))));
+}
+
+}  // namespace

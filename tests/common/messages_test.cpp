@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "ComMsgMgr.h"
+#include "HEXAll.h"
+#include "HTCErrors.h"
+#include "test_support.h"
+
+namespace {
+
+TEST(MessagesTest, PrintedFormShowsSeverityAreaIdWithoutAtSignsAndCatalogueText) {
+    MessageCapture capture;
+    ComMsgMgr::sendMsg::eval(0, "f.cpp", 10, "board", 0x20000000, "@49-53@");
+    ASSERT_EQ(capture.messages.size(), 1u);
+    const auto& m = capture.messages[0];
+    EXPECT_EQ(m.id(), "@49-53@");
+    EXPECT_EQ(m.severity(), ComMsgSeverity::CriticalWarning);
+    EXPECT_EQ(m.formatted().rfind("CRITICAL WARNING: [board 49-53] No current board", 0), 0u) << m.formatted();
+    EXPECT_EQ(m.file(), "f.cpp");
+    EXPECT_EQ(m.line(), 10);
+}
+
+TEST(MessagesTest, EveryIdTheBoardCommandsSendHasItsOwnText) {
+    for (const char* id : {"@49-44@", "@49-53@", "@49-58@", "@49-60@", "@49-64@", "@49-65@", "@49-68@", "@49-75@"}) {
+        const std::string text = ComMsgMgr::catalogueText(id);
+        EXPECT_EQ(text.find("no catalogue text"), std::string::npos) << id;
+    }
+    EXPECT_NE(ComMsgMgr::catalogueText("@49-58@").find("chema-2"), std::string::npos);
+    EXPECT_EQ(ComMsgMgr::catalogueText("@49-75@"), "No board parts matched.");
+}
+
+TEST(MessagesTest, MasksMapToSeverities) {
+    EXPECT_EQ(ComMsgMgr::severityOfMask(0x20000000), ComMsgSeverity::CriticalWarning);
+    EXPECT_EQ(ComMsgMgr::severityOfMask(0x4000000), ComMsgSeverity::Warning);
+    EXPECT_EQ(ComMsgMgr::severityOfMask(0x8000000), ComMsgSeverity::Info);
+    EXPECT_EQ(ComMsgMgr::severityOfMask(0x10000000), ComMsgSeverity::Error);
+    EXPECT_EQ(ComMsgMgr::severityOfMask(0x8000000 | 0x20000000), ComMsgSeverity::CriticalWarning);
+    EXPECT_STREQ(ComMsgMgr::severityName(ComMsgSeverity::Warning), "WARNING");
+}
+
+TEST(MessagesTest, IdWithFormatSuffixFillsPlaceholderAndCountsUnderPlainId) {
+    MessageCapture capture;
+    ComMsgMgr::sendMsg::eval(1, "f.cpp", 1, "board", 0x8000000, "@49-44@%s", "Could not parse file.");
+    ASSERT_EQ(capture.messages.size(), 1u);
+    EXPECT_EQ(capture.messages[0].id(), "@49-44@");
+    EXPECT_EQ(capture.messages[0].formatted(), "INFO: [board 49-44] Could not read the board file: Could not parse file.");
+    EXPECT_EQ(ComMsgMgr::countOf("@49-44@"), 1u);
+    EXPECT_EQ(ComMsgMgr::countOf("@49-44@%s"), 1u);
+}
+
+TEST(MessagesTest, ArgumentsFillPlaceholdersInOrderAndSurplusIsKept) {
+    ComMsgMgr::addCatalogueText("@99-1@", "%s then %s (100%%)");
+    auto two = ComMsgMgrInstance::createInstance::eval(2, "f", 1, "t", 0x8000000, "@99-1@", "a", "b");
+    EXPECT_EQ(two.text(), "a then b (100%)");
+    auto three = ComMsgMgrInstance::createInstance::eval(3, "f", 1, "t", 0x8000000, "@99-1@", "a", "b", "c");
+    EXPECT_EQ(three.text(), "a then b (100%) c");
+    auto one = ComMsgMgrInstance::createInstance::eval(1, "f", 1, "t", 0x8000000, "@99-1@", "a");
+    EXPECT_EQ(one.text(), "a then  (100%)");
+}
+
+TEST(MessagesTest, UnknownIdNamesTheIdAndKeepsArguments) {
+    auto m = ComMsgMgrInstance::createInstance::eval(1, "f", 1, "x", 0x4000000, "@77-7@", "detail");
+    EXPECT_EQ(m.formatted(), "WARNING: [x 77-7] message 77-7 (no catalogue text) detail");
+}
+
+TEST(MessagesTest, CountsPerIdAndSeverityIncludeSilencedMessages) {
+    MessageCapture capture;
+    ComMsgMgr::sendMsg::eval(0, "f", 1, "board", 0x20000000, "@49-53@");
+    {
+        ComMsgMgr::Silencer quiet;
+        ComMsgMgr::sendMsg::eval(0, "f", 1, "board", 0x20000000, "@49-53@");
+        ComMsgMgr::sendMsg::eval(0, "f", 1, "board", 0x4000000, "@49-75@");
+    }
+    EXPECT_EQ(capture.messages.size(), 1u);
+    EXPECT_EQ(ComMsgMgr::countOf("@49-53@"), 2u);
+    EXPECT_EQ(ComMsgMgr::countOf("@49-75@"), 1u);
+    EXPECT_EQ(ComMsgMgr::countOf(ComMsgSeverity::CriticalWarning), 2u);
+    EXPECT_EQ(ComMsgMgr::countOf(ComMsgSeverity::Warning), 1u);
+    EXPECT_EQ(ComMsgMgr::countOf(ComMsgSeverity::Info), 0u);
+    ComMsgMgr::resetCounts();
+    EXPECT_EQ(ComMsgMgr::countOf("@49-53@"), 0u);
+}
+
+TEST(MessagesTest, SilencersNestAndReleaseInOrder) {
+    MessageCapture capture;
+    EXPECT_FALSE(ComMsgMgr::isSilenced());
+    {
+        ComMsgMgr::Silencer outer;
+        {
+            ComMsgMgr::Silencer inner;
+            EXPECT_TRUE(ComMsgMgr::isSilenced());
+        }
+        EXPECT_TRUE(ComMsgMgr::isSilenced());
+        ComMsgMgr::sendMsg::eval(0, "f", 1, "board", 0x8000000, "@49-68@");
+        EXPECT_TRUE(capture.messages.empty());
+    }
+    EXPECT_FALSE(ComMsgMgr::isSilenced());
+    ComMsgMgr::sendMsg::eval(0, "f", 1, "board", 0x8000000, "@49-68@");
+    EXPECT_EQ(capture.messages.size(), 1u);
+}
+
+TEST(MessagesTest, ExceptionFromMessageCarriesThePrintedForm) {
+    const auto instance = ComMsgMgrInstance::createInstance::eval(0, "f", 1, "board", 0x20000000, "@49-60@");
+    const HEXError error(instance);
+    EXPECT_EQ(std::string(error.what()), instance.formatted());
+    const HEXAll& base = error;
+    EXPECT_EQ(base.text(), instance.formatted());
+}
+
+TEST(ErrorsTest, TextsNameTheOptionValueAndIndex) {
+    EXPECT_STREQ(HTCErrors::invalid_option_value("-nocase", "abc").what(),
+                 "invalid value \"abc\" for option \"-nocase\"");
+    EXPECT_STREQ(HTCErrors::multiple_occurrences("-nocase").what(), "option \"-nocase\" given more than once");
+    EXPECT_STREQ(HTCErrors::index_out_of_range(7).what(), "index 7 is out of range");
+    EXPECT_STREQ(HTCErrors::not_implemented().what(), "not implemented");
+    EXPECT_STREQ(HTCErrors::type_error().what(), "wrong type of value");
+    EXPECT_STREQ(HTCErrors::type_error("expected a list").what(), "wrong type of value: expected a list");
+    EXPECT_STREQ(HTCErrors::command_failed("current_board", "no board").what(),
+                 "command \"current_board\" failed: no board");
+}
+
+TEST(ErrorsTest, FrameworkErrorsAreCaughtAsHEXErrorAndHEXAll) {
+    try {
+        throw HTCErrors::not_implemented();
+    } catch (const HEXError& e) {
+        EXPECT_STREQ(e.what(), "not implemented");
+    }
+    EXPECT_THROW(throw HTCErrors::append_typed_collection(), HEXAll);
+    EXPECT_THROW(throw HEXAlgException("x"), HEXAll);
+    EXPECT_THROW(throw HEXDataException("x"), HEXAll);
+}
+
+TEST(ErrorsTest, OfObjectNotSupportedNamesClassAndAcceptedTypes) {
+    const auto message = HTCErrors::ofObjectNotSupported("board", "board_component");
+    EXPECT_EQ(message.severity(), ComMsgSeverity::Error);
+    EXPECT_NE(message.text().find("objects of class 'board'"), std::string::npos) << message.text();
+    EXPECT_NE(message.text().find("'board_component'"), std::string::npos) << message.text();
+    const auto plain = HTCErrors::ofObjectNotSupported("", "board_component");
+    EXPECT_NE(plain.text().find("a plain value that is not an object"), std::string::npos) << plain.text();
+    EXPECT_EQ(plain.text().find("class ''"), std::string::npos);
+}
+
+TEST(ErrorsTest, RepeatedOptionWarningIsSentAsWarningNamingTheOption) {
+    MessageCapture capture;
+    HTCWarnings::repeatedOptionWarning("-of_objects");
+    ASSERT_EQ(capture.messages.size(), 1u);
+    EXPECT_EQ(capture.messages[0].severity(), ComMsgSeverity::Warning);
+    EXPECT_NE(capture.messages[0].text().find("-of_objects"), std::string::npos);
+}
+
+}  // namespace

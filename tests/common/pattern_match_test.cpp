@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "HTCErrors.h"
+#include "HTCTclPatternMatch.h"
+#include "test_support.h"
+
+namespace {
+
+TEST(PatternMatchTest, GlobFollowsStringMatchRulesWithoutInterp) {
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"*", "", true},           {"led*", "led_4bits", true}, {"led*", "xled", false},
+        {"l?d", "led", true},      {"l?d", "leed", false},      {"[a-c]x", "bx", true},
+        {"[a-c]x", "dx", false},   {"a\\*b", "a*b", true},      {"a\\*b", "aXb", false},
+        {"vc707", "vc707", true},  {"vc707", "vc7070", false},
+    };
+    for (const auto& c : cases) {
+        HTCTclPatternMatch matcher(c.pattern, false, false, nullptr);
+        EXPECT_EQ(matcher.match(c.name, -1), c.matches) << c.pattern << " vs " << c.name;
+    }
+}
+
+TEST(PatternMatchTest, NocaseVariantIsChosenPerCall) {
+    TclInterp interp;
+    HTCTclPatternMatch glob("A*", false, true, interp.get());
+    EXPECT_TRUE(glob.matchNoCase("abc", -1));
+    EXPECT_FALSE(glob.match("abc", -1));
+    HTCTclPatternMatch regexp("A.C", true, false, interp.get());
+    EXPECT_FALSE(regexp.match("abc", -1));
+    EXPECT_TRUE(regexp.matchNoCase("abc", -1));  // compiled on first need
+}
+
+TEST(PatternMatchTest, RegexpMustMatchTheWholeName) {
+    TclInterp interp;
+    HTCTclPatternMatch matcher("a.c", true, false, interp.get());
+    EXPECT_TRUE(matcher.match("abc", -1));
+    EXPECT_FALSE(matcher.match("xabc", -1));
+    EXPECT_FALSE(matcher.match("abcx", -1));
+    HTCTclPatternMatch alternation("a|ab", true, false, interp.get());
+    EXPECT_TRUE(alternation.match("ab", -1));  // anchoring covers every branch
+    EXPECT_FALSE(alternation.match("abc", -1));
+}
+
+TEST(PatternMatchTest, RegexpUsesTclAdvancedSyntaxAndKeepsEmbeddedOptions) {
+    TclInterp interp;
+    EXPECT_TRUE(HTCTclPatternMatch("\\d+_\\w+", true, false, interp.get()).match("12_ab", -1));
+    EXPECT_TRUE(HTCTclPatternMatch("(?i)kc\\d+", true, false, interp.get()).match("KC705", -1));
+    HTCTclPatternMatch literal("***=a.c", true, false, interp.get());
+    EXPECT_TRUE(literal.match("a.c", -1));
+    EXPECT_FALSE(literal.match("abc", -1));
+}
+
+TEST(PatternMatchTest, LengthLimitsTheNameToAPrefix) {
+    TclInterp interp;
+    EXPECT_TRUE(HTCTclPatternMatch("ab", false, false, nullptr).match("abcdef", 2));
+    EXPECT_FALSE(HTCTclPatternMatch("ab", false, false, nullptr).match("abcdef", 3));
+    EXPECT_TRUE(HTCTclPatternMatch("a.", true, false, interp.get()).match("abcdef", 2));
+    EXPECT_TRUE(HTCTclPatternMatch("ab", false, false, nullptr).match("ab", 10));
+}
+
+TEST(PatternMatchTest, BadRegexpNamesPatternAndTclReason) {
+    TclInterp interp;
+    for (Tcl_Interp* which : {interp.get(), static_cast<Tcl_Interp*>(nullptr)}) {
+        try {
+            HTCTclPatternMatch matcher("a(b", true, false, which);
+            FAIL() << "no error";
+        } catch (const HTCErrors::error& e) {
+            const std::string text = e.what();
+            EXPECT_NE(text.find("invalid regular expression \"a(b\""), std::string::npos) << text;
+            EXPECT_NE(text.find("parentheses"), std::string::npos) << text;
+        }
+    }
+    EXPECT_STREQ(Tcl_GetStringResult(interp.get()), "");  // the interpreter result is left clean
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+// Helpers shared by the common library's tests.
+#pragma once
+
+#include <tcl.h>
+
+#include <string>
+#include <vector>
+
+#include "ComMsgMgr.h"
+
+// Collects the messages sent while it lives, and starts from zero counts.
+class MessageCapture {
+public:
+    MessageCapture() {
+        ComMsgMgr::resetCounts();
+        previous_ = ComMsgMgr::setSink([this](const ComMsgMgrInstance& m) { messages.push_back(m); });
+    }
+    ~MessageCapture() { ComMsgMgr::setSink(previous_); }
+    MessageCapture(const MessageCapture&) = delete;
+    MessageCapture& operator=(const MessageCapture&) = delete;
+
+    std::vector<ComMsgMgrInstance> messages;
+
+private:
+    ComMsgMgr::Sink previous_;
+};
+
+// One interpreter per test that needs one.
+class TclInterp {
+public:
+    TclInterp() : interp_(Tcl_CreateInterp()) {}
+    ~TclInterp() { Tcl_DeleteInterp(interp_); }
+    TclInterp(const TclInterp&) = delete;
+    TclInterp& operator=(const TclInterp&) = delete;
+    Tcl_Interp* get() const { return interp_; }
+
+private:
+    Tcl_Interp* interp_;
+};
