@@ -1,0 +1,39 @@
+// The board repository: every board.xml below the folders of the parameter
+// "board.repoPaths" (a Tcl list; empty means the bundled sample repository).
+// Listing parses each board.xml; pin and preset files wait until queried.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class HBOBoard;
+
+class HBOBoardCReposMgr {
+public:
+    // The one manager of the process; never null.
+    static HBOBoardCReposMgr* getGlobal();
+
+    // Appends every board, ordered byte-wise by full name (vendor:name:version).
+    void appendAllBoards(std::vector<HBOBoard*>& boards);
+    // The board of that full name, or null.
+    HBOBoard* findBoard(const std::string& fullName);
+    // Loads the deferred data of a board (its preset and pin files) now.
+    void populatePreferenceData(HBOBoard* board);
+    // Ends a use of the repository: the next query checks the folders again
+    // and reloads when board files were added, removed or changed.
+    void release();
+    // The folders in use, in order (after the default is applied).
+    std::vector<std::string> getRootFolders() const;
+    // The bundled sample repository folder.
+    static std::string defaultRepositoryFolder();
+
+    HBOBoardCReposMgr(const HBOBoardCReposMgr&) = delete;
+    HBOBoardCReposMgr& operator=(const HBOBoardCReposMgr&) = delete;
+
+private:
+    HBOBoardCReposMgr();
+    ~HBOBoardCReposMgr();
+    void ensureLoaded();
+    struct Impl;
+    Impl* impl_;
+};

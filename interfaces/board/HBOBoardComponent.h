@@ -1,0 +1,4 @@
+// HBOBoardComponent is declared with the rest of the board model.
+#pragma once
+
+#include "HBOBoardModel.h"

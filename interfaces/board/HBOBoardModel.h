@@ -1,0 +1,429 @@
+// The board model: boards, their components, bus interfaces, buses, pins and
+// the rest, as read from board files (docs/board-files.md).
+//
+// Ownership: a board owns everything below it. Boards themselves are kept
+// alive until the library unloads (see HBOBoard::operator new), so every
+// pointer handed out stays valid for the life of the process.
+//
+// List getters append to the caller's vector, in the model's fixed order
+// (the order of the board file), keeping what the vector already holds.
+// Getters that need pin or preset files load them on first use; they are
+// logically const.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+// The pin property names, in their fixed order. Each including file has its
+// own copy.
+static const std::string HBO_PIN_PROP_NAME("NAME");
+static const std::string HBO_PIN_PROP_INDEX("INDEX");
+static const std::string HBO_PIN_PROP_LOC("LOC");
+static const std::string HBO_PIN_PROP_DIFF_TERM("DIFF_TERM");
+static const std::string HBO_PIN_PROP_DRIVE("DRIVE");
+static const std::string HBO_PIN_PROP_IOSTANDARD("IOSTANDARD");
+static const std::string HBO_PIN_PROP_SLEW("SLEW");
+static const std::string HBO_PIN_PROP_OUTPUT_IMPEDANCE("OUTPUT_IMPEDANCE");
+static const std::string HBO_PIN_PROP_IBUF_LOW_PWR("IBUF_LOW_PWR");
+static const std::string HBO_PIN_PROP_ODT("ODT");
+static const std::string HBO_PIN_PROP_EQUALIZATION("EQUALIZATION");
+static const std::string HBO_PIN_PROP_PRE_EMPHASIS("PRE_EMPHASIS");
+static const std::string HBO_PIN_PROP_DQS_BIAS("DQS_BIAS");
+
+class HBOBoard;
+class HBOBoardComponent;
+class HBOBoardBus;
+class HBOBusIf;
+
+class HBOParameter {
+public:
+    HBOParameter(std::string name, std::string value, std::string valueType);
+    std::string getName() const { return name_; }
+    const std::string& getValue() const { return value_; }
+    const std::string& getValueType() const { return valueType_; }
+
+private:
+    std::string name_, value_, valueType_;
+};
+
+class HBOJumper {
+public:
+    HBOJumper(std::string name, std::string defaultMode, std::string description);
+    std::string getName() const { return name_; }
+    const std::string& getDefaultMode() const { return defaultMode_; }
+    const std::string& getDescription() const { return description_; }
+
+private:
+    std::string name_, defaultMode_, description_;
+};
+
+// One pin of a component. Text attributes other than NAME and INDEX are
+// shared, interned strings: a part of thousands of pins repeats them a lot.
+class HBOPinProps {
+public:
+    // The text properties, in the order of the pin property names after NAME and INDEX.
+    enum Attr { LOC, DIFF_TERM, DRIVE, IOSTANDARD, SLEW, OUTPUT_IMPEDANCE, IBUF_LOW_PWR, ODT,
+                EQUALIZATION, PRE_EMPHASIS, DQS_BIAS, ATTR_COUNT };
+
+    HBOPinProps(std::string name, uint32_t index, HBOBoardComponent* owner);
+    std::string getName() const { return name_; }
+    uint32_t getPinIndex() const { return index_; }
+    HBOBoardComponent* getOwner() const { return owner_; }
+    const std::string& getAttr(Attr attr) const { return *attrs_[attr]; }
+    // Any of the thirteen pin properties by name (HBO_PIN_PROP_*); empty for others.
+    std::string getProperty(const std::string& propertyName) const;
+    // The physical port of an older board's pin file; empty otherwise.
+    const std::string& getPortName() const { return *port_; }
+
+    void setAttr(Attr attr, const std::string& value);
+    void setPortName(const std::string& port);
+    void setOwner(HBOBoardComponent* owner) { owner_ = owner; }
+
+private:
+    std::string name_;
+    uint32_t index_;
+    HBOBoardComponent* owner_;
+    const std::string* port_;
+    std::array<const std::string*, ATTR_COUNT> attrs_;
+};
+
+// A physical port. Schema 2: one per port_map of an interface, its pins named
+// by pin_map. Older boards: one per <port> of the pin file, holding its pins.
+class HBOModelPort {
+public:
+    HBOModelPort(std::string name, std::string dir, std::string left, std::string right, HBOBoardComponent* owner);
+    HBOModelPort(const HBOModelPort& other, HBOBoardComponent* owner);
+    std::string getName() const { return name_; }
+    const std::string& getDir() const { return dir_; }
+    const std::string& getLeft() const { return left_; }
+    const std::string& getRight() const { return right_; }
+    HBOBoardComponent* getOwner() const { return owner_; }
+    // port_index -> component pin name (schema 2).
+    std::map<std::string, std::string> getPinPortMap() const { return pinPortMap_; }
+    // The mapped pins found on the owner component, in map order (schema 2).
+    void getPins(std::vector<HBOPinProps*>& pins) const;
+    // The pins of an older board's port.
+    void getPortPropsSeq(std::vector<HBOPinProps*>& pins) const;
+
+    void addPinMap(const std::string& portIndex, const std::string& componentPin);
+    std::vector<HBOPinProps>& portPins() { return portPins_; }
+
+private:
+    std::string name_, dir_, left_, right_;
+    HBOBoardComponent* owner_;
+    std::map<std::string, std::string> pinPortMap_;
+    std::vector<HBOPinProps> portPins_;
+};
+
+// logical_port -> physical_port of an interface.
+class HBOPortMap {
+public:
+    HBOPortMap(std::string logicalPort, std::string physicalPort);
+    std::string getName() const { return logicalPort_; }
+    const std::string& getLogicalPort() const { return logicalPort_; }
+    const std::string& getPhysicalPort() const { return physicalPort_; }
+
+private:
+    std::string logicalPort_, physicalPort_;
+};
+
+// A preferred IP of an interface or a component mode.
+class HBOBusIfPreference {
+public:
+    HBOBusIfPreference(std::string vendor, std::string library, std::string name, std::string version, int order);
+    std::string getName() const { return name_; }
+    const std::string& getVendor() const { return vendor_; }
+    const std::string& getLibrary() const { return library_; }
+    const std::string& getVersion() const { return version_; }
+    int getOrder() const { return order_; }
+    std::string getVlnv() const;
+
+private:
+    std::string vendor_, library_, name_, version_;
+    int order_;
+};
+
+// An IP preset: from the preset file (preset name = proc name) or from an
+// IP-associated rule (preset name = rule name).
+class HBOIpPreset {
+public:
+    HBOIpPreset(std::string presetName, std::string vendor, std::string library, std::string name,
+                std::string version, std::string ipInterface);
+    HBOIpPreset(const HBOIpPreset& other);
+    std::string getName() const { return name_; }
+    std::string getPresetName() const { return presetName_; }
+    std::string getVendor() const { return vendor_; }
+    std::string getLibrary() const { return library_; }
+    std::string getVersion() const { return version_; }
+    const std::string& getIpInterface() const { return ipInterface_; }
+    std::string getVlnv() const;
+    void getParameters(std::vector<HBOParameter*>& parameters) const;
+
+    void addParameter(std::unique_ptr<HBOParameter> parameter) { parameters_.push_back(std::move(parameter)); }
+
+private:
+    std::string presetName_, vendor_, library_, name_, version_, ipInterface_;
+    std::vector<std::unique_ptr<HBOParameter>> parameters_;
+};
+
+using HBOIpPresetMap = std::map<std::string, std::vector<HBOIpPreset*>>;
+
+class HBOBusIf {
+public:
+    struct Attributes {
+        std::string name, mode, type, ofComponent, presetProc, isEnabled;
+    };
+    HBOBusIf(Attributes attributes, HBOBoardComponent* owner);
+    HBOBusIf(const HBOBusIf& other, HBOBoardComponent* owner);
+    ~HBOBusIf();
+
+    std::string getName() const { return a_.name; }
+    std::string getMode() const { return a_.mode; }
+    std::string getType() const { return a_.type; }
+    std::string getOfComponent() const { return a_.ofComponent; }
+    std::string getPresetProcName() const { return a_.presetProc; }
+    std::string getIsEnabled() const { return a_.isEnabled; }
+    HBOBoardComponent* getOwnerComponent() const { return owner_; }
+    HBOBoard* getParentBoard() const;
+    void getParameters(std::vector<HBOParameter*>& parameters) const;
+    void getPreferences(std::vector<HBOBusIfPreference*>& preferences) const;
+    // logical_port -> model port (schema 2).
+    std::map<std::string, HBOModelPort*> getPortMaps() const;
+    void getPortMapSeq(std::vector<HBOPortMap*>& portMaps) const;
+    void getModelPorts(std::vector<HBOModelPort*>& ports) const;
+
+    void addParameter(std::unique_ptr<HBOParameter> parameter);
+    void addPreference(std::unique_ptr<HBOBusIfPreference> preference);
+    void addPortMap(std::unique_ptr<HBOPortMap> portMap, std::unique_ptr<HBOModelPort> modelPort);
+
+private:
+    Attributes a_;
+    HBOBoardComponent* owner_;
+    std::vector<std::unique_ptr<HBOParameter>> parameters_;
+    std::vector<std::unique_ptr<HBOBusIfPreference>> preferences_;
+    std::vector<std::unique_ptr<HBOPortMap>> portMaps_;
+    std::vector<std::unique_ptr<HBOModelPort>> modelPorts_;  // schema 2: one per port map
+};
+
+class HBOComponentMode {
+public:
+    HBOComponentMode(std::string name, std::string displayName, std::string isEnabled, HBOBoardComponent* owner);
+    HBOComponentMode(const HBOComponentMode& other, HBOBoardComponent* owner);
+    std::string getName() const { return name_; }
+    std::string getDisplayName() const { return displayName_; }
+    std::string getIsEnabled() const { return isEnabled_; }
+    HBOBoardComponent* getOwner() const { return owner_; }
+    const std::vector<std::string>& getInterfaceNames() const { return interfaces_; }
+    void getPreferredIps(std::vector<HBOBusIfPreference*>& preferences) const;
+
+    void addInterfaceName(const std::string& name) { interfaces_.push_back(name); }
+    void addPreferredIp(std::unique_ptr<HBOBusIfPreference> preference);
+
+private:
+    std::string name_, displayName_, isEnabled_;
+    HBOBoardComponent* owner_;
+    std::vector<std::string> interfaces_;
+    std::vector<std::unique_ptr<HBOBusIfPreference>> preferredIps_;
+};
+
+class HBOBoardComponent {
+public:
+    struct Attributes {
+        std::string name, type, subType, partName, pinMapFile, displayName, vendor, isEnabled, description;
+    };
+    HBOBoardComponent(Attributes attributes, HBOBoard* board);
+    HBOBoardComponent(const HBOBoardComponent& other, HBOBoard* board);
+    ~HBOBoardComponent();
+
+    // vendor:board name:component name:file version
+    std::string getName() const;
+    std::string getComponentName() const { return a_.name; }
+    std::string getType() const { return a_.type; }
+    std::string getSubType() const { return a_.subType; }
+    std::string getPartName() const { return a_.partName; }
+    std::string getDisplayName() const { return a_.displayName; }
+    std::string getVendor() const { return a_.vendor; }
+    std::string getDescription() const { return a_.description; }
+    std::string getIsEnabled() const { return a_.isEnabled; }
+    // Absolute path of the pin file; empty when the component has none.
+    const std::string& getPinMapFile() const { return a_.pinMapFile; }
+    bool isFpga() const { return a_.type == "fpga"; }
+    HBOBoard* getBoard() const { return board_; }
+
+    void getParameters(std::vector<HBOParameter*>& parameters) const;
+    // The second argument is accepted for callers' sake; every interface is appended.
+    void getBusIfSeq(std::vector<HBOBusIf*>& interfaces, bool includeDisabled = true) const;
+    void getInterfacesVec(std::vector<HBOBusIf*>& interfaces) const;
+    HBOBusIf* findBusIf(const std::string& name) const;
+    void getComponentModes(std::vector<HBOComponentMode*>& modes) const;
+
+    // Pins load the pin file on first use.
+    void getPinsVec(std::vector<HBOPinProps*>& pins) const;
+    HBOPinProps* findPin(const std::string& name) const;
+    HBOPinProps* findPinByIndex(uint32_t index) const;
+    // Model ports of an older board's pin file.
+    void getModelPortSeq(std::vector<HBOModelPort*>& ports) const;
+    // Sets port to the model port of that name, or leaves it alone; returns whether found.
+    bool getModelPortByName(HBOModelPort*& port, const std::string& name) const;
+    bool arePinsLoaded() const { return pinsLoaded_; }
+
+    void addParameter(std::unique_ptr<HBOParameter> parameter);
+    HBOBusIf* addBusIf(std::unique_ptr<HBOBusIf> busIf);
+    HBOComponentMode* addComponentMode(std::unique_ptr<HBOComponentMode> mode);
+    // Inline <pins> of a component without pin file.
+    void setInlinePins(std::vector<HBOPinProps> pins);
+
+private:
+    void ensurePins() const;
+    void adoptPins(std::vector<HBOPinProps> pins, std::vector<std::unique_ptr<HBOModelPort>> ports) const;
+
+    Attributes a_;
+    HBOBoard* board_;
+    std::vector<std::unique_ptr<HBOParameter>> parameters_;
+    std::vector<std::unique_ptr<HBOBusIf>> interfaces_;
+    std::vector<std::unique_ptr<HBOComponentMode>> modes_;
+    mutable bool pinsLoaded_ = false;
+    mutable std::vector<HBOPinProps> pins_;                        // schema 2 and inline pins
+    mutable std::vector<std::unique_ptr<HBOModelPort>> filePorts_;  // older boards
+    mutable std::unordered_map<std::string, HBOPinProps*> pinsByName_;
+    mutable std::unordered_map<uint32_t, HBOPinProps*> pinsByIndex_;
+};
+
+class HBOBoardBusNet {
+public:
+    HBOBoardBusNet(std::string name, uint32_t c1PinIndex, uint32_t c2PinIndex, std::string isEnabled, HBOBoardBus* owner);
+    std::string getName() const { return name_; }
+    uint32_t getC1PinIndex() const { return c1_; }
+    uint32_t getC2PinIndex() const { return c2_; }
+    std::string getIsEnabled() const { return isEnabled_; }
+    HBOBoardBus* getOwner() const { return owner_; }
+    // The pin at each end that exists: component 1's, then component 2's.
+    void getPinsVec(std::vector<HBOPinProps*>& pins) const;
+
+    void setOwner(HBOBoardBus* owner) { owner_ = owner; }
+
+private:
+    std::string name_;
+    uint32_t c1_, c2_;
+    std::string isEnabled_;
+    HBOBoardBus* owner_;
+};
+
+class HBOBoardBus {
+public:
+    HBOBoardBus(std::string name, std::string comp1, std::string comp2, std::string isEnabled, HBOBoard* board);
+    HBOBoardBus(const HBOBoardBus& other, HBOBoard* board);
+    std::string getName() const { return name_; }
+    std::string getComp1() const { return comp1_; }
+    std::string getComp2() const { return comp2_; }
+    std::string getIsEnabled() const { return isEnabled_; }
+    HBOBoard* getBoard() const { return board_; }
+    void getBoardBusNets(std::vector<HBOBoardBusNet*>& nets) const;
+    // The components at both ends that the board has: component 1, then 2.
+    void getBusComponentsVec(std::vector<HBOBoardComponent*>& components) const;
+
+    void addNet(const std::string& name, uint32_t c1PinIndex, uint32_t c2PinIndex, const std::string& isEnabled);
+
+private:
+    std::string name_, comp1_, comp2_, isEnabled_;
+    HBOBoard* board_;
+    std::vector<HBOBoardBusNet> nets_;  // filled once at parse, then stable
+};
+
+class HBOBoard {
+public:
+    HBOBoard();
+    // A deep copy named `name` (getBoardName()); everything below belongs to the copy.
+    HBOBoard(const HBOBoard& base, std::string name);
+    HBOBoard(const HBOBoard&) = delete;
+    HBOBoard& operator=(const HBOBoard&) = delete;
+    ~HBOBoard();
+
+    // Boards made with new are kept until the library unloads, and are then
+    // freed; deleting one earlier is allowed.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* pointer) noexcept;
+
+    // vendor:name:file version
+    std::string getName() const;
+    std::string getVendor() const { return vendor_; }
+    std::string getBoardName() const { return boardName_; }
+    std::string getVersion() const { return version_; }
+    std::string getDisplayName() const { return displayName_; }
+    std::string getDescription() const { return description_; }
+    std::string getSchemaVersion() const { return schemaVersion_; }
+    std::string getRepository() const { return repository_; }
+    std::string getBoardFile() const { return boardFile_; }
+    std::string getPartName() const;
+    bool isIntegratedBoard() const { return integrated_; }
+
+    void setName(const std::string& vendor, const std::string& name, const std::string& version);
+    void setRepository(const std::string& dir) { repository_ = dir; }
+    void setBoardFile(const std::string& path) { boardFile_ = path; }
+    void setDisplayName(const std::string& text) { displayName_ = text; }
+    void setDescription(const std::string& text) { description_ = text; }
+    void setSchemaVersion(const std::string& version) { schemaVersion_ = version; }
+    void setIntegrated(bool integrated) { integrated_ = integrated; }
+    // Absolute path of the preset file, loaded on the first getIpPresets().
+    void setPresetFile(const std::string& path) { presetFile_ = path; }
+    const std::string& getPresetFile() const { return presetFile_; }
+
+    HBOBoardComponent* findFpgaComponent() const;
+    HBOBoardComponent* findComponent(const std::string& componentName) const;
+    void getBoardComponentsVec(std::vector<HBOBoardComponent*>& components) const;
+    void getBuses(std::vector<HBOBoardBus*>& buses) const;
+    void getBusesOfComponent(const std::string& componentName, std::vector<HBOBoardBus*>& buses) const;
+    void getNetsOfComponent(const std::string& componentName, std::vector<HBOBoardBusNet*>& nets) const;
+    void getJumpers(std::vector<HBOJumper*>& jumpers) const;
+    void getParameters(std::vector<HBOParameter*>& parameters) const;
+    // Every interface of every component, component by component.
+    void getBusIfSeq(std::vector<HBOBusIf*>& interfaces) const;
+    // Preset proc name in capitals -> presets of the preset file.
+    const HBOIpPresetMap& getIpPresets() const;
+    // Associated board interface name -> presets of the IP-associated rules.
+    const HBOIpPresetMap& getIpAssociatedInterfaces() const { return associated_.map; }
+
+    // Instance name -> base board name; a second entry for a name replaces the first.
+    void addConnectedBoard(const std::string& instanceName, const std::string& baseBoardName);
+    const std::map<std::string, std::string>& getConnectedBoards() const { return connectedBoards_; }
+    // "board1#component1" -> "board2#component2"; a second entry for a key replaces the first.
+    void addConnectedComponents(const std::string& board1, const std::string& component1,
+                                const std::string& board2, const std::string& component2);
+    const std::map<std::string, std::string>& getConnectedComponents() const { return connectedComponents_; }
+
+    HBOBoardComponent* addComponent(std::unique_ptr<HBOBoardComponent> component);
+    HBOBoardBus* addBus(std::unique_ptr<HBOBoardBus> bus);
+    void addJumper(std::unique_ptr<HBOJumper> jumper);
+    void addParameter(std::unique_ptr<HBOParameter> parameter);
+    void addIpAssociatedPreset(const std::string& interfaceName, std::unique_ptr<HBOIpPreset> preset);
+    bool arePresetsLoaded() const { return presetsLoaded_; }
+
+private:
+    // Presets keyed by name, owning them.
+    struct PresetTable {
+        HBOIpPresetMap map;
+        std::vector<std::unique_ptr<HBOIpPreset>> owned;
+        void add(const std::string& key, std::unique_ptr<HBOIpPreset> preset);
+        void copyFrom(const PresetTable& other);
+    };
+    void ensurePresets() const;
+
+    std::string vendor_, boardName_, version_, displayName_, description_, schemaVersion_;
+    std::string repository_, boardFile_, presetFile_;
+    bool integrated_ = false;
+    std::vector<std::unique_ptr<HBOBoardComponent>> components_;
+    std::vector<std::unique_ptr<HBOBoardBus>> buses_;
+    std::vector<std::unique_ptr<HBOJumper>> jumpers_;
+    std::vector<std::unique_ptr<HBOParameter>> parameters_;
+    mutable bool presetsLoaded_ = false;
+    mutable PresetTable presets_;
+    PresetTable associated_;
+    std::map<std::string, std::string> connectedBoards_;
+    std::map<std::string, std::string> connectedComponents_;
+};

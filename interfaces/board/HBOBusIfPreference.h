@@ -1,0 +1,4 @@
+// HBOBusIfPreference is declared with the rest of the board model.
+#pragma once
+
+#include "HBOBoardModel.h"

@@ -1,0 +1,511 @@
+// The board model objects: construction, deep copies and getters.
+#include <algorithm>
+#include <cctype>
+#include <new>
+#include <unordered_set>
+
+#include "HBOBoardInternal.h"
+#include "HBOBoardModel.h"
+
+namespace {
+
+template <class T>
+void appendRaw(const std::vector<std::unique_ptr<T>>& owned, std::vector<T*>& out) {
+    for (const auto& item : owned) out.push_back(item.get());
+}
+
+template <class T, class Owner>
+std::vector<std::unique_ptr<T>> copyOwned(const std::vector<std::unique_ptr<T>>& from, Owner* owner) {
+    std::vector<std::unique_ptr<T>> copies;
+    copies.reserve(from.size());
+    for (const auto& item : from) copies.push_back(std::make_unique<T>(*item, owner));
+    return copies;
+}
+
+template <class T>
+std::vector<std::unique_ptr<T>> copyPlain(const std::vector<std::unique_ptr<T>>& from) {
+    std::vector<std::unique_ptr<T>> copies;
+    copies.reserve(from.size());
+    for (const auto& item : from) copies.push_back(std::make_unique<T>(*item));
+    return copies;
+}
+
+std::string upperCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+// Every board made with new, so that boards outlive all callers and are
+// freed together when the library unloads.
+class BoardKeeper {
+public:
+    static BoardKeeper& get() {
+        static BoardKeeper keeper;
+        return keeper;
+    }
+    static bool gone() { return gone_; }
+    void add(void* board) { boards_.insert(board); }
+    void remove(void* board) { boards_.erase(board); }
+    ~BoardKeeper() {
+        std::unordered_set<void*> boards;
+        boards.swap(boards_);
+        for (void* board : boards) delete static_cast<HBOBoard*>(board);
+        gone_ = true;
+    }
+
+private:
+    std::unordered_set<void*> boards_;
+    static bool gone_;
+};
+
+bool BoardKeeper::gone_ = false;
+
+const std::string& emptyText() {
+    static const std::string empty;
+    return empty;
+}
+
+}  // namespace
+
+namespace HBOBoardInternal {
+const std::string* intern(const std::string& text) {
+    static std::unordered_set<std::string> pool;
+    return &*pool.insert(text).first;
+}
+}  // namespace HBOBoardInternal
+
+// ---- small value objects
+
+HBOParameter::HBOParameter(std::string name, std::string value, std::string valueType)
+    : name_(std::move(name)), value_(std::move(value)), valueType_(std::move(valueType)) {}
+
+HBOJumper::HBOJumper(std::string name, std::string defaultMode, std::string description)
+    : name_(std::move(name)), defaultMode_(std::move(defaultMode)), description_(std::move(description)) {}
+
+HBOPortMap::HBOPortMap(std::string logicalPort, std::string physicalPort)
+    : logicalPort_(std::move(logicalPort)), physicalPort_(std::move(physicalPort)) {}
+
+HBOBusIfPreference::HBOBusIfPreference(std::string vendor, std::string library, std::string name,
+                                       std::string version, int order)
+    : vendor_(std::move(vendor)), library_(std::move(library)), name_(std::move(name)),
+      version_(std::move(version)), order_(order) {}
+
+std::string HBOBusIfPreference::getVlnv() const { return vendor_ + ":" + library_ + ":" + name_ + ":" + version_; }
+
+// ---- pins
+
+HBOPinProps::HBOPinProps(std::string name, uint32_t index, HBOBoardComponent* owner)
+    : name_(std::move(name)), index_(index), owner_(owner), port_(&emptyText()) {
+    attrs_.fill(&emptyText());
+}
+
+void HBOPinProps::setAttr(Attr attr, const std::string& value) { attrs_[attr] = HBOBoardInternal::intern(value); }
+
+void HBOPinProps::setPortName(const std::string& port) { port_ = HBOBoardInternal::intern(port); }
+
+std::string HBOPinProps::getProperty(const std::string& propertyName) const {
+    static const std::pair<const std::string*, Attr> textProps[] = {
+        {&HBO_PIN_PROP_LOC, LOC},
+        {&HBO_PIN_PROP_DIFF_TERM, DIFF_TERM},
+        {&HBO_PIN_PROP_DRIVE, DRIVE},
+        {&HBO_PIN_PROP_IOSTANDARD, IOSTANDARD},
+        {&HBO_PIN_PROP_SLEW, SLEW},
+        {&HBO_PIN_PROP_OUTPUT_IMPEDANCE, OUTPUT_IMPEDANCE},
+        {&HBO_PIN_PROP_IBUF_LOW_PWR, IBUF_LOW_PWR},
+        {&HBO_PIN_PROP_ODT, ODT},
+        {&HBO_PIN_PROP_EQUALIZATION, EQUALIZATION},
+        {&HBO_PIN_PROP_PRE_EMPHASIS, PRE_EMPHASIS},
+        {&HBO_PIN_PROP_DQS_BIAS, DQS_BIAS},
+    };
+    if (propertyName == HBO_PIN_PROP_NAME) return name_;
+    if (propertyName == HBO_PIN_PROP_INDEX) return std::to_string(index_);
+    for (const auto& entry : textProps)
+        if (*entry.first == propertyName) return getAttr(entry.second);
+    return std::string();
+}
+
+// ---- model ports and port maps
+
+HBOModelPort::HBOModelPort(std::string name, std::string dir, std::string left, std::string right,
+                           HBOBoardComponent* owner)
+    : name_(std::move(name)), dir_(std::move(dir)), left_(std::move(left)), right_(std::move(right)), owner_(owner) {}
+
+HBOModelPort::HBOModelPort(const HBOModelPort& other, HBOBoardComponent* owner)
+    : name_(other.name_), dir_(other.dir_), left_(other.left_), right_(other.right_), owner_(owner),
+      pinPortMap_(other.pinPortMap_), portPins_(other.portPins_) {
+    for (auto& pin : portPins_) pin.setOwner(owner);
+}
+
+void HBOModelPort::getPins(std::vector<HBOPinProps*>& pins) const {
+    if (!owner_) return;
+    for (const auto& entry : pinPortMap_)
+        if (HBOPinProps* pin = owner_->findPin(entry.second)) pins.push_back(pin);
+}
+
+void HBOModelPort::getPortPropsSeq(std::vector<HBOPinProps*>& pins) const {
+    for (const auto& pin : portPins_) pins.push_back(const_cast<HBOPinProps*>(&pin));
+}
+
+void HBOModelPort::addPinMap(const std::string& portIndex, const std::string& componentPin) {
+    pinPortMap_[portIndex] = componentPin;
+}
+
+// ---- presets
+
+HBOIpPreset::HBOIpPreset(std::string presetName, std::string vendor, std::string library, std::string name,
+                         std::string version, std::string ipInterface)
+    : presetName_(std::move(presetName)), vendor_(std::move(vendor)), library_(std::move(library)),
+      name_(std::move(name)), version_(std::move(version)), ipInterface_(std::move(ipInterface)) {}
+
+HBOIpPreset::HBOIpPreset(const HBOIpPreset& other)
+    : presetName_(other.presetName_), vendor_(other.vendor_), library_(other.library_), name_(other.name_),
+      version_(other.version_), ipInterface_(other.ipInterface_), parameters_(copyPlain(other.parameters_)) {}
+
+std::string HBOIpPreset::getVlnv() const { return vendor_ + ":" + library_ + ":" + name_ + ":" + version_; }
+
+void HBOIpPreset::getParameters(std::vector<HBOParameter*>& parameters) const { appendRaw(parameters_, parameters); }
+
+// ---- bus interfaces
+
+HBOBusIf::HBOBusIf(Attributes attributes, HBOBoardComponent* owner) : a_(std::move(attributes)), owner_(owner) {}
+
+HBOBusIf::HBOBusIf(const HBOBusIf& other, HBOBoardComponent* owner)
+    : a_(other.a_), owner_(owner), parameters_(copyPlain(other.parameters_)),
+      preferences_(copyPlain(other.preferences_)), portMaps_(copyPlain(other.portMaps_)),
+      modelPorts_(copyOwned(other.modelPorts_, owner)) {}
+
+HBOBusIf::~HBOBusIf() = default;
+
+HBOBoard* HBOBusIf::getParentBoard() const { return owner_ ? owner_->getBoard() : nullptr; }
+
+void HBOBusIf::getParameters(std::vector<HBOParameter*>& parameters) const { appendRaw(parameters_, parameters); }
+
+void HBOBusIf::getPreferences(std::vector<HBOBusIfPreference*>& preferences) const {
+    appendRaw(preferences_, preferences);
+}
+
+std::map<std::string, HBOModelPort*> HBOBusIf::getPortMaps() const {
+    std::map<std::string, HBOModelPort*> ports;
+    for (std::size_t i = 0; i < portMaps_.size() && i < modelPorts_.size(); ++i)
+        ports[portMaps_[i]->getLogicalPort()] = modelPorts_[i].get();
+    return ports;
+}
+
+void HBOBusIf::getPortMapSeq(std::vector<HBOPortMap*>& portMaps) const { appendRaw(portMaps_, portMaps); }
+
+void HBOBusIf::getModelPorts(std::vector<HBOModelPort*>& ports) const { appendRaw(modelPorts_, ports); }
+
+void HBOBusIf::addParameter(std::unique_ptr<HBOParameter> parameter) { parameters_.push_back(std::move(parameter)); }
+
+void HBOBusIf::addPreference(std::unique_ptr<HBOBusIfPreference> preference) {
+    preferences_.push_back(std::move(preference));
+}
+
+void HBOBusIf::addPortMap(std::unique_ptr<HBOPortMap> portMap, std::unique_ptr<HBOModelPort> modelPort) {
+    portMaps_.push_back(std::move(portMap));
+    if (modelPort) modelPorts_.push_back(std::move(modelPort));
+}
+
+// ---- component modes
+
+HBOComponentMode::HBOComponentMode(std::string name, std::string displayName, std::string isEnabled,
+                                   HBOBoardComponent* owner)
+    : name_(std::move(name)), displayName_(std::move(displayName)), isEnabled_(std::move(isEnabled)), owner_(owner) {}
+
+HBOComponentMode::HBOComponentMode(const HBOComponentMode& other, HBOBoardComponent* owner)
+    : name_(other.name_), displayName_(other.displayName_), isEnabled_(other.isEnabled_), owner_(owner),
+      interfaces_(other.interfaces_), preferredIps_(copyPlain(other.preferredIps_)) {}
+
+void HBOComponentMode::getPreferredIps(std::vector<HBOBusIfPreference*>& preferences) const {
+    appendRaw(preferredIps_, preferences);
+}
+
+void HBOComponentMode::addPreferredIp(std::unique_ptr<HBOBusIfPreference> preference) {
+    preferredIps_.push_back(std::move(preference));
+}
+
+// ---- components
+
+HBOBoardComponent::HBOBoardComponent(Attributes attributes, HBOBoard* board)
+    : a_(std::move(attributes)), board_(board), pinsLoaded_(a_.pinMapFile.empty()) {}
+
+HBOBoardComponent::HBOBoardComponent(const HBOBoardComponent& other, HBOBoard* board)
+    : a_(other.a_), board_(board), parameters_(copyPlain(other.parameters_)),
+      interfaces_(copyOwned(other.interfaces_, this)), modes_(copyOwned(other.modes_, this)) {
+    other.ensurePins();
+    std::vector<HBOPinProps> pins = other.pins_;
+    for (auto& pin : pins) pin.setOwner(this);
+    adoptPins(std::move(pins), copyOwned(other.filePorts_, this));
+}
+
+HBOBoardComponent::~HBOBoardComponent() = default;
+
+std::string HBOBoardComponent::getName() const {
+    if (!board_) return a_.name;
+    return board_->getVendor() + ":" + board_->getBoardName() + ":" + a_.name + ":" + board_->getVersion();
+}
+
+void HBOBoardComponent::getParameters(std::vector<HBOParameter*>& parameters) const {
+    appendRaw(parameters_, parameters);
+}
+
+void HBOBoardComponent::getBusIfSeq(std::vector<HBOBusIf*>& interfaces, bool /*includeDisabled*/) const {
+    appendRaw(interfaces_, interfaces);
+}
+
+void HBOBoardComponent::getInterfacesVec(std::vector<HBOBusIf*>& interfaces) const { appendRaw(interfaces_, interfaces); }
+
+HBOBusIf* HBOBoardComponent::findBusIf(const std::string& name) const {
+    for (const auto& busIf : interfaces_)
+        if (busIf->getName() == name) return busIf.get();
+    return nullptr;
+}
+
+void HBOBoardComponent::getComponentModes(std::vector<HBOComponentMode*>& modes) const { appendRaw(modes_, modes); }
+
+void HBOBoardComponent::ensurePins() const {
+    if (pinsLoaded_) return;
+    auto contents = HBOBoardInternal::loadPinFile(a_.pinMapFile, const_cast<HBOBoardComponent*>(this));
+    adoptPins(std::move(contents.pins), std::move(contents.ports));
+}
+
+void HBOBoardComponent::adoptPins(std::vector<HBOPinProps> pins,
+                                  std::vector<std::unique_ptr<HBOModelPort>> ports) const {
+    pins_ = std::move(pins);
+    filePorts_ = std::move(ports);
+    pinsByName_.clear();
+    pinsByIndex_.clear();
+    pinsByName_.reserve(pins_.size());
+    pinsByIndex_.reserve(pins_.size());
+    auto index = [this](HBOPinProps& pin) {
+        pinsByName_.emplace(pin.getName(), &pin);
+        pinsByIndex_.emplace(pin.getPinIndex(), &pin);
+    };
+    for (auto& pin : pins_) index(pin);
+    for (auto& port : filePorts_)
+        for (auto& pin : port->portPins()) index(pin);
+    pinsLoaded_ = true;
+}
+
+void HBOBoardComponent::getPinsVec(std::vector<HBOPinProps*>& pins) const {
+    ensurePins();
+    for (auto& pin : pins_) pins.push_back(&pin);
+    for (const auto& port : filePorts_) port->getPortPropsSeq(pins);
+}
+
+HBOPinProps* HBOBoardComponent::findPin(const std::string& name) const {
+    ensurePins();
+    auto found = pinsByName_.find(name);
+    return found == pinsByName_.end() ? nullptr : found->second;
+}
+
+HBOPinProps* HBOBoardComponent::findPinByIndex(uint32_t index) const {
+    ensurePins();
+    auto found = pinsByIndex_.find(index);
+    return found == pinsByIndex_.end() ? nullptr : found->second;
+}
+
+void HBOBoardComponent::getModelPortSeq(std::vector<HBOModelPort*>& ports) const {
+    ensurePins();
+    appendRaw(filePorts_, ports);
+}
+
+bool HBOBoardComponent::getModelPortByName(HBOModelPort*& port, const std::string& name) const {
+    ensurePins();
+    for (const auto& candidate : filePorts_) {
+        if (candidate->getName() == name) {
+            port = candidate.get();
+            return true;
+        }
+    }
+    return false;
+}
+
+void HBOBoardComponent::addParameter(std::unique_ptr<HBOParameter> parameter) {
+    parameters_.push_back(std::move(parameter));
+}
+
+HBOBusIf* HBOBoardComponent::addBusIf(std::unique_ptr<HBOBusIf> busIf) {
+    interfaces_.push_back(std::move(busIf));
+    return interfaces_.back().get();
+}
+
+HBOComponentMode* HBOBoardComponent::addComponentMode(std::unique_ptr<HBOComponentMode> mode) {
+    modes_.push_back(std::move(mode));
+    return modes_.back().get();
+}
+
+void HBOBoardComponent::setInlinePins(std::vector<HBOPinProps> pins) { adoptPins(std::move(pins), {}); }
+
+// ---- buses and nets
+
+HBOBoardBusNet::HBOBoardBusNet(std::string name, uint32_t c1PinIndex, uint32_t c2PinIndex, std::string isEnabled,
+                               HBOBoardBus* owner)
+    : name_(std::move(name)), c1_(c1PinIndex), c2_(c2PinIndex), isEnabled_(std::move(isEnabled)), owner_(owner) {}
+
+void HBOBoardBusNet::getPinsVec(std::vector<HBOPinProps*>& pins) const {
+    HBOBoard* board = owner_ ? owner_->getBoard() : nullptr;
+    if (!board) return;
+    const std::pair<std::string, uint32_t> ends[] = {{owner_->getComp1(), c1_}, {owner_->getComp2(), c2_}};
+    for (const auto& end : ends) {
+        HBOBoardComponent* component = board->findComponent(end.first);
+        if (HBOPinProps* pin = component ? component->findPinByIndex(end.second) : nullptr) pins.push_back(pin);
+    }
+}
+
+HBOBoardBus::HBOBoardBus(std::string name, std::string comp1, std::string comp2, std::string isEnabled,
+                         HBOBoard* board)
+    : name_(std::move(name)), comp1_(std::move(comp1)), comp2_(std::move(comp2)), isEnabled_(std::move(isEnabled)),
+      board_(board) {}
+
+HBOBoardBus::HBOBoardBus(const HBOBoardBus& other, HBOBoard* board)
+    : name_(other.name_), comp1_(other.comp1_), comp2_(other.comp2_), isEnabled_(other.isEnabled_), board_(board),
+      nets_(other.nets_) {
+    for (auto& net : nets_) net.setOwner(this);
+}
+
+void HBOBoardBus::getBoardBusNets(std::vector<HBOBoardBusNet*>& nets) const {
+    for (const auto& net : nets_) nets.push_back(const_cast<HBOBoardBusNet*>(&net));
+}
+
+void HBOBoardBus::getBusComponentsVec(std::vector<HBOBoardComponent*>& components) const {
+    if (!board_) return;
+    for (const std::string* name : {&comp1_, &comp2_})
+        if (HBOBoardComponent* component = board_->findComponent(*name)) components.push_back(component);
+}
+
+void HBOBoardBus::addNet(const std::string& name, uint32_t c1PinIndex, uint32_t c2PinIndex,
+                         const std::string& isEnabled) {
+    nets_.emplace_back(name, c1PinIndex, c2PinIndex, isEnabled, this);
+}
+
+// ---- boards
+
+void* HBOBoard::operator new(std::size_t size) {
+    void* memory = ::operator new(size);
+    BoardKeeper::get().add(memory);
+    return memory;
+}
+
+void HBOBoard::operator delete(void* pointer) noexcept {
+    if (!BoardKeeper::gone()) BoardKeeper::get().remove(pointer);
+    ::operator delete(pointer);
+}
+
+HBOBoard::HBOBoard() = default;
+
+HBOBoard::HBOBoard(const HBOBoard& base, std::string name)
+    : vendor_(base.vendor_), boardName_(std::move(name)), version_(base.version_), displayName_(base.displayName_),
+      description_(base.description_), schemaVersion_(base.schemaVersion_), repository_(base.repository_),
+      boardFile_(base.boardFile_), presetFile_(base.presetFile_), integrated_(base.integrated_),
+      components_(copyOwned(base.components_, this)), buses_(copyOwned(base.buses_, this)),
+      jumpers_(copyPlain(base.jumpers_)), parameters_(copyPlain(base.parameters_)),
+      connectedBoards_(base.connectedBoards_), connectedComponents_(base.connectedComponents_) {
+    base.ensurePresets();
+    presets_.copyFrom(base.presets_);
+    presetsLoaded_ = true;
+    associated_.copyFrom(base.associated_);
+}
+
+HBOBoard::~HBOBoard() = default;
+
+std::string HBOBoard::getName() const { return vendor_ + ":" + boardName_ + ":" + version_; }
+
+std::string HBOBoard::getPartName() const {
+    const HBOBoardComponent* fpga = findFpgaComponent();
+    return fpga ? fpga->getPartName() : std::string();
+}
+
+void HBOBoard::setName(const std::string& vendor, const std::string& name, const std::string& version) {
+    vendor_ = vendor;
+    boardName_ = name;
+    version_ = version;
+}
+
+HBOBoardComponent* HBOBoard::findFpgaComponent() const {
+    for (const auto& component : components_)
+        if (component->isFpga()) return component.get();
+    return nullptr;
+}
+
+HBOBoardComponent* HBOBoard::findComponent(const std::string& componentName) const {
+    for (const auto& component : components_)
+        if (component->getComponentName() == componentName) return component.get();
+    return nullptr;
+}
+
+void HBOBoard::getBoardComponentsVec(std::vector<HBOBoardComponent*>& components) const {
+    appendRaw(components_, components);
+}
+
+void HBOBoard::getBuses(std::vector<HBOBoardBus*>& buses) const { appendRaw(buses_, buses); }
+
+void HBOBoard::getBusesOfComponent(const std::string& componentName, std::vector<HBOBoardBus*>& buses) const {
+    for (const auto& bus : buses_)
+        if (bus->getComp1() == componentName || bus->getComp2() == componentName) buses.push_back(bus.get());
+}
+
+void HBOBoard::getNetsOfComponent(const std::string& componentName, std::vector<HBOBoardBusNet*>& nets) const {
+    for (const auto& bus : buses_)
+        if (bus->getComp1() == componentName || bus->getComp2() == componentName) bus->getBoardBusNets(nets);
+}
+
+void HBOBoard::getJumpers(std::vector<HBOJumper*>& jumpers) const { appendRaw(jumpers_, jumpers); }
+
+void HBOBoard::getParameters(std::vector<HBOParameter*>& parameters) const { appendRaw(parameters_, parameters); }
+
+void HBOBoard::getBusIfSeq(std::vector<HBOBusIf*>& interfaces) const {
+    for (const auto& component : components_) component->getBusIfSeq(interfaces, true);
+}
+
+const HBOIpPresetMap& HBOBoard::getIpPresets() const {
+    ensurePresets();
+    return presets_.map;
+}
+
+void HBOBoard::ensurePresets() const {
+    if (presetsLoaded_) return;
+    presetsLoaded_ = true;
+    if (presetFile_.empty()) return;
+    HBOBoardInternal::loadPresetFile(presetFile_, [this](const std::string& key, std::unique_ptr<HBOIpPreset> preset) {
+        presets_.add(upperCase(key), std::move(preset));
+    });
+}
+
+void HBOBoard::addConnectedBoard(const std::string& instanceName, const std::string& baseBoardName) {
+    connectedBoards_[instanceName] = baseBoardName;
+}
+
+void HBOBoard::addConnectedComponents(const std::string& board1, const std::string& component1,
+                                      const std::string& board2, const std::string& component2) {
+    connectedComponents_[board1 + "#" + component1] = board2 + "#" + component2;
+}
+
+HBOBoardComponent* HBOBoard::addComponent(std::unique_ptr<HBOBoardComponent> component) {
+    components_.push_back(std::move(component));
+    return components_.back().get();
+}
+
+HBOBoardBus* HBOBoard::addBus(std::unique_ptr<HBOBoardBus> bus) {
+    buses_.push_back(std::move(bus));
+    return buses_.back().get();
+}
+
+void HBOBoard::addJumper(std::unique_ptr<HBOJumper> jumper) { jumpers_.push_back(std::move(jumper)); }
+
+void HBOBoard::addParameter(std::unique_ptr<HBOParameter> parameter) { parameters_.push_back(std::move(parameter)); }
+
+void HBOBoard::addIpAssociatedPreset(const std::string& interfaceName, std::unique_ptr<HBOIpPreset> preset) {
+    associated_.add(interfaceName, std::move(preset));
+}
+
+void HBOBoard::PresetTable::add(const std::string& key, std::unique_ptr<HBOIpPreset> preset) {
+    map[key].push_back(preset.get());
+    owned.push_back(std::move(preset));
+}
+
+void HBOBoard::PresetTable::copyFrom(const PresetTable& other) {
+    for (const auto& entry : other.map)
+        for (const HBOIpPreset* preset : entry.second) add(entry.first, std::make_unique<HBOIpPreset>(*preset));
+}

@@ -1,0 +1,378 @@
+// Board file reading: board.xml (schema 2.x and 1.x), pin files, preset files
+// and integrated board files. Every problem names the file, the line and
+// what was wrong.
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <set>
+
+#include <boost/filesystem.hpp>
+#include <pugixml.hpp>
+
+#include "HBOBoardInternal.h"
+#include "HBOBoardModel.h"
+#include "HBOParser.h"
+
+namespace {
+
+// A problem in a file, found while reading it.
+struct FileProblem {
+    std::ptrdiff_t offset;  // byte offset in the file, -1 when unknown
+    std::string reason;
+};
+
+// One XML file in memory, so that byte offsets can become line numbers.
+class XmlFile {
+public:
+    explicit XmlFile(std::string path) : path_(std::move(path)) {}
+
+    // Reads and parses the file and checks the root element's name.
+    pugi::xml_node load(const char* rootName) {
+        std::ifstream in(path_, std::ios::binary);
+        if (!in) throw FileProblem{-1, std::string("cannot be read: ") + std::strerror(errno)};
+        in.seekg(0, std::ios::end);
+        text_.resize(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)));
+        in.seekg(0);
+        in.read(&text_[0], static_cast<std::streamsize>(text_.size()));
+        if (!in) throw FileProblem{-1, std::string("cannot be read: ") + std::strerror(errno)};
+        pugi::xml_parse_result result = doc_.load_buffer(text_.data(), text_.size());
+        if (!result) throw FileProblem{result.offset, std::string("malformed XML: ") + result.description()};
+        pugi::xml_node root = doc_.document_element();
+        if (std::strcmp(root.name(), rootName) != 0)
+            throw FileProblem{root.offset_debug(), std::string("the root element is <") + root.name() +
+                                                       ">, expected <" + rootName + ">"};
+        return root;
+    }
+
+    int lineOf(std::ptrdiff_t offset) const {
+        if (offset < 0) return 0;
+        auto end = text_.begin() + std::min<std::ptrdiff_t>(offset, static_cast<std::ptrdiff_t>(text_.size()));
+        return 1 + static_cast<int>(std::count(text_.begin(), end, '\n'));
+    }
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string text_;
+    pugi::xml_document doc_;
+};
+
+std::string attr(const pugi::xml_node& node, const char* name, const char* fallback = "") {
+    return node.attribute(name).as_string(fallback);
+}
+
+std::string required(const pugi::xml_node& node, const char* name) {
+    pugi::xml_attribute attribute = node.attribute(name);
+    if (!attribute)
+        throw FileProblem{node.offset_debug(),
+                          std::string("<") + node.name() + "> has no '" + name + "' attribute"};
+    return attribute.as_string();
+}
+
+uint32_t unsignedAttr(const pugi::xml_node& node, const char* name) {
+    std::string text = required(node, name);
+    char* end = nullptr;
+    errno = 0;
+    unsigned long value = std::strtoul(text.c_str(), &end, 10);
+    bool digitsOnly = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    if (!digitsOnly || errno == ERANGE || value > UINT32_MAX)
+        throw FileProblem{node.offset_debug(), std::string("'") + name + "' of <" + node.name() +
+                                                   "> must be an unsigned integer, got '" + text + "'"};
+    return static_cast<uint32_t>(value);
+}
+
+int intAttr(const pugi::xml_node& node, const char* name) { return node.attribute(name).as_int(0); }
+
+std::string fileNextTo(const std::string& boardFile, const std::string& name) {
+    if (name.empty()) return name;
+    boost::filesystem::path path(name);
+    if (path.is_absolute()) return name;
+    return (boost::filesystem::path(boardFile).parent_path() / path).lexically_normal().string();
+}
+
+// Children <item> of <list> below node, in file order.
+template <class F>
+void eachItem(const pugi::xml_node& node, const char* list, const char* item, F visit) {
+    for (pugi::xml_node child : node.child(list).children(item)) visit(child);
+}
+
+void readParameters(const pugi::xml_node& node, const std::function<void(std::unique_ptr<HBOParameter>)>& add) {
+    eachItem(node, "parameters", "parameter", [&](const pugi::xml_node& p) {
+        add(std::make_unique<HBOParameter>(required(p, "name"), attr(p, "value"), attr(p, "value_type")));
+    });
+}
+
+std::unique_ptr<HBOBusIfPreference> readPreference(const pugi::xml_node& p) {
+    return std::make_unique<HBOBusIfPreference>(attr(p, "vendor"), attr(p, "library"), required(p, "name"),
+                                                attr(p, "version"), intAttr(p, "order"));
+}
+
+// The pin attributes named after the pin properties, in small letters.
+const std::pair<const char*, HBOPinProps::Attr> kPinAttributes[] = {
+    {"loc", HBOPinProps::LOC},
+    {"diff_term", HBOPinProps::DIFF_TERM},
+    {"drive", HBOPinProps::DRIVE},
+    {"iostandard", HBOPinProps::IOSTANDARD},
+    {"slew", HBOPinProps::SLEW},
+    {"output_impedance", HBOPinProps::OUTPUT_IMPEDANCE},
+    {"ibuf_low_pwr", HBOPinProps::IBUF_LOW_PWR},
+    {"odt", HBOPinProps::ODT},
+    {"equalization", HBOPinProps::EQUALIZATION},
+    {"pre_emphasis", HBOPinProps::PRE_EMPHASIS},
+    {"dqs_bias", HBOPinProps::DQS_BIAS},
+};
+
+// Reads the <pin> children of node; indexes must be unique within seen.
+void readPins(const pugi::xml_node& node, HBOBoardComponent* owner, std::set<uint32_t>& seen,
+              std::vector<HBOPinProps>& pins, const std::string& port = std::string()) {
+    pins.reserve(pins.size() + static_cast<std::size_t>(std::distance(node.children("pin").begin(), node.children("pin").end())));
+    for (pugi::xml_node p : node.children("pin")) {
+        uint32_t index = unsignedAttr(p, "index");
+        if (!seen.insert(index).second)
+            throw FileProblem{p.offset_debug(), "pin index " + std::to_string(index) + " is used twice"};
+        pins.emplace_back(required(p, "name"), index, owner);
+        for (const auto& entry : kPinAttributes) {
+            pugi::xml_attribute value = p.attribute(entry.first);
+            if (value) pins.back().setAttr(entry.second, value.as_string());
+        }
+        if (!port.empty()) pins.back().setPortName(port);
+    }
+}
+
+// ---- board.xml
+
+class BoardReader {
+public:
+    BoardReader(XmlFile& file, HBOBoard& board) : file_(file), board_(board) {}
+
+    void read(const pugi::xml_node& root) {
+        readIdentity(root);
+        if (board_.isIntegratedBoard()) {
+            readConnectedBoards(root.child("connected_boards"));
+            return;
+        }
+        board_.setPresetFile(fileNextTo(file_.path(), attr(root, "preset_file")));
+        readParameters(root, [this](std::unique_ptr<HBOParameter> p) { board_.addParameter(std::move(p)); });
+        eachItem(root, "jumpers", "jumper", [this](const pugi::xml_node& j) {
+            board_.addJumper(
+                std::make_unique<HBOJumper>(required(j, "name"), attr(j, "default_mode"), attr(j, "description")));
+        });
+        eachItem(root, "components", "component", [this](const pugi::xml_node& c) { readComponent(c); });
+        eachItem(root, "connections", "connection", [this](const pugi::xml_node& c) { readConnection(c); });
+        eachItem(root, "ip_associated_rules", "ip_associated_rule", [this](const pugi::xml_node& r) { readRule(r); });
+    }
+
+private:
+    void readIdentity(const pugi::xml_node& root) {
+        std::string schema = required(root, "schema_version");
+        char* end = nullptr;
+        std::strtod(schema.c_str(), &end);
+        if (schema.empty() || *end != '\0' || schema.find_first_not_of("0123456789.") != std::string::npos)
+            throw FileProblem{root.offset_debug(), "schema_version must be a number such as 2.1, got '" + schema + "'"};
+        pugi::xml_node version = root.child("file_version");
+        if (!version) throw FileProblem{root.offset_debug(), "<board> has no <file_version>"};
+        std::string name = required(root, "name");
+        board_.setName(required(root, "vendor"), name, version.text().as_string());
+        board_.setSchemaVersion(schema);
+        board_.setDisplayName(attr(root, "display_name", name.c_str()));
+        board_.setDescription(root.child("description").text().as_string());
+        board_.setIntegrated(root.attribute("is_integrated").as_bool(false));
+        board_.setBoardFile(file_.path());
+        board_.setRepository(boost::filesystem::path(file_.path()).parent_path().string());
+    }
+
+    void readConnectedBoards(const pugi::xml_node& connected) {
+        eachItem(connected, "base_boards", "base_board", [this](const pugi::xml_node& b) {
+            board_.addConnectedBoard(required(b, "alias_name"), required(b, "id"));
+        });
+        eachItem(connected, "connectors", "connector", [this](const pugi::xml_node& c) {
+            board_.addConnectedComponents(required(c, "board1"), required(c, "board1_connector"),
+                                          required(c, "board2"), required(c, "board2_connector"));
+        });
+    }
+
+    void readComponent(const pugi::xml_node& c) {
+        HBOBoardComponent::Attributes a;
+        a.name = required(c, "name");
+        a.type = required(c, "type");
+        a.subType = attr(c, "sub_type");
+        a.partName = attr(c, "part_name");
+        a.pinMapFile = fileNextTo(file_.path(), attr(c, "pin_map_file"));
+        a.displayName = attr(c, "display_name", a.name.c_str());
+        a.vendor = attr(c, "vendor");
+        a.isEnabled = attr(c, "enabled", "true");
+        a.description = c.child("description").text().as_string();
+        if (board_.findComponent(a.name))
+            throw FileProblem{c.offset_debug(), "component '" + a.name + "' is defined twice"};
+        HBOBoardComponent* component = board_.addComponent(std::make_unique<HBOBoardComponent>(a, &board_));
+        readParameters(c, [component](std::unique_ptr<HBOParameter> p) { component->addParameter(std::move(p)); });
+        eachItem(c, "interfaces", "interface", [&](const pugi::xml_node& i) { readInterface(i, component); });
+        eachItem(c, "component_modes", "component_mode", [&](const pugi::xml_node& m) { readMode(m, component); });
+        if (c.child("pins")) {
+            std::set<uint32_t> seen;
+            std::vector<HBOPinProps> pins;
+            readPins(c.child("pins"), component, seen, pins);
+            component->setInlinePins(std::move(pins));
+        }
+    }
+
+    void readInterface(const pugi::xml_node& i, HBOBoardComponent* component) {
+        HBOBusIf::Attributes a{required(i, "name"), attr(i, "mode"),          attr(i, "type"),
+                               attr(i, "of_component"), attr(i, "preset_proc"), attr(i, "enabled", "true")};
+        HBOBusIf* busIf = component->addBusIf(std::make_unique<HBOBusIf>(a, component));
+        readParameters(i, [busIf](std::unique_ptr<HBOParameter> p) { busIf->addParameter(std::move(p)); });
+        eachItem(i, "preferred_ips", "preferred_ip",
+                 [busIf](const pugi::xml_node& p) { busIf->addPreference(readPreference(p)); });
+        bool schema2 = std::strtod(board_.getSchemaVersion().c_str(), nullptr) >= 2.0;
+        eachItem(i, "port_maps", "port_map", [&](const pugi::xml_node& m) {
+            std::string logical = required(m, "logical_port");
+            std::string physical = required(m, "physical_port");
+            std::unique_ptr<HBOModelPort> port;
+            if (schema2) {
+                port = std::make_unique<HBOModelPort>(physical, attr(m, "dir"), attr(m, "left"), attr(m, "right"),
+                                                      component);
+                eachItem(m, "pin_maps", "pin_map", [&](const pugi::xml_node& p) {
+                    port->addPinMap(required(p, "port_index"), required(p, "component_pin"));
+                });
+            }
+            busIf->addPortMap(std::make_unique<HBOPortMap>(logical, physical), std::move(port));
+        });
+    }
+
+    void readMode(const pugi::xml_node& m, HBOBoardComponent* component) {
+        std::string name = required(m, "name");
+        HBOComponentMode* mode = component->addComponentMode(std::make_unique<HBOComponentMode>(
+            name, attr(m, "display_name", name.c_str()), attr(m, "enabled", "true"), component));
+        eachItem(m, "interfaces", "interface",
+                 [mode](const pugi::xml_node& i) { mode->addInterfaceName(required(i, "name")); });
+        eachItem(m, "preferred_ips", "preferred_ip",
+                 [mode](const pugi::xml_node& p) { mode->addPreferredIp(readPreference(p)); });
+    }
+
+    void requireComponent(const pugi::xml_node& c, const std::string& name) {
+        if (!board_.findComponent(name))
+            throw FileProblem{c.offset_debug(), "connection '" + attr(c, "name") + "' names component '" + name +
+                                                    "', which the board does not have"};
+    }
+
+    // The index range st..end in either direction.
+    static std::pair<uint32_t, int64_t> range(uint32_t st, uint32_t end) {
+        return {st, static_cast<int64_t>(end) - static_cast<int64_t>(st)};
+    }
+
+    void readConnection(const pugi::xml_node& c) {
+        std::string name = required(c, "name");
+        std::string comp1 = required(c, "component1");
+        std::string comp2 = required(c, "component2");
+        requireComponent(c, comp1);
+        requireComponent(c, comp2);
+        std::string enabled = attr(c, "enabled", "true");
+        HBOBoardBus* bus = board_.addBus(std::make_unique<HBOBoardBus>(name, comp1, comp2, enabled, &board_));
+        for (pugi::xml_node m : c.children("connection_map")) {
+            auto r1 = range(unsignedAttr(m, "c1_st_index"), unsignedAttr(m, "c1_end_index"));
+            auto r2 = range(unsignedAttr(m, "c2_st_index"), unsignedAttr(m, "c2_end_index"));
+            if (std::llabs(r1.second) != std::llabs(r2.second))
+                throw FileProblem{m.offset_debug(), "connection_map '" + attr(m, "name") + "' joins " +
+                                                        std::to_string(std::llabs(r1.second) + 1) + " pins of '" +
+                                                        comp1 + "' to " + std::to_string(std::llabs(r2.second) + 1) +
+                                                        " pins of '" + comp2 + "'; the ranges must have one length"};
+            std::string mapName = attr(m, "name", name.c_str());
+            std::string mapEnabled = attr(m, "enabled", enabled.c_str());
+            int64_t count = std::llabs(r1.second) + 1;
+            int step1 = r1.second < 0 ? -1 : 1, step2 = r2.second < 0 ? -1 : 1;
+            for (int64_t i = 0; i < count; ++i)
+                bus->addNet(mapName + "_" + std::to_string(i), static_cast<uint32_t>(r1.first + i * step1),
+                            static_cast<uint32_t>(r2.first + i * step2), mapEnabled);
+        }
+    }
+
+    void readRule(const pugi::xml_node& r) {
+        std::string rule = required(r, "name");
+        for (pugi::xml_node ip : r.children("ip")) {
+            for (pugi::xml_node a : ip.children("associated_board_interface")) {
+                board_.addIpAssociatedPreset(
+                    required(a, "name"),
+                    std::make_unique<HBOIpPreset>(rule, attr(ip, "vendor"), attr(ip, "library"), required(ip, "name"),
+                                                  attr(ip, "version"), attr(ip, "ip_interface")));
+            }
+        }
+    }
+
+    XmlFile& file_;
+    HBOBoard& board_;
+};
+
+// Runs read on the file; a problem becomes a warning and false.
+template <class F>
+bool readReporting(XmlFile& file, F read, std::string* error = nullptr) {
+    try {
+        read();
+        return true;
+    } catch (const FileProblem& problem) {
+        int line = file.lineOf(problem.offset);
+        if (error) *error = HBOBoardInternal::describeProblem(file.path(), line, problem.reason);
+        HBOBoardInternal::warnBadFile(file.path(), line, problem.reason);
+        return false;
+    }
+}
+
+}  // namespace
+
+HBOParser::HBOParser() = default;
+HBOParser::~HBOParser() = default;
+
+bool HBOParser::parseFile(const std::string& path, HBOBoard* board) {
+    error_.clear();
+    XmlFile file(path);
+    if (!board) {
+        error_ = HBOBoardInternal::describeProblem(path, 0, "no board object to fill");
+        return false;
+    }
+    return readReporting(
+        file, [&] { BoardReader(file, *board).read(file.load("board")); }, &error_);
+}
+
+namespace HBOBoardInternal {
+
+PinFileContents loadPinFile(const std::string& path, HBOBoardComponent* owner) {
+    PinFileContents contents;
+    XmlFile file(path);
+    bool ok = readReporting(file, [&] {
+        pugi::xml_node root = file.load("part_info");
+        std::set<uint32_t> seen;
+        readPins(root.child("pins"), owner, seen, contents.pins);
+        for (pugi::xml_node p : root.child("ports").children("port")) {
+            std::string name = required(p, "name");
+            auto port = std::make_unique<HBOModelPort>(name, attr(p, "dir"), attr(p, "left"), attr(p, "right"), owner);
+            readPins(p, owner, seen, port->portPins(), name);
+            contents.ports.push_back(std::move(port));
+        }
+    });
+    return ok ? std::move(contents) : PinFileContents{};
+}
+
+void loadPresetFile(const std::string& path, const PresetSink& add) {
+    std::vector<std::pair<std::string, std::unique_ptr<HBOIpPreset>>> read;
+    XmlFile file(path);
+    bool ok = readReporting(file, [&] {
+        pugi::xml_node root = file.load("ip_presets");
+        for (pugi::xml_node preset : root.children("ip_preset")) {
+            std::string proc = required(preset, "preset_proc_name");
+            for (pugi::xml_node ip : preset.children("ip")) {
+                auto item = std::make_unique<HBOIpPreset>(proc, attr(ip, "vendor"), attr(ip, "library"),
+                                                          required(ip, "name"), attr(ip, "version"), std::string());
+                eachItem(ip, "user_parameters", "user_parameter", [&](const pugi::xml_node& p) {
+                    item->addParameter(std::make_unique<HBOParameter>(required(p, "name"), attr(p, "value"), ""));
+                });
+                read.emplace_back(proc, std::move(item));
+            }
+        }
+    });
+    if (!ok) return;
+    for (auto& entry : read) add(entry.first, std::move(entry.second));
+}
+
+}  // namespace HBOBoardInternal

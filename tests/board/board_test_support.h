@@ -1,0 +1,61 @@
+// Shared pieces of the board model tests: fixture paths, captured messages
+// and a scoped repository setting.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ComMsgMgr.h"
+#include "HBOBoardCReposMgr.h"
+#include "HBOBoardModel.h"
+#include "HBOBoardUtils.h"
+#include "HPAParamMgr.h"
+
+inline std::string fixture(const std::string& relative) { return std::string(ZEM_TEST_FILES_DIR) + "/" + relative; }
+
+// Collects every message sent while it lives.
+class MessageCapture {
+public:
+    MessageCapture() {
+        previous_ = ComMsgMgr::setSink([this](const ComMsgMgrInstance& m) { messages.push_back(m); });
+    }
+    ~MessageCapture() { ComMsgMgr::setSink(previous_); }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> out;
+        for (const auto& m : messages) out.push_back(m.text());
+        return out;
+    }
+    std::vector<ComMsgMgrInstance> messages;
+
+private:
+    ComMsgMgr::Sink previous_;
+};
+
+// Points the repository at the given folders (a Tcl list) while it lives.
+class RepoPaths {
+public:
+    explicit RepoPaths(const std::string& folders) {
+        HBOBoardUtils::defineParameters();
+        HPAParamMgr::getParamMgr().setValue("board.repoPaths", folders);
+    }
+    ~RepoPaths() { HPAParamMgr::getParamMgr().reset("board.repoPaths"); }
+};
+
+template <class T>
+std::vector<std::string> namesOf(const std::vector<T*>& objects) {
+    std::vector<std::string> names;
+    for (const T* object : objects) names.push_back(object->getName());
+    return names;
+}
+
+inline HBOBoard* repositoryBoard(const std::string& fullName) {
+    return HBOBoardCReposMgr::getGlobal()->findBoard(fullName);
+}
+
+#include <filesystem>
+#include <random>
+
+inline std::filesystem::path uniqueTempDir() {
+    std::random_device random;
+    return std::filesystem::temp_directory_path() / ("zem_board_test_" + std::to_string(random()));
+}
