@@ -1,0 +1,254 @@
+// Native objects and collections: the non-template half.
+//
+// A native object is a Tcl object whose internal form points at a model
+// object (ptr1) and at the type information of its pointer type (ptr2).
+// A collection is a Tcl object whose internal form holds one reference on a
+// collection_wrapper_base (ptr1) and its type information (ptr2).
+// The templates in tcltasks/ make one Tcl object type per command file and
+// pointer type; all of them share the free, string and duplicate
+// procedures below and the per-pointer-type caches.
+#pragma once
+
+#include <tcl.h>
+
+#include <boost/any.hpp>
+#include <boost/shared_ptr.hpp>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <typeinfo>
+#include <unordered_map>
+#include <vector>
+
+#include "tclany.h"
+
+namespace tov {
+namespace tcltasks {
+
+namespace detail {
+
+// Type information attached to every framework Tcl object (ptr2).
+class itcltypeinfo {
+public:
+    virtual ~itcltypeinfo();
+    virtual const std::type_info& native_type() const = 0;
+    virtual tclany make_tclany(Tcl_Obj* obj) const = 0;
+    // Called when the object's internal form is freed.
+    virtual void release(Tcl_Obj* obj) const = 0;
+    // Asks the object to bring its string form up to date.
+    virtual void refresh(Tcl_Obj* obj) const = 0;
+};
+
+// Attaches type and information to obj. An object that already has a
+// framework type of the same kind keeps its internal pointer; any other
+// internal form is freed (after the string form is secured) and the
+// pointer is taken from the native cache of the information's type.
+void SetTclObjTypeInfo(Tcl_Obj* obj, const Tcl_ObjType* type, const itcltypeinfo* info);
+// Null unless obj currently carries a framework type.
+const itcltypeinfo* GetTclTypeInfo(Tcl_Obj* obj);
+// Type information of a native object, also when its internal form was
+// replaced since it was made (looked up in the caches, then restamped).
+const itcltypeinfo* find_native_typeinfo(Tcl_Obj* obj);
+
+void FreeInternalRepProc(Tcl_Obj* obj);
+void InvalidStringRepProc(Tcl_Obj* obj);
+void duplicate_collection_tclobj(Tcl_Obj* src, Tcl_Obj* dup);
+// The string procedure shared by every collection type.
+void update_collection_string(Tcl_Obj* obj);
+void set_collection_tcl_string_rep(Tcl_Obj* obj, const std::string& text);
+
+bool is_list_type(Tcl_Obj* obj);
+
+// Display rules of collection strings (application parameters
+// "tcl.collectionResultDisplayLimit" and "tcl.collectionResultDisplayLimitCheck").
+long long get_collection_result_display_limit();
+bool collection_result_display_limit_check_enabled();
+// When set, a collection's string is its context's string.
+bool get_use_collection_context_string_rep();
+void set_use_collection_context_string_rep(bool use);
+
+// Release hook of collection types: detaches obj from its wrapper.
+void remove_from_native_cache(Tcl_Obj* obj);
+// Drops a collection object's string so the next read rebuilds it.
+void shimmer(Tcl_Obj* obj);
+
+}  // namespace detail
+
+namespace detail {
+// Recycles the nodes of the cache tables: objects come and go by the
+// hundred thousand, and everything runs on the interpreter's thread.
+template <class T>
+struct node_pool_allocator {
+    using value_type = T;
+    node_pool_allocator() = default;
+    template <class U>
+    node_pool_allocator(const node_pool_allocator<U>&) {}  // NOLINT: rebinding
+    T* allocate(std::size_t n) {
+        void*& head = free_list();
+        if (n != 1 || !head) return static_cast<T*>(::operator new(n * sizeof(T)));
+        void* node = head;
+        head = *static_cast<void**>(node);
+        return static_cast<T*>(node);
+    }
+    void deallocate(T* p, std::size_t n) {
+        if (n != 1) return ::operator delete(p);
+        *reinterpret_cast<void**>(p) = free_list();
+        free_list() = p;
+    }
+    static void*& free_list() {
+        static_assert(sizeof(T) >= sizeof(void*), "a node must hold the free-list link");
+        static void* head = nullptr;
+        return head;
+    }
+    template <class U>
+    bool operator==(const node_pool_allocator<U>&) const { return true; }
+    template <class U>
+    bool operator!=(const node_pool_allocator<U>&) const { return false; }
+};
+}  // namespace detail
+
+// Per native pointer type, shared by every command file. The cache holds
+// one Tcl reference on each object it knows, so a cached object is never
+// freed behind its back; release_unreferenced() gives back the objects
+// that only the cache still holds (done for every cache at Tcl exit).
+class native_cache_base {
+public:
+    struct pointer_hash {
+        std::size_t operator()(const void* p) const noexcept {
+            const auto v = reinterpret_cast<std::uintptr_t>(p);
+            return static_cast<std::size_t>(v + (v >> 3));
+        }
+    };
+    using t2n_table = std::unordered_map<const void*, const void*, pointer_hash, std::equal_to<const void*>,
+                                         detail::node_pool_allocator<std::pair<const void* const, const void*>>>;
+    using n2t_table = std::unordered_multimap<const void*, Tcl_Obj*, pointer_hash, std::equal_to<const void*>,
+                                              detail::node_pool_allocator<std::pair<const void* const, Tcl_Obj*>>>;
+
+    static native_cache_base& of(const std::type_info& pointerType);
+    static void release_all_unreferenced();
+
+    t2n_table& t2n() { return t2n_; }
+    n2t_table& n2t() { return n2t_; }
+    // The Tcl type of the first command file that made objects of this type.
+    const detail::itcltypeinfo* typeinfo() const { return typeinfo_; }
+    const Tcl_ObjType* tcl_type() const { return tcl_type_; }
+    void set_type(const Tcl_ObjType* type, const detail::itcltypeinfo* info);
+
+    // The cached Tcl object of a native pointer, or null.
+    Tcl_Obj* find_tclobj(const void* native) const;
+    const void* find_native(Tcl_Obj* obj) const;
+    void insert(const void* native, Tcl_Obj* obj);
+    // Erases obj and every entry of the pointer it maps to (no Tcl reference change).
+    void forget_tclobj(Tcl_Obj* obj);
+    // For the model when it deletes an object: drops its entries and reference.
+    void forget_native(const void* native);
+    std::size_t release_unreferenced();
+
+    static void incr_refcount(Tcl_Obj* obj);
+    static void decr_refcount(Tcl_Obj* obj);
+    static bool is_alive(Tcl_Obj* obj);
+
+private:
+    t2n_table t2n_;
+    n2t_table n2t_;
+    const detail::itcltypeinfo* typeinfo_ = nullptr;
+    const Tcl_ObjType* tcl_type_ = nullptr;
+};
+
+// What a collection was made from; its string may stand for the collection.
+class HTCICollectionContext {
+public:
+    virtual ~HTCICollectionContext();
+    virtual void add_tclobj(Tcl_Obj* obj) = 0;
+    virtual void append(const boost::shared_ptr<HTCICollectionContext>& other) = 0;
+    virtual std::string string_rep() const = 0;
+};
+using collection_context_ptr = boost::shared_ptr<HTCICollectionContext>;
+
+class HTCCollectionContextMgr {
+public:
+    static HTCCollectionContextMgr* instance();
+    // A context for a collection built from a Tcl list: it keeps (with a
+    // reference each) the Tcl objects it was built from.
+    collection_context_ptr createListCollectionContext();
+    void addTclObjToCtx(Tcl_Obj* obj, collection_context_ptr& context);
+    void append(collection_context_ptr& context, const collection_context_ptr& other);
+};
+
+// Reference-counted base of every collection wrapper. Slots of the
+// derived template (in order): clone, slice, element type, size, element
+// as any, as tclany, as text, as Tcl object, append collection, append Tcl
+// object, replace, insert, remove, reverse, sort, shrink, unique, string.
+class collection_wrapper_base {
+public:
+    collection_wrapper_base();
+    collection_wrapper_base(const collection_wrapper_base& other);
+    collection_wrapper_base& operator=(const collection_wrapper_base&) = delete;
+    virtual ~collection_wrapper_base();
+
+    virtual collection_wrapper_base* clone() const = 0;
+    virtual collection_wrapper_base* slice(std::size_t from, std::size_t to) const = 0;
+    virtual const std::type_info& element_type() const = 0;
+    virtual std::size_t size() const = 0;
+    virtual boost::any element_any(std::size_t i) const = 0;
+    virtual tclany element_tclany(std::size_t i) const = 0;
+    virtual std::string element_text(std::size_t i) const = 0;
+    virtual Tcl_Obj* element_tclobj(std::size_t i) const = 0;
+    virtual void append_collection(const collection_wrapper_base& other) = 0;
+    virtual void append_tclobj(Tcl_Interp* interp, Tcl_Obj* obj) = 0;
+    virtual void replace(long i, Tcl_Interp* interp, Tcl_Obj* obj) = 0;
+    virtual void insert(long i, Tcl_Interp* interp, Tcl_Obj* obj) = 0;
+    virtual void remove(long i) = 0;
+    virtual void reverse() = 0;
+    virtual void sort() = 0;
+    virtual void shrink() = 0;
+    virtual void unique() = 0;
+    virtual std::string string_rep(Tcl_Obj* obj) const = 0;
+    // Beyond the listed slots: keeps the elements for which keep(i) is true.
+    virtual void keep_if(const std::function<bool(std::size_t)>& keep) = 0;
+    virtual bool element_equals(std::size_t i, const collection_wrapper_base& other, std::size_t j) const = 0;
+
+    void incr_ref() { ++refcount_; }
+    void decr_ref();
+    int refcount() const { return refcount_; }
+
+    const collection_context_ptr& context() const { return context_; }
+    void set_context(const collection_context_ptr& context) { context_ = context; }
+    void clear_context() { context_.reset(); }
+
+    // The Tcl object standing for this wrapper (created on demand, not owned:
+    // it owns a reference on the wrapper instead).
+    Tcl_Obj* tclobj() const { return tclobj_; }
+    void attach_tclobj(Tcl_Obj* obj) { tclobj_ = obj; }
+    void forget_tclobj(Tcl_Obj* obj);
+    void set_tcl_type(const Tcl_ObjType* type, const detail::itcltypeinfo* info);
+    const Tcl_ObjType* tcl_type() const { return tcl_type_; }
+    const detail::itcltypeinfo* tcl_typeinfo() const { return tcl_typeinfo_; }
+
+    // A plain Tcl list of the element objects (cached until the elements change).
+    Tcl_Obj* get_collection_as_tcllist();
+    void invalidate_tcllist();
+
+    // The shared string form (element texts joined by blanks, display limit applied).
+    std::string limited_string() const;
+
+private:
+    int refcount_ = 0;
+    collection_context_ptr context_;
+    Tcl_Obj* tcllist_ = nullptr;
+    Tcl_Obj* tclobj_ = nullptr;
+    const Tcl_ObjType* tcl_type_ = nullptr;
+    const detail::itcltypeinfo* tcl_typeinfo_ = nullptr;
+};
+
+namespace detail {
+// The collection held by obj, or null.
+collection_wrapper_base* get_collection(Tcl_Obj* obj);
+// The wrapper's Tcl object, made (with the wrapper's remembered type) when
+// it has none. Reference count 0 when new.
+Tcl_Obj* get_tclobj(collection_wrapper_base* wrapper);
+}  // namespace detail
+
+}  // namespace tcltasks
+}  // namespace tov

@@ -1,0 +1,181 @@
+// Tcl commands over collections. Each returns a new collection (values
+// are immutable in Tcl); the element type of the first argument decides
+// how further objects are converted.
+#include <stdexcept>
+#include <string>
+
+#include "HCPTclFilterMatch.h"
+#include "HPAParamMgr.h"
+#include "HTCErrors.h"
+#include "tcl_collection.h"
+#include "tcltasks_framework.h"
+
+namespace tov {
+namespace tcltasks {
+
+namespace {
+
+// A reference on a wrapper for the time of one command.
+struct wrapper_ref {
+    explicit wrapper_ref(collection_wrapper_base* w) : wrapper(w) { wrapper->incr_ref(); }
+    ~wrapper_ref() { wrapper->decr_ref(); }
+    wrapper_ref(const wrapper_ref&) = delete;
+    wrapper_ref& operator=(const wrapper_ref&) = delete;
+    collection_wrapper_base* operator->() const { return wrapper; }
+    collection_wrapper_base& operator*() const { return *wrapper; }
+    collection_wrapper_base* wrapper;
+};
+
+// The collection of obj; a plain list of objects (as commands return with
+// "tcl.disableCollections") or a single object counts as a collection of them.
+collection_wrapper_base* collection_argument(Tcl_Interp* interp, Tcl_Obj* obj) {
+    if (collection_wrapper_base* wrapper = detail::get_collection(obj)) return wrapper;
+    try {
+        using framework = detail::collection_from_tcl<tclany, detail::framework_extension, detail::framework_tuid>;
+        tcl_collection<HSTVector<tclany>> objects = framework::convert(interp, obj, 0);
+        return objects.get().clone();
+    } catch (const HTCErrors::error&) {
+        throw HTCErrors::type_error("\"" + std::string(Tcl_GetString(obj)) + "\" is not a collection");
+    }
+}
+
+long index_argument(Tcl_Interp* interp, Tcl_Obj* obj) {
+    long index = 0;
+    if (Tcl_GetLongFromObj(interp, obj, &index) != TCL_OK) throw HTCErrors::error(Tcl_GetStringResult(interp));
+    return index;
+}
+
+// Hands a new wrapper to Tcl as the result, as commands do: a collection,
+// or a plain list with "tcl.disableCollections".
+void set_collection_result(Tcl_Interp* interp, collection_wrapper_base* fresh) {
+    wrapper_ref hold(fresh);
+    const bool plain = HPAParamMgr::getParamMgr().getValueAsBool("tcl.disableCollections");
+    Tcl_SetObjResult(interp, plain ? fresh->get_collection_as_tcllist() : detail::get_tclobj(fresh));
+}
+
+using body = int (*)(Tcl_Interp*, int, Tcl_Obj* const[]);
+
+struct command_spec {
+    const char* name;
+    int minArgs;
+    int maxArgs;
+    const char* usage;
+    body run;
+};
+
+int foreach_in_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
+    Tcl_Obj* holder = objv[2];
+    Tcl_IncrRefCount(holder);  // the body may overwrite the variable holding it
+    wrapper_ref coll(collection_argument(interp, holder));
+    int code = TCL_OK;
+    for (std::size_t i = 0; i < coll->size() && code == TCL_OK; ++i) {
+        if (!Tcl_ObjSetVar2(interp, objv[1], nullptr, coll->element_tclobj(i), TCL_LEAVE_ERR_MSG)) {
+            code = TCL_ERROR;
+            break;
+        }
+        code = Tcl_EvalObjEx(interp, objv[3], 0);
+        if (code == TCL_CONTINUE) code = TCL_OK;
+    }
+    Tcl_DecrRefCount(holder);
+    if (code == TCL_BREAK) code = TCL_OK;
+    if (code == TCL_OK) Tcl_ResetResult(interp);
+    if (code == TCL_ERROR) Tcl_AddErrorInfo(interp, "\n    (\"foreach_in_collection\" body)");
+    return code;
+}
+
+int sizeof_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
+    wrapper_ref coll(collection_argument(interp, objv[1]));
+    Tcl_SetObjResult(interp, Tcl_NewWideIntObj(static_cast<Tcl_WideInt>(coll->size())));
+    return TCL_OK;
+}
+
+int index_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
+    wrapper_ref coll(collection_argument(interp, objv[1]));
+    const long index = index_argument(interp, objv[2]);
+    if (index < 0) throw std::out_of_range("index is out of range");
+    Tcl_SetObjResult(interp, coll->element_tclobj(static_cast<std::size_t>(index)));
+    return TCL_OK;
+}
+
+int add_to_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
+    collection_wrapper_base* fresh = wrapper_ref(collection_argument(interp, objv[1]))->clone();
+    wrapper_ref hold(fresh);
+    fresh->append_tclobj(interp, objv[2]);
+    set_collection_result(interp, fresh);
+    return TCL_OK;
+}
+
+int remove_from_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
+    wrapper_ref coll(collection_argument(interp, objv[1]));
+    wrapper_ref removed(coll->slice(0, 0));
+    removed->append_tclobj(interp, objv[2]);
+    collection_wrapper_base* fresh = coll->clone();
+    wrapper_ref hold(fresh);
+    fresh->keep_if([&](std::size_t i) {
+        for (std::size_t j = 0; j < removed->size(); ++j) {
+            if (fresh->element_equals(i, *removed.wrapper, j)) return false;
+        }
+        return true;
+    });
+    set_collection_result(interp, fresh);
+    return TCL_OK;
+}
+
+int sort_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
+    collection_wrapper_base* fresh = wrapper_ref(collection_argument(interp, objv[1]))->clone();
+    wrapper_ref hold(fresh);
+    fresh->sort();
+    set_collection_result(interp, fresh);
+    return TCL_OK;
+}
+
+int filter_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
+    collection_wrapper_base* fresh = wrapper_ref(collection_argument(interp, objv[1]))->clone();
+    wrapper_ref hold(fresh);
+    HCPTclFilterMatch filter(Tcl_GetString(objv[2]), interp, false, false);
+    fresh->keep_if([&](std::size_t i) { return filter.match(fresh->element_tclany(i)); });
+    set_collection_result(interp, fresh);
+    return TCL_OK;
+}
+
+int copy_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
+    set_collection_result(interp, wrapper_ref(collection_argument(interp, objv[1]))->clone());
+    return TCL_OK;
+}
+
+const command_spec kCommands[] = {
+    {"foreach_in_collection", 3, 3, "varName collection body", &foreach_in_collection},
+    {"sizeof_collection", 1, 1, "collection", &sizeof_collection},
+    {"index_collection", 2, 2, "collection index", &index_collection},
+    {"add_to_collection", 2, 2, "collection objects", &add_to_collection},
+    {"remove_from_collection", 2, 2, "collection objects", &remove_from_collection},
+    {"sort_collection", 1, 1, "collection", &sort_collection},
+    {"filter_collection", 2, 2, "collection expression", &filter_collection},
+    {"copy_collection", 1, 1, "collection", &copy_collection},
+};
+
+int dispatch(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    const auto* spec = static_cast<const command_spec*>(data);
+    if (objc - 1 < spec->minArgs || objc - 1 > spec->maxArgs) {
+        Tcl_WrongNumArgs(interp, 1, objv, spec->usage);
+        return TCL_ERROR;
+    }
+    try {
+        return spec->run(interp, objc, objv);
+    } catch (const std::exception& error) {
+        Tcl_SetObjResult(interp, Tcl_ObjPrintf("%s: %s", spec->name, error.what()));
+    }
+    return TCL_ERROR;
+}
+
+}  // namespace
+
+void register_collection_commands(Tcl_Interp* interp) {
+    for (const command_spec& spec : kCommands) {
+        Tcl_CreateObjCommand(interp, (std::string("::") + spec.name).c_str(), &dispatch,
+                             const_cast<command_spec*>(&spec), nullptr);
+    }
+}
+
+}  // namespace tcltasks
+}  // namespace tov

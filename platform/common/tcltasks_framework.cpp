@@ -1,0 +1,183 @@
+#include "tcltasks_framework.h"
+
+#include <map>
+#include <set>
+#include <vector>
+
+#include "HEXAll.h"
+
+namespace tov {
+namespace tcltasks {
+
+itask::~itask() = default;
+ifactory::~ifactory() = default;
+
+bool HTCGuiStatusAccess::is_interactive(Tcl_Interp* interp) {
+    const char* value = interp ? Tcl_GetVar2(interp, "tcl_interactive", nullptr, TCL_GLOBAL_ONLY) : nullptr;
+    int interactive = 0;
+    return value && Tcl_GetBoolean(nullptr, value, &interactive) == TCL_OK && interactive;
+}
+
+namespace {
+
+// One created command: the factory it runs and where it lives.
+struct registration {
+    boost::shared_ptr<ifactory> factory;
+    Tcl_Interp* interp;
+    Tcl_Command token;
+};
+
+struct manager_state {
+    std::multimap<std::string, registration*> commands;  // by factory name
+    std::set<Tcl_Interp*> watched;                         // interps with a delete callback
+    std::deque<std::string> journal;
+    int depth = 0;          // framework commands running
+    int unrecorded = 0;     // tclcmdobj evaluations kept out of the journal
+    std::set<std::string> loaded_descriptions;
+};
+
+// Never destroyed: command libraries may call in from their own static
+// destructors, which can run after ours.
+manager_state& state() {
+    static manager_state* instance = new manager_state;
+    return *instance;
+}
+
+void record(int objc, Tcl_Obj* const objv[]) {
+    manager_state& s = state();
+    if (s.depth > 0 || s.unrecorded > 0) return;
+    Tcl_Obj* line = Tcl_NewListObj(objc, objv);
+    Tcl_IncrRefCount(line);
+    s.journal.emplace_back(Tcl_GetString(line));
+    Tcl_DecrRefCount(line);
+    if (s.journal.size() > task_manager::journal_capacity) s.journal.pop_front();
+}
+
+struct depth_guard {
+    depth_guard() { ++state().depth; }
+    ~depth_guard() { --state().depth; }
+    depth_guard(const depth_guard&) = delete;
+    depth_guard& operator=(const depth_guard&) = delete;
+};
+
+int run_task(ifactory& factory, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    try {
+        boost::shared_ptr<itask> task = factory.create();
+        const int code = task->run(interp, objc, objv);
+        return code == task_options_base::help_shown ? TCL_OK : code;
+    } catch (const std::exception& error) {
+        // HEXAll (messages included) and every other std::exception.
+        Tcl_SetObjResult(interp, Tcl_NewStringObj(error.what(), -1));
+    } catch (...) {
+        Tcl_SetObjResult(interp, Tcl_ObjPrintf("%s: unexpected exception", factory.name()));
+    }
+    return TCL_ERROR;
+}
+
+int command_proc(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    // Hold the factory: the command may be unregistered while it runs.
+    boost::shared_ptr<ifactory> factory = static_cast<registration*>(data)->factory;
+    record(objc, objv);
+    depth_guard guard;
+    return run_task(*factory, interp, objc, objv);
+}
+
+void forget_registration(registration* entry) {
+    auto& commands = state().commands;
+    for (auto it = commands.begin(); it != commands.end(); ++it) {
+        if (it->second == entry) {
+            commands.erase(it);
+            break;
+        }
+    }
+    delete entry;
+}
+
+// The command was deleted (by us, by "rename x {}", or with its interp).
+void command_deleted(ClientData data) { forget_registration(static_cast<registration*>(data)); }
+
+void interp_deleted(ClientData, Tcl_Interp* interp) { state().watched.erase(interp); }
+
+void ensure_namespace(Tcl_Interp* interp, const std::string& name) {
+    const std::size_t last = name.rfind("::");
+    if (last == std::string::npos || last == 0) return;
+    const std::string ns = name.substr(0, last);
+    if (!Tcl_FindNamespace(interp, ns.c_str(), nullptr, 0)) Tcl_CreateNamespace(interp, ns.c_str(), nullptr, nullptr);
+}
+
+}  // namespace
+
+void task_manager::registerFactory(Tcl_Interp* interp, const boost::shared_ptr<ifactory>& factory) {
+    const std::string name = factory->name();
+    ensure_namespace(interp, name);
+    auto* entry = new registration{factory, interp, nullptr};
+    entry->token = Tcl_CreateObjCommand(interp, name.c_str(), &command_proc, entry, &command_deleted);
+    state().commands.emplace(name, entry);
+    if (state().watched.insert(interp).second) Tcl_CallWhenDeleted(interp, &interp_deleted, nullptr);
+}
+
+void task_manager::unregisterFactory(const std::string& name) {
+    std::vector<registration*> entries;
+    auto range = state().commands.equal_range(name);
+    for (auto it = range.first; it != range.second; ++it) entries.push_back(it->second);
+    // Deleting a command calls command_deleted, which forgets the entry.
+    for (registration* entry : entries) Tcl_DeleteCommandFromToken(entry->interp, entry->token);
+}
+
+bool task_manager::isRegistered(const std::string& name) { return state().commands.count(name) > 0; }
+
+boost::shared_ptr<ifactory> task_manager::find_factory(const std::string& name) {
+    auto found = state().commands.find(name);
+    return found == state().commands.end() ? boost::shared_ptr<ifactory>() : found->second->factory;
+}
+
+std::vector<std::string> task_manager::registered_names() {
+    std::vector<std::string> names;
+    for (const auto& command : state().commands) {
+        if (names.empty() || names.back() != command.first) names.push_back(command.first);
+    }
+    return names;
+}
+
+const std::deque<std::string>& task_manager::journal() { return state().journal; }
+void task_manager::clear_journal() { state().journal.clear(); }
+
+namespace taskmgr {
+bool isTaskDescriptionLoaded(const std::string& name) { return state().loaded_descriptions.count(name) > 0; }
+
+void setTaskDescriptionLoaded(const std::string& name, bool loaded) {
+    if (loaded) state().loaded_descriptions.insert(name);
+    else state().loaded_descriptions.erase(name);
+}
+}  // namespace taskmgr
+
+// --------------------------------------------------------------- tclcmdobj
+
+tclcmdobj::tclcmdobj(Tcl_Interp* interp, const std::string& text)
+    : interp_(interp), script_(Tcl_NewStringObj(text.data(), static_cast<int>(text.size()))) {
+    Tcl_IncrRefCount(script_);
+}
+
+tclcmdobj::~tclcmdobj() {
+    if (result_) Tcl_DecrRefCount(result_);
+    Tcl_DecrRefCount(script_);
+}
+
+int tclcmdobj::eval(task_manager::record_mode mode, bool global) {
+    const bool unrecorded = mode == task_manager::dont_record_command;
+    if (unrecorded) ++state().unrecorded;
+    const int code = Tcl_EvalObjEx(interp_, script_, global ? TCL_EVAL_GLOBAL : 0);
+    if (unrecorded) --state().unrecorded;
+    if (result_) Tcl_DecrRefCount(result_);
+    result_ = Tcl_GetObjResult(interp_);
+    Tcl_IncrRefCount(result_);
+    return code;
+}
+
+Tcl_Obj* tclcmdobj::get_result() const {
+    if (result_) Tcl_IncrRefCount(result_);
+    return result_;
+}
+
+}  // namespace tcltasks
+}  // namespace tov

@@ -1,0 +1,362 @@
+#include "tcltasks_objects.h"
+
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <typeindex>
+
+#include "HPAParamMgr.h"
+
+namespace tov {
+namespace tcltasks {
+
+namespace {
+
+bool has_framework_type(Tcl_Obj* obj) {
+    return obj->typePtr && obj->typePtr->freeIntRepProc == &detail::FreeInternalRepProc;
+}
+
+bool is_collection_type(const Tcl_ObjType* type) {
+    return type && type->dupIntRepProc == &detail::duplicate_collection_tclobj;
+}
+
+// Never destroyed: cached objects belong to Tcl, which may outlive our statics.
+std::map<std::type_index, std::unique_ptr<native_cache_base>>& caches() {
+    static auto* table = new std::map<std::type_index, std::unique_ptr<native_cache_base>>;
+    return *table;
+}
+
+// Cached objects hold a reference until Tcl exits; give back what only the
+// caches hold then, while Tcl can still free objects.
+void release_caches_at_exit(ClientData) { native_cache_base::release_all_unreferenced(); }
+
+}  // namespace
+
+namespace detail {
+
+itcltypeinfo::~itcltypeinfo() = default;
+
+void SetTclObjTypeInfo(Tcl_Obj* obj, const Tcl_ObjType* type, const itcltypeinfo* info) {
+    if (obj->typePtr == type && obj->internalRep.twoPtrValue.ptr2 == info) return;
+    const itcltypeinfo* current = GetTclTypeInfo(obj);
+    const bool sameKind = current && is_collection_type(obj->typePtr) == is_collection_type(type) &&
+                          current->native_type() == info->native_type();
+    if (!sameKind) {
+        if (is_collection_type(type)) throw std::logic_error("a collection type needs its wrapper");
+        Tcl_GetString(obj);  // the string is the value once the internal form is gone
+        if (obj->typePtr && obj->typePtr->freeIntRepProc) obj->typePtr->freeIntRepProc(obj);
+        obj->internalRep.twoPtrValue.ptr1 =
+            const_cast<void*>(native_cache_base::of(info->native_type()).find_native(obj));
+    }
+    obj->typePtr = type;
+    obj->internalRep.twoPtrValue.ptr2 = const_cast<itcltypeinfo*>(info);
+}
+
+const itcltypeinfo* GetTclTypeInfo(Tcl_Obj* obj) {
+    if (!obj || !has_framework_type(obj)) return nullptr;
+    return static_cast<const itcltypeinfo*>(obj->internalRep.twoPtrValue.ptr2);
+}
+
+const itcltypeinfo* find_native_typeinfo(Tcl_Obj* obj) {
+    if (const itcltypeinfo* info = GetTclTypeInfo(obj)) return info;
+    for (auto& cache : caches()) {
+        const itcltypeinfo* info = cache.second->typeinfo();
+        if (info && cache.second->find_native(obj)) {
+            SetTclObjTypeInfo(obj, cache.second->tcl_type(), info);
+            return info;
+        }
+    }
+    return nullptr;
+}
+
+void FreeInternalRepProc(Tcl_Obj* obj) {
+    if (const itcltypeinfo* info = GetTclTypeInfo(obj)) info->release(obj);
+    obj->typePtr = nullptr;
+}
+
+void InvalidStringRepProc(Tcl_Obj* obj) {
+    // A native object's string is set when it is made; rebuild it from the
+    // object (its name) if Tcl ever dropped it.
+    // No exception may cross Tcl's C frames: a failure becomes the text.
+    std::string text;
+    try {
+        if (const itcltypeinfo* info = GetTclTypeInfo(obj)) text = info->make_tclany(obj).text();
+    } catch (const std::exception& error) {
+        text = error.what();
+    }
+    set_collection_tcl_string_rep(obj, text);
+}
+
+void duplicate_collection_tclobj(Tcl_Obj* src, Tcl_Obj* dup) {
+    auto* wrapper = static_cast<collection_wrapper_base*>(src->internalRep.twoPtrValue.ptr1);
+    wrapper->incr_ref();
+    dup->internalRep.twoPtrValue.ptr1 = wrapper;
+    dup->internalRep.twoPtrValue.ptr2 = src->internalRep.twoPtrValue.ptr2;
+    dup->typePtr = src->typePtr;
+}
+
+void set_collection_tcl_string_rep(Tcl_Obj* obj, const std::string& text) {
+    Tcl_InvalidateStringRep(obj);
+    obj->bytes = Tcl_Alloc(static_cast<unsigned>(text.size() + 1));
+    std::copy(text.begin(), text.end(), obj->bytes);
+    obj->bytes[text.size()] = '\0';
+    obj->length = static_cast<int>(text.size());
+}
+
+void update_collection_string(Tcl_Obj* obj) {
+    std::string text;
+    try {
+        collection_wrapper_base* wrapper = get_collection(obj);
+        text = wrapper ? wrapper->string_rep(obj) : std::string("_xcol");
+    } catch (const std::exception& error) {
+        text = error.what();
+    }
+    set_collection_tcl_string_rep(obj, text);
+}
+
+bool is_list_type(Tcl_Obj* obj) {
+    static const Tcl_ObjType* listType = Tcl_GetObjType("list");
+    if (obj->typePtr == listType) return true;
+    int length = 0;
+    // A single word is text, not a list of one object.
+    return Tcl_ListObjLength(nullptr, obj, &length) == TCL_OK && length != 1;
+}
+
+long long get_collection_result_display_limit() {
+    return HPAParamMgr::getParamMgr().getValueAsInt("tcl.collectionResultDisplayLimit");
+}
+
+bool collection_result_display_limit_check_enabled() {
+    return HPAParamMgr::getParamMgr().getValueAsBool("tcl.collectionResultDisplayLimitCheck");
+}
+
+namespace {
+bool& use_context_string() {
+    static bool use = false;
+    return use;
+}
+}  // namespace
+
+bool get_use_collection_context_string_rep() { return use_context_string(); }
+void set_use_collection_context_string_rep(bool use) { use_context_string() = use; }
+
+void remove_from_native_cache(Tcl_Obj* obj) {
+    auto* wrapper = static_cast<collection_wrapper_base*>(obj->internalRep.twoPtrValue.ptr1);
+    if (!wrapper) return;
+    obj->internalRep.twoPtrValue.ptr1 = nullptr;
+    wrapper->forget_tclobj(obj);
+    wrapper->decr_ref();
+}
+
+void shimmer(Tcl_Obj* obj) {
+    if (get_collection(obj) && obj->bytes) Tcl_InvalidateStringRep(obj);
+}
+
+collection_wrapper_base* get_collection(Tcl_Obj* obj) {
+    if (!obj || !has_framework_type(obj) || !is_collection_type(obj->typePtr)) return nullptr;
+    return static_cast<collection_wrapper_base*>(obj->internalRep.twoPtrValue.ptr1);
+}
+
+Tcl_Obj* get_tclobj(collection_wrapper_base* wrapper) {
+    if (Tcl_Obj* existing = wrapper->tclobj()) return existing;
+    Tcl_Obj* obj = Tcl_NewObj();
+    Tcl_InvalidateStringRep(obj);  // built on demand by the type's string procedure
+    wrapper->incr_ref();
+    obj->internalRep.twoPtrValue.ptr1 = wrapper;
+    obj->internalRep.twoPtrValue.ptr2 = const_cast<itcltypeinfo*>(wrapper->tcl_typeinfo());
+    obj->typePtr = wrapper->tcl_type();
+    wrapper->attach_tclobj(obj);
+    return obj;
+}
+
+}  // namespace detail
+
+// ---------------------------------------------------------------- caches
+
+native_cache_base& native_cache_base::of(const std::type_info& pointerType) {
+    auto& slot = caches()[std::type_index(pointerType)];
+    if (!slot) {
+        static bool exitHandlerSet = false;
+        if (!exitHandlerSet) {
+            Tcl_CreateExitHandler(&release_caches_at_exit, nullptr);
+            exitHandlerSet = true;
+        }
+        slot.reset(new native_cache_base);
+    }
+    return *slot;
+}
+
+void native_cache_base::release_all_unreferenced() {
+    for (auto& cache : caches()) cache.second->release_unreferenced();
+}
+
+void native_cache_base::set_type(const Tcl_ObjType* type, const detail::itcltypeinfo* info) {
+    if (typeinfo_) return;
+    typeinfo_ = info;
+    tcl_type_ = type;
+}
+
+Tcl_Obj* native_cache_base::find_tclobj(const void* native) const {
+    auto found = n2t_.find(native);
+    return found == n2t_.end() ? nullptr : found->second;
+}
+
+const void* native_cache_base::find_native(Tcl_Obj* obj) const {
+    auto found = t2n_.find(obj);
+    return found == t2n_.end() ? nullptr : found->second;
+}
+
+void native_cache_base::insert(const void* native, Tcl_Obj* obj) {
+    n2t_.emplace(native, obj);
+    t2n_.emplace(obj, native);
+    incr_refcount(obj);
+}
+
+void native_cache_base::forget_tclobj(Tcl_Obj* obj) {
+    auto found = t2n_.find(obj);
+    if (found == t2n_.end()) return;
+    n2t_.erase(found->second);
+    t2n_.erase(found);
+}
+
+void native_cache_base::forget_native(const void* native) {
+    auto range = n2t_.equal_range(native);
+    std::vector<Tcl_Obj*> objects;
+    for (auto it = range.first; it != range.second; ++it) objects.push_back(it->second);
+    n2t_.erase(range.first, range.second);
+    for (Tcl_Obj* obj : objects) {
+        t2n_.erase(obj);
+        decr_refcount(obj);
+    }
+}
+
+std::size_t native_cache_base::release_unreferenced() {
+    std::size_t released = 0;
+    for (auto it = n2t_.begin(); it != n2t_.end();) {
+        Tcl_Obj* obj = it->second;
+        if (obj->refCount > 1) {
+            ++it;
+            continue;
+        }
+        t2n_.erase(obj);
+        it = n2t_.erase(it);
+        decr_refcount(obj);  // frees it; its release hook finds nothing left to forget
+        ++released;
+    }
+    return released;
+}
+
+void native_cache_base::incr_refcount(Tcl_Obj* obj) { Tcl_IncrRefCount(obj); }
+void native_cache_base::decr_refcount(Tcl_Obj* obj) { Tcl_DecrRefCount(obj); }
+bool native_cache_base::is_alive(Tcl_Obj* obj) { return obj && obj->refCount > 0; }
+
+// ------------------------------------------------------------- contexts
+
+HTCICollectionContext::~HTCICollectionContext() = default;
+
+namespace {
+
+// Keeps the objects a collection was built from, in order.
+class list_collection_context final : public HTCICollectionContext {
+public:
+    ~list_collection_context() override {
+        for (Tcl_Obj* obj : objects_) Tcl_DecrRefCount(obj);
+    }
+    void add_tclobj(Tcl_Obj* obj) override {
+        Tcl_IncrRefCount(obj);
+        objects_.push_back(obj);
+    }
+    void append(const collection_context_ptr& other) override { children_.push_back(other); }
+    std::string string_rep() const override {
+        std::string text;
+        for (Tcl_Obj* obj : objects_) {
+            if (!text.empty()) text += ' ';
+            text += Tcl_GetString(obj);
+        }
+        return text;
+    }
+
+private:
+    std::vector<Tcl_Obj*> objects_;
+    std::vector<collection_context_ptr> children_;
+};
+
+}  // namespace
+
+HTCCollectionContextMgr* HTCCollectionContextMgr::instance() {
+    static HTCCollectionContextMgr manager;
+    return &manager;
+}
+
+collection_context_ptr HTCCollectionContextMgr::createListCollectionContext() {
+    return collection_context_ptr(new list_collection_context);
+}
+
+void HTCCollectionContextMgr::addTclObjToCtx(Tcl_Obj* obj, collection_context_ptr& context) {
+    if (!context) context = createListCollectionContext();
+    context->add_tclobj(obj);
+}
+
+void HTCCollectionContextMgr::append(collection_context_ptr& context, const collection_context_ptr& other) {
+    if (!other) return;
+    if (!context) context = createListCollectionContext();
+    context->append(other);
+}
+
+// ------------------------------------------------------------- wrappers
+
+collection_wrapper_base::collection_wrapper_base() = default;
+
+collection_wrapper_base::collection_wrapper_base(const collection_wrapper_base& other)
+    : context_(other.context_), tcl_type_(other.tcl_type_), tcl_typeinfo_(other.tcl_typeinfo_) {}
+
+collection_wrapper_base::~collection_wrapper_base() { invalidate_tcllist(); }
+
+void collection_wrapper_base::decr_ref() {
+    if (--refcount_ <= 0) delete this;
+}
+
+void collection_wrapper_base::forget_tclobj(Tcl_Obj* obj) {
+    if (tclobj_ == obj) tclobj_ = nullptr;
+}
+
+void collection_wrapper_base::set_tcl_type(const Tcl_ObjType* type, const detail::itcltypeinfo* info) {
+    tcl_type_ = type;
+    tcl_typeinfo_ = info;
+}
+
+Tcl_Obj* collection_wrapper_base::get_collection_as_tcllist() {
+    if (!tcllist_) {
+        tcllist_ = Tcl_NewListObj(0, nullptr);
+        Tcl_IncrRefCount(tcllist_);
+        for (std::size_t i = 0; i < size(); ++i) Tcl_ListObjAppendElement(nullptr, tcllist_, element_tclobj(i));
+    }
+    return tcllist_;
+}
+
+void collection_wrapper_base::invalidate_tcllist() {
+    if (!tcllist_) return;
+    Tcl_DecrRefCount(tcllist_);
+    tcllist_ = nullptr;
+}
+
+std::string collection_wrapper_base::limited_string() const {
+    const std::size_t count = size();
+    if (count == 0) return std::string();
+    const bool check = detail::collection_result_display_limit_check_enabled();
+    const long long limit = check ? detail::get_collection_result_display_limit() : -1;
+    if (check && limit == 0) return " ...";
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (check && limit > 0 && static_cast<long long>(i) == limit) {
+            text += " ...";
+            break;
+        }
+        if (i) text += ' ';
+        text += element_text(i);
+    }
+    return text;
+}
+
+}  // namespace tcltasks
+}  // namespace tov

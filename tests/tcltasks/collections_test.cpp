@@ -1,0 +1,285 @@
+// Collections: wrapper slots, string forms, display limit, Tcl commands,
+// plain lists, and reference counts.
+#include <gtest/gtest.h>
+
+#include "tcltasks_fixture.h"
+
+using namespace tov::tcltasks;
+using example::Widget;
+using example::widget_list;
+using example::widget_scope;
+
+namespace {
+
+class CollectionsTest : public TclTasksTest {
+protected:
+    // beta Alpha gamma beta
+    static widget_list four() {
+        widget_list list;
+        for (std::size_t i : {0, 1, 2, 0}) list.push_back(widget(i));
+        return list;
+    }
+    static std::string names(widget_list& list) {
+        std::string text;
+        for (std::size_t i = 0; i < list.size(); ++i) text += (i ? " " : "") + list[i]->getName();
+        return text;
+    }
+};
+
+TEST_F(CollectionsTest, StringIsTheNamesSeparatedByBlanks) {
+    widget_list list = four();
+    Tcl_Obj* obj = widget_scope::to_tcl(list);
+    Tcl_IncrRefCount(obj);
+    EXPECT_STREQ(Tcl_GetString(obj), "beta Alpha gamma beta");
+    EXPECT_EQ(list.get().string_rep(obj), "beta Alpha gamma beta");
+    EXPECT_EQ(tclany(list).text(), "tacol");
+    Tcl_DecrRefCount(obj);
+    widget_list empty;
+    Tcl_Obj* none = widget_scope::to_tcl(empty);
+    Tcl_IncrRefCount(none);
+    EXPECT_STREQ(Tcl_GetString(none), "");
+    Tcl_DecrRefCount(none);
+}
+
+TEST_F(CollectionsTest, DisplayLimitStopsTheStringWithDots) {
+    widget_list list = four();
+    set_param("tcl.collectionResultDisplayLimitCheck", "1");
+    set_param("tcl.collectionResultDisplayLimit", "2");
+    EXPECT_EQ(list.get().limited_string(), "beta Alpha ...");
+    set_param("tcl.collectionResultDisplayLimit", "4");
+    EXPECT_EQ(list.get().limited_string(), "beta Alpha gamma beta");
+    set_param("tcl.collectionResultDisplayLimit", "0");
+    EXPECT_EQ(list.get().limited_string(), " ...");
+    set_param("tcl.collectionResultDisplayLimit", "-1");
+    EXPECT_EQ(list.get().limited_string(), "beta Alpha gamma beta");
+    set_param("tcl.collectionResultDisplayLimit", "1");
+    set_param("tcl.collectionResultDisplayLimitCheck", "0");
+    EXPECT_EQ(list.get().limited_string(), "beta Alpha gamma beta");
+    // The Tcl string follows the rule; shimmer makes it read the settings again.
+    set_param("tcl.collectionResultDisplayLimitCheck", "1");
+    Tcl_Obj* obj = widget_scope::to_tcl(list);
+    Tcl_IncrRefCount(obj);
+    EXPECT_STREQ(Tcl_GetString(obj), "beta ...");
+    set_param("tcl.collectionResultDisplayLimit", "3");
+    detail::GetTclTypeInfo(obj)->refresh(obj);
+    EXPECT_STREQ(Tcl_GetString(obj), "beta Alpha gamma ...");
+    Tcl_DecrRefCount(obj);
+}
+
+TEST_F(CollectionsTest, ReadSlotsCheckTheRange) {
+    widget_list list = four();
+    auto& wrapper = list.get();
+    EXPECT_EQ(wrapper.element_type(), typeid(Widget*));
+    EXPECT_EQ(boost::any_cast<Widget*>(wrapper.element_any(2)), widget(2));
+    EXPECT_EQ(wrapper.element_text(1), "Alpha");
+    EXPECT_EQ(*tclany_cast<Widget*>(wrapper.element_tclany(3)), widget(0));
+    EXPECT_EQ(wrapper.element_tclobj(0), widget_scope::to_tcl(widget(0)));
+    for (auto read : {+[](collection_wrapper_base& w) { w.element_any(4); },
+                      +[](collection_wrapper_base& w) { w.element_tclany(4); },
+                      +[](collection_wrapper_base& w) { w.element_text(4); },
+                      +[](collection_wrapper_base& w) { w.element_tclobj(4); }}) {
+        try {
+            read(wrapper);
+            ADD_FAILURE() << "out of range read";
+        } catch (const std::out_of_range& error) {
+            EXPECT_STREQ(error.what(), "index is out of range");
+        }
+    }
+}
+
+TEST_F(CollectionsTest, ChangingSlotsKeepOrderAndCheckIndices) {
+    widget_list list = four();
+    auto& wrapper = list.get();
+    wrapper.replace(1, interp, widget_scope::to_tcl(widget(2)));
+    EXPECT_EQ(names(list), "beta gamma gamma beta");
+    wrapper.insert(4, interp, widget_scope::to_tcl(widget(1)));
+    EXPECT_EQ(names(list), "beta gamma gamma beta Alpha");
+    wrapper.remove(0);
+    EXPECT_EQ(names(list), "gamma gamma beta Alpha");
+    wrapper.reverse();
+    EXPECT_EQ(names(list), "Alpha beta gamma gamma");
+    wrapper.unique();
+    EXPECT_EQ(names(list), "Alpha beta gamma");
+    EXPECT_THROW(wrapper.remove(3), HTCErrors::index_out_of_range);
+    EXPECT_THROW(wrapper.insert(-1, interp, widget_scope::to_tcl(widget(1))), HTCErrors::index_out_of_range);
+    try {
+        wrapper.replace(5, interp, widget_scope::to_tcl(widget(1)));
+        FAIL();
+    } catch (const HTCErrors::index_out_of_range& error) {
+        EXPECT_STREQ(error.what(), HTCErrors::index_out_of_range(5).what());
+    }
+    Tcl_Obj* text = Tcl_NewStringObj("Alpha", -1);
+    Tcl_IncrRefCount(text);
+    EXPECT_THROW(wrapper.append_tclobj(interp, text), HTCErrors::not_implemented);
+    Tcl_DecrRefCount(text);
+    string_list words;
+    words.push_back("x");
+    EXPECT_THROW(wrapper.append_collection(words.get()), HTCErrors::append_typed_collection);
+}
+
+TEST_F(CollectionsTest, SortIsByteWiseAndUniqueKeepsFirstOccurrences) {
+    widget_list list = four();
+    list.get().sort();
+    EXPECT_EQ(names(list), "Alpha beta beta gamma") << "capital letters before small ones";
+    list.get().unique();
+    EXPECT_EQ(names(list), "Alpha beta gamma");
+}
+
+TEST_F(CollectionsTest, SliceAndCloneCopyElementsAndContext) {
+    widget_list list = four();
+    list.get().set_context(HTCCollectionContextMgr::instance()->createListCollectionContext());
+    widget_list part(static_cast<widget_list::wrapper_type*>(list.get().slice(1, 3)));
+    EXPECT_EQ(names(part), "Alpha gamma");
+    EXPECT_EQ(part.get().context(), list.get().context());
+    EXPECT_THROW(list.get().slice(2, 5), std::out_of_range);
+    widget_list copy = list.copy();
+    copy.get().remove(0);
+    EXPECT_EQ(list.size(), 4u);
+    EXPECT_EQ(copy.get().refcount(), 1);
+}
+
+TEST_F(CollectionsTest, CommandsWorkOnCollections) {
+    eval("set all [::test::get_widgets]");
+    EXPECT_EQ(eval("sizeof_collection $all"), "3");
+    EXPECT_EQ(eval("index_collection $all 2"), "gamma");
+    EXPECT_EQ(eval("index_collection $all 3"), "ERROR: index_collection: index is out of range");
+    EXPECT_EQ(eval("sort_collection $all"), "Alpha beta gamma");
+    EXPECT_EQ(eval("set b [::test::get_widgets beta]; add_to_collection $all $b"), "beta Alpha gamma beta");
+    EXPECT_EQ(eval("remove_from_collection $all $b"), "Alpha gamma");
+    EXPECT_EQ(eval("filter_collection $all {NAME != beta}"), "Alpha gamma");
+    EXPECT_EQ(eval("set n {}; foreach_in_collection w $all {lappend n [sizeof_collection [::test::get_widgets "
+                   "-of_objects {}]] $w}; set n"),
+              "0 beta 0 Alpha 0 gamma");
+    EXPECT_EQ(eval("set n {}; foreach_in_collection w $all {if {$w eq {gamma}} break; lappend n $w}; set n"),
+              "beta Alpha");
+    EXPECT_EQ(eval("sizeof_collection notacollection"), "ERROR: sizeof_collection: wrong type of value: "
+                                                        "\"notacollection\" is not a collection");
+    EXPECT_EQ(eval("foreach_in_collection w"),
+              "ERROR: wrong # args: should be \"foreach_in_collection varName collection body\"");
+    // Elements keep being objects: the loop variable feeds -of_objects.
+    EXPECT_EQ(eval("set c [copy_collection $all]; string equal $c $all"), "1");
+}
+
+TEST_F(CollectionsTest, ForeachKeepsObjectsOfAPlainListWhenCollectionsAreDisabled) {
+    set_param("tcl.disableCollections", "1");
+    eval("set all [::test::get_widgets]");
+    Tcl_Obj* all = var("all");
+    EXPECT_EQ(all->typePtr, Tcl_GetObjType("list"));
+    EXPECT_EQ(eval("llength $all"), "3");
+    eval("set seen {}; foreach w $all { lappend seen $w }");
+    Tcl_Obj* first = nullptr;
+    Tcl_ListObjIndex(interp, var("seen"), 0, &first);
+    EXPECT_EQ(first, widget_scope::to_tcl(widget(0))) << "foreach hands out the native objects themselves";
+    Tcl_SetVar2Ex(interp, "g", nullptr, widget_scope::to_tcl(gadget(0)), 0);
+    EXPECT_EQ(eval("::test::get_widgets -of_objects [list $g]"), "beta Alpha");
+    // The collection commands take such lists too.
+    EXPECT_EQ(eval("sizeof_collection $all"), "3");
+    EXPECT_EQ(eval("set n {}; foreach_in_collection w $all {lappend n $w}; set n"), "beta Alpha gamma");
+    EXPECT_EQ(eval("set s [sort_collection $all]"), "Alpha beta gamma");
+    EXPECT_EQ(var("s")->typePtr, Tcl_GetObjType("list")) << "collection commands follow the parameter too";
+    EXPECT_EQ(eval("sizeof_collection {beta gamma}"),
+              "ERROR: sizeof_collection: wrong type of value: \"beta gamma\" is not a collection");
+}
+
+TEST_F(CollectionsTest, ReferencesAreExactAcrossTclAndHandles) {
+    widget_list list = four();
+    auto* wrapper = list.wrapper();
+    EXPECT_EQ(wrapper->refcount(), 1);
+    Tcl_Obj* obj = widget_scope::to_tcl(list);
+    EXPECT_EQ(obj->refCount, 0);
+    EXPECT_EQ(wrapper->refcount(), 2) << "the Tcl object holds the wrapper";
+    Tcl_IncrRefCount(obj);
+    EXPECT_EQ(widget_scope::to_tcl(list), obj) << "one Tcl object per wrapper";
+    Tcl_Obj* dup = Tcl_DuplicateObj(obj);
+    Tcl_IncrRefCount(dup);
+    EXPECT_EQ(detail::get_collection(dup), wrapper);
+    EXPECT_EQ(wrapper->refcount(), 3);
+    Tcl_DecrRefCount(dup);
+    EXPECT_EQ(wrapper->refcount(), 2);
+    // A script turning it into a list drops the collection form and its reference.
+    Tcl_SetVar2Ex(interp, "l", nullptr, obj, 0);
+    EXPECT_EQ(eval("lindex $l 1"), "Alpha");
+    EXPECT_EQ(wrapper->refcount(), 1);
+    EXPECT_EQ(wrapper->tclobj(), nullptr);
+    Tcl_DecrRefCount(obj);
+    // Plain list form: cached until the elements change, held by the wrapper.
+    Tcl_Obj* plain = wrapper->get_collection_as_tcllist();
+    EXPECT_EQ(plain->refCount, 1);
+    EXPECT_EQ(wrapper->get_collection_as_tcllist(), plain);
+    Tcl_IncrRefCount(plain);
+    list.push_back(widget(1));
+    EXPECT_EQ(plain->refCount, 1) << "the wrapper let go of its cached list";
+    Tcl_DecrRefCount(plain);
+}
+
+TEST_F(CollectionsTest, TaskResultIsReleasedWithTheTaskUnlessTclHoldsIt) {
+    eval("set r [::test::get_widgets]");
+    collection_wrapper_base* wrapper = detail::get_collection(var("r"));
+    ASSERT_NE(wrapper, nullptr);
+    EXPECT_EQ(wrapper->refcount(), 1) << "only the variable's object holds it";
+    Tcl_Obj* obj = var("r");
+    EXPECT_EQ(obj->refCount, 1);
+    eval("::test::get_widgets -quiet nothing");  // the result of the first call is gone from the interp
+}
+
+TEST_F(CollectionsTest, StringCollectionsFromWordsAndOtherCollections) {
+    Tcl_Obj* words = Tcl_NewStringObj("b* {a c} x", -1);
+    Tcl_IncrRefCount(words);
+    string_list list = widget_scope::to_collection<std::string>(interp, words);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[1], "a c");
+    Tcl_DecrRefCount(words);
+    widget_list widgets = four();
+    Tcl_Obj* obj = widget_scope::to_tcl(widgets);
+    Tcl_IncrRefCount(obj);
+    string_list fromObjects = widget_scope::to_collection<std::string>(interp, obj);
+    EXPECT_EQ(fromObjects.size(), 4u);
+    EXPECT_EQ(fromObjects[1], "Alpha");
+    Tcl_DecrRefCount(obj);
+}
+
+TEST_F(CollectionsTest, TclanyElementsPrintNumbersInFixedNotation) {
+    object_list values;
+    values.push_back(tclany(std::string("word")));
+    values.push_back(tclany(widget(1)));
+    EXPECT_EQ(values.get().limited_string(), "word Alpha");
+    EXPECT_THROW(values.get().element_text(2), std::out_of_range);
+}
+
+}  // namespace
+
+namespace {
+
+// Tcl runs its exit handlers here, which give back what the native caches
+// still hold; under the sanitizer build this must be clean.
+class FinalizeTcl : public ::testing::Environment {
+public:
+    void TearDown() override {
+        Tcl_Finalize();
+        EXPECT_EQ(tov::tcltasks::native_cache<Widget*>::base().n2t().size(), 0u);
+    }
+};
+
+const auto* const finalize_tcl = ::testing::AddGlobalTestEnvironment(new FinalizeTcl);
+
+}  // namespace
+
+namespace {
+
+TEST_F(CollectionsTest, ContextStringCanStandForTheCollection) {
+    eval("set a [::test::get_widgets beta]; set b [::test::get_widgets gamma]");
+    Tcl_Obj* pair = Tcl_NewStringObj("", -1);
+    Tcl_IncrRefCount(pair);
+    Tcl_ListObjAppendElement(interp, pair, var("a"));
+    Tcl_ListObjAppendElement(interp, pair, var("b"));
+    widget_list both = widget_scope::to_collection<Widget*>(interp, pair);
+    EXPECT_EQ(both.size(), 2u);
+    detail::set_use_collection_context_string_rep(true);
+    EXPECT_EQ(both.get().string_rep(nullptr), "beta gamma");
+    both.get().clear_context();
+    EXPECT_EQ(both.get().string_rep(nullptr), "beta gamma") << "without a context the elements speak";
+    detail::set_use_collection_context_string_rep(false);
+    Tcl_DecrRefCount(pair);
+}
+
+}  // namespace

@@ -1,0 +1,189 @@
+// Native objects: identity, strings, caches, conversions and reference counts.
+#include <gtest/gtest.h>
+
+#include "tcltasks_fixture.h"
+
+using namespace tov::tcltasks;
+using example::Gadget;
+using example::Widget;
+using example::widget_scope;
+
+namespace {
+
+// The same types seen from another command file (other scope tags).
+struct other_extension {};
+struct other_tuid {};
+using other_scope = tcl_scope<other_extension, other_tuid>;
+
+class ObjectsTest : public TclTasksTest {};
+
+TEST_F(ObjectsTest, SameNativeObjectGivesTheSameTclObjectWithItsNameAsString) {
+    Tcl_Obj* first = widget_scope::to_tcl(widget(0));
+    Tcl_Obj* again = widget_scope::to_tcl(widget(0));
+    EXPECT_EQ(first, again);
+    EXPECT_STREQ(Tcl_GetString(first), "beta");
+    EXPECT_EQ(widget_scope::to_tcl<Widget>(nullptr), nullptr);
+    // Another command file gets the same object, stamped with its own type.
+    Tcl_Obj* other = other_scope::to_tcl(widget(0));
+    EXPECT_EQ(other, first);
+    EXPECT_EQ(widget_scope::to_native<Widget*>(other), widget(0));
+    EXPECT_EQ(std::string(other->typePtr->name), "pelko:" + std::string(typeid(Widget).name()));
+}
+
+TEST_F(ObjectsTest, CommandResultsAreTheCachedObjects) {
+    eval("set a [::test::get_widgets -quiet -filter {NAME == beta}]");
+    Tcl_Obj* collection = var("a");
+    collection_wrapper_base* wrapper = detail::get_collection(collection);
+    ASSERT_NE(wrapper, nullptr);
+    EXPECT_EQ(wrapper->element_tclobj(0), widget_scope::to_tcl(widget(0)));
+    EXPECT_EQ(std::string(collection->typePtr->name), "pelko:" + std::string(typeid(Widget*).name()) + "(tclcoll)");
+}
+
+TEST_F(ObjectsTest, TextIsNeverAnObject) {
+    Tcl_Obj* text = Tcl_NewStringObj("beta", -1);
+    Tcl_IncrRefCount(text);
+    try {
+        widget_scope::to_native<Widget*>(text);
+        FAIL() << "text must not convert";
+    } catch (const HTCErrors::not_implemented& error) {
+        EXPECT_STREQ(error.what(), "not implemented");
+    }
+    Tcl_DecrRefCount(text);
+    // Nor is an object of another type.
+    EXPECT_THROW(widget_scope::to_native<Widget*>(widget_scope::to_tcl(gadget(0))), HTCErrors::not_implemented);
+}
+
+TEST_F(ObjectsTest, AnObjectUsedAsAListConvertsBackAndIsRestamped) {
+    Tcl_Obj* obj = widget_scope::to_tcl(widget(1));
+    Tcl_SetVar2Ex(interp, "w", nullptr, obj, 0);
+    EXPECT_EQ(eval("llength $w"), "1");
+    EXPECT_EQ(obj->typePtr, Tcl_GetObjType("list")) << "the internal form was replaced";
+    EXPECT_EQ(widget_scope::to_native<Widget*>(obj), widget(1));
+    EXPECT_NE(detail::GetTclTypeInfo(obj), nullptr);
+    // Also when it reaches a command as a plain list element.
+    Tcl_Obj* gadgetObj = widget_scope::to_tcl(gadget(1));
+    Tcl_SetVar2Ex(interp, "g", nullptr, gadgetObj, 0);
+    eval("llength $g");
+    EXPECT_EQ(detail::GetTclTypeInfo(gadgetObj), nullptr);
+    EXPECT_EQ(eval("::test::get_widgets -of_objects $g"), "gamma");
+}
+
+TEST_F(ObjectsTest, CacheHoldsOneReferenceAndReleasesObjectsOnlyItHolds) {
+    Widget* temporary = example::Model::global().add_widget("temporary");
+    native_cache_base& cache = native_cache<Widget*>::base();
+    Tcl_Obj* obj = widget_scope::to_tcl(temporary);
+    EXPECT_EQ(obj->refCount, 1) << "the cache's reference";
+    Tcl_SetVar2Ex(interp, "keep", nullptr, obj, 0);
+    EXPECT_EQ(obj->refCount, 2);
+    cache.release_unreferenced();
+    EXPECT_EQ(cache.find_tclobj(temporary), obj) << "still used by a variable";
+    EXPECT_TRUE(native_cache_base::is_alive(obj));
+    eval("unset keep");
+    EXPECT_EQ(obj->refCount, 1);
+    EXPECT_GE(cache.release_unreferenced(), 1u);
+    EXPECT_EQ(cache.find_tclobj(temporary), nullptr);
+    // A new object is made afterwards, with the name again.
+    Tcl_Obj* fresh = widget_scope::to_tcl(temporary);
+    EXPECT_STREQ(Tcl_GetString(fresh), "temporary");
+    cache.forget_native(temporary);
+    EXPECT_EQ(cache.find_tclobj(temporary), nullptr);
+    example::Model::global().widgets.pop_back();
+}
+
+TEST_F(ObjectsTest, NonAsciiNamesComeFromTheSystemEncoding) {
+    Widget* accented = example::Model::global().add_widget("caf\xc3\xa9");
+    Tcl_Obj* obj = widget_scope::to_tcl(accented);
+    Tcl_DString expected;
+    Tcl_ExternalToUtfDString(nullptr, "caf\xc3\xa9", -1, &expected);
+    EXPECT_STREQ(Tcl_GetString(obj), Tcl_DStringValue(&expected));
+    Tcl_DStringFree(&expected);
+    native_cache<Widget*>::base().forget_native(accented);
+    example::Model::global().widgets.pop_back();
+}
+
+TEST_F(ObjectsTest, TclanyOfAnObjectGivesItsCachedObjectAndName) {
+    const tclany any(widget(2));
+    EXPECT_EQ(any.to_tclobj(), widget_scope::to_tcl(widget(2)));
+    EXPECT_EQ(any.text(), "gamma");
+}
+
+TEST_F(ObjectsTest, CollectionFromTclAcceptsObjectsListsAndCollections) {
+    Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+    Tcl_IncrRefCount(list);
+    Tcl_ListObjAppendElement(nullptr, list, widget_scope::to_tcl(widget(2)));
+    Tcl_ListObjAppendElement(nullptr, list, widget_scope::to_tcl(widget(0)));
+    auto fromList = widget_scope::to_collection<Widget*>(interp, list);
+    ASSERT_EQ(fromList.size(), 2u);
+    EXPECT_EQ(fromList[0], widget(2));
+    EXPECT_EQ(fromList[1], widget(0));
+    ASSERT_TRUE(fromList.get().context());
+    EXPECT_EQ(fromList.get().context()->string_rep(), "gamma beta");
+
+    auto single = widget_scope::to_collection<Widget*>(interp, widget_scope::to_tcl(widget(1)));
+    ASSERT_EQ(single.size(), 1u);
+    EXPECT_EQ(single[0], widget(1));
+
+    // A collection of the same type is shared, not copied.
+    Tcl_Obj* collection = widget_scope::to_tcl(fromList);
+    Tcl_IncrRefCount(collection);
+    auto shared = other_scope::to_collection<Widget*>(interp, collection);
+    EXPECT_EQ(shared.wrapper(), fromList.wrapper());
+
+    // As -of_objects sees it: any objects, collections element by element.
+    auto anyObjects = widget_scope::to_collection<tclany>(interp, collection);
+    ASSERT_EQ(anyObjects.size(), 2u);
+    EXPECT_EQ(*tclany_cast<Widget*>(anyObjects[0]), widget(2));
+    // Back from any objects to widgets, skipping what is not a widget.
+    anyObjects.push_back(tclany(gadget(0)));
+    Tcl_Obj* mixed = widget_scope::to_tcl(anyObjects);
+    Tcl_IncrRefCount(mixed);
+    EXPECT_EQ(widget_scope::to_collection<Widget*>(interp, mixed).size(), 2u);
+    Tcl_DecrRefCount(mixed);
+    Tcl_DecrRefCount(collection);
+    Tcl_DecrRefCount(list);
+}
+
+TEST_F(ObjectsTest, PlainTextInAListFailsAndAnEmptyListIsEmpty) {
+    eval("set w [::test::get_widgets -quiet beta]");
+    Tcl_Obj* bad = Tcl_NewStringObj("", -1);
+    Tcl_IncrRefCount(bad);
+    EXPECT_EQ(widget_scope::to_collection<Widget*>(interp, bad).size(), 0u);
+    Tcl_DecrRefCount(bad);
+    EXPECT_EQ(eval("::test::get_widgets -of_objects [list [::test::noisy -quiet -nested {set w}] text]"),
+              "ERROR: ::test::get_widgets: invalid value \"beta text\" for option \"-of_objects\"");
+    for (const char* text : {"beta", "beta gamma", "{a b} c"}) {
+        Tcl_Obj* obj = Tcl_NewStringObj(text, -1);
+        Tcl_IncrRefCount(obj);
+        EXPECT_THROW(widget_scope::to_collection<Widget*>(interp, obj), HTCErrors::not_implemented) << text;
+        EXPECT_THROW(widget_scope::to_collection<tclany>(interp, obj), HTCErrors::not_implemented) << text;
+        Tcl_DecrRefCount(obj);
+    }
+}
+
+TEST_F(ObjectsTest, OfObjectsTakesGadgetsInListsAndRepeatedOptions) {
+    Tcl_SetVar2Ex(interp, "g1", nullptr, widget_scope::to_tcl(gadget(0)), 0);
+    Tcl_SetVar2Ex(interp, "g2", nullptr, widget_scope::to_tcl(gadget(1)), 0);
+    EXPECT_EQ(eval("::test::get_widgets -of_objects $g1"), "beta Alpha");
+    EXPECT_EQ(eval("::test::get_widgets -of_objects [list $g2 $g1]"), "gamma beta Alpha");
+    EXPECT_EQ(eval("::test::get_widgets -of_objects $g2 -of_objects $g1"), "gamma beta Alpha");
+    EXPECT_EQ(eval("::test::get_widgets -of_objects $g1 a*"), "");
+    // An empty -of_objects gives nothing, or everything when the parameter says so.
+    EXPECT_EQ(eval("::test::get_widgets -quiet -of_objects {}"), "");
+    set_param("tcl.returnAllIfOfObjectEmpty", "1");
+    EXPECT_EQ(eval("::test::get_widgets -of_objects {}"), "beta Alpha gamma");
+    // A widget where a gadget is expected ends in the of-objects error.
+    eval("set w [::test::get_widgets beta]");
+    EXPECT_EQ(eval("::test::get_widgets -of_objects $w"),
+              "ERROR: " + HEXAll(HTCErrors::ofObjectNotSupported("widget", "gadget")).text());
+}
+
+TEST_F(ObjectsTest, OptionValuesDoNotChangeTheCallersCollection) {
+    object_list gadgets;
+    gadgets.push_back(tclany(gadget(0)));
+    Tcl_SetVar2Ex(interp, "c", nullptr, widget_scope::to_tcl(gadgets), 0);
+    EXPECT_EQ(eval("::test::get_widgets -of_objects $c -of_objects $c"), "beta Alpha beta Alpha");
+    EXPECT_EQ(gadgets.size(), 1u);
+    EXPECT_EQ(eval("sizeof_collection $c"), "1");
+}
+
+}  // namespace

@@ -1,0 +1,274 @@
+// Argument parsing, help, -quiet, registration and error exits of commands
+// built from the framework templates.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+
+#include "tcltasks_fixture.h"
+
+using tov::tcltasks::task_manager;
+
+namespace {
+
+class OptionsTest : public TclTasksTest {};
+
+TEST_F(OptionsTest, ExampleCommandNarrowsByPatternsSwitchesAndFilter) {
+    EXPECT_EQ(eval("::test::get_widgets"), "beta Alpha gamma");
+    EXPECT_EQ(eval("::test::get_widgets a*"), "");
+    EXPECT_EQ(eval("::test::get_widgets -nocase a*"), "Alpha");
+    EXPECT_EQ(eval("::test::get_widgets -regexp {^[ab].*}"), "beta");
+    EXPECT_EQ(eval("::test::get_widgets -filter {NAME == gamma}"), "gamma");
+    // Unique prefixes of option names are accepted.
+    EXPECT_EQ(eval("::test::get_widgets -noc -re {^A.*}"), "Alpha");
+}
+
+TEST_F(OptionsTest, RepeatedPositionalWordsAndListsComposeInOrder) {
+    // Each word may itself be a list; a widget matching two patterns is listed twice.
+    EXPECT_EQ(eval("::test::get_widgets gamma {beta gamma}"), "gamma beta gamma");
+    EXPECT_EQ(eval("::test::get_widgets -- -x"), "");
+}
+
+TEST_F(OptionsTest, OptionValuesAreTakenEvenWhenTheyStartWithADash) {
+    const std::string result = eval("::test::get_widgets -filter -x");
+    EXPECT_EQ(result.find("missing value"), std::string::npos) << result;
+    EXPECT_NE(result.find("-x"), std::string::npos) << "the filter must have received -x: " << result;
+}
+
+TEST_F(OptionsTest, UsageErrorsNameTheCommandOptionAndValue) {
+    EXPECT_EQ(eval("::test::get_widgets -foo"),
+              "ERROR: ::test::get_widgets: bad option \"-foo\": must be -filter, -help, -nocase, -of_objects, "
+              "-quiet, or -regexp");
+    EXPECT_EQ(eval("::test::get_widgets -filter"), "ERROR: ::test::get_widgets: missing value for option \"-filter\"");
+    EXPECT_EQ(eval("::test::get_widgets -n -n"),
+              "ERROR: ::test::get_widgets: option \"-nocase\" given more than once");
+    EXPECT_EQ(eval("::test::get_widgets -nocase=maybe"),
+              "ERROR: ::test::get_widgets: invalid value \"maybe\" for option \"-nocase\"");
+    EXPECT_EQ(eval("::test::get_widgets -filter a -filter b"),
+              "ERROR: ::test::get_widgets: option \"-filter\" given more than once");
+    EXPECT_EQ(eval("::test::noisy extra"), "ERROR: ::test::noisy: unexpected argument \"extra\"");
+}
+
+TEST_F(OptionsTest, AmbiguousPrefixListsTheCandidates) {
+    EXPECT_EQ(eval("::test::noisy -n x"), "ERROR: ::test::noisy: ambiguous option \"-n\": must be -nested or -note");
+    EXPECT_EQ(eval("::test::noisy -q -no @99-3@"), "") << "unique prefixes, builtins included";
+}
+
+TEST_F(OptionsTest, SwitchValuesFollowTclAndResolveBool) {
+    EXPECT_EQ(eval("::test::get_widgets -nocase=yes a*"), "Alpha");
+    EXPECT_EQ(eval("::test::get_widgets -nocase=enabled a*"), "Alpha");  // ResolveBool's word
+    EXPECT_EQ(eval("::test::get_widgets -nocase=0 a*"), "");
+}
+
+TEST_F(OptionsTest, HelpDescribesTheCommandAndEndsIt) {
+    Messages messages;
+    const std::string help = eval("::test::get_widgets -filter x -help");
+    EXPECT_NE(help.find("::test::get_widgets - Get the list of widgets"), std::string::npos) << help;
+    EXPECT_NE(help.find("-regexp"), std::string::npos);
+    EXPECT_NE(help.find("patterns arg (=*)"), std::string::npos) << help;
+    EXPECT_NE(help.find("The default search pattern is the wildcard *."), std::string::npos);
+    EXPECT_NE(help.find("Get 'widget' objects of these types: 'gadget'."), std::string::npos);
+    EXPECT_NE(help.find("Returns: list of widget objects"), std::string::npos);
+    EXPECT_NE(help.find("Categories: Object Widget"), std::string::npos);
+    EXPECT_TRUE(messages.ids.empty()) << "execute must not run";
+}
+
+TEST_F(OptionsTest, QuietSilencesMessagesOnlyForTheCommand) {
+    Messages messages;
+    EXPECT_EQ(eval("::test::get_widgets -quiet nothing"), "");
+    EXPECT_TRUE(messages.ids.empty());
+    EXPECT_EQ(eval("::test::get_widgets nothing"), "");
+    EXPECT_EQ(messages.ids, std::vector<std::string>{"@99-1@"});
+    // Nested: the outer command reports, the inner -quiet one does not.
+    messages.ids.clear();
+    EXPECT_EQ(eval("::test::noisy -nested {::test::get_widgets -quiet nothing}"), "");
+    EXPECT_EQ(messages.ids, std::vector<std::string>{"@99-2@"});
+    // Errors stay errors under -quiet.
+    EXPECT_EQ(eval("::test::noisy -quiet -fail std"), "ERROR: plain failure");
+}
+
+TEST_F(OptionsTest, ExceptionsBecomeTclErrorsWithTheirText) {
+    EXPECT_EQ(eval("::test::noisy -fail error"), "ERROR: index 7 is out of range");
+    EXPECT_EQ(eval("::test::noisy -fail message"),
+              "ERROR: " + HEXAll(HTCErrors::ofObjectNotSupported("gadget", "widget")).text());
+    EXPECT_EQ(eval("::test::noisy -fail std"), "ERROR: plain failure");
+    EXPECT_EQ(eval("::test::noisy -fail other"), "ERROR: ::test::noisy: unexpected exception");
+    EXPECT_EQ(eval("catch {::test::noisy -fail std} m; set m"), "plain failure");
+}
+
+TEST_F(OptionsTest, JournalRecordsUserCommandsButNotNestedOnes) {
+    task_manager::clear_journal();
+    eval("::test::noisy -nested {::test::get_widgets beta}");
+    eval("::test::get_widgets gamma");
+    const std::deque<std::string> expected{"::test::noisy -nested {::test::get_widgets beta}",
+                                           "::test::get_widgets gamma"};
+    EXPECT_EQ(task_manager::journal(), expected);
+}
+
+TEST_F(OptionsTest, RegistrationCreatesNamespacesAndUnregisterAcceptsUnknownNames) {
+    EXPECT_EQ(eval("namespace exists ::test"), "1");
+    EXPECT_TRUE(task_manager::isRegistered("::test::get_widgets"));
+    EXPECT_STREQ(task_manager::find_factory("::test::get_widgets")->name(), "::test::get_widgets");
+    EXPECT_FALSE(task_manager::find_factory("::no::such::command"));
+    const std::vector<std::string> names = task_manager::registered_names();
+    EXPECT_EQ(std::count(names.begin(), names.end(), "::test::noisy"), 1);
+    task_manager::unregisterFactory("::no::such::command");
+    example::widgets_command::uninit();
+    EXPECT_FALSE(task_manager::isRegistered("::test::get_widgets"));
+    EXPECT_EQ(eval("::test::get_widgets"), "ERROR: invalid command name \"::test::get_widgets\"");
+    example::widgets_command::uninit();  // twice is harmless
+}
+
+TEST_F(OptionsTest, UnregisterRemovesTheCommandFromEveryInterpreter) {
+    Tcl_Interp* second = Tcl_CreateInterp();
+    example::widgets_command::init(second);
+    EXPECT_EQ(Tcl_Eval(second, "::test::get_widgets beta"), TCL_OK);
+    example::widgets_command::uninit();
+    EXPECT_FALSE(Tcl_GetCommandInfo(second, "::test::get_widgets", nullptr));
+    EXPECT_FALSE(Tcl_GetCommandInfo(interp, "::test::get_widgets", nullptr));
+    Tcl_DeleteInterp(second);
+    // A deleted interpreter is forgotten: registering elsewhere still works.
+    example::widgets_command::init(interp);
+    EXPECT_EQ(eval("::test::get_widgets beta"), "beta");
+}
+
+TEST_F(OptionsTest, DescriptionIsBuiltOnceAndASecondRealBuildIsAnError) {
+    using options = tov::tcltasks::task_options<example::get_widgets::task>;
+    EXPECT_TRUE(tov::tcltasks::taskmgr::isTaskDescriptionLoaded("::test::get_widgets"));
+    EXPECT_FALSE(tov::tcltasks::taskmgr::isTaskDescriptionLoaded("::test::unknown"));
+    EXPECT_EQ(options::option_table("dummy").caption(), "Get the list of widgets");
+    EXPECT_EQ(options::category_list(), "Object:Widget") << "init must not describe the command twice";
+    try {
+        options::option_table("Another description", "x");
+        FAIL() << "errorDoubleInit expected";
+    } catch (const HTCErrors::error& error) {
+        EXPECT_EQ(std::string(error.what()), "the options of command \"::test::get_widgets\" were described twice");
+    }
+}
+
+TEST_F(OptionsTest, TypedReadReportsAMistypedValueAndGivesTheDefault) {
+    example::get_widgets::task task;
+    Tcl_Obj* words[] = {Tcl_NewStringObj("::test::get_widgets", -1), Tcl_NewStringObj("-nocase", -1)};
+    for (Tcl_Obj* word : words) Tcl_IncrRefCount(word);
+    ASSERT_EQ(task.parse_options(interp, 2, words), TCL_OK);
+    for (Tcl_Obj* word : words) Tcl_DecrRefCount(word);
+    EXPECT_TRUE(task.read_option<bool>("nocase"));
+    EXPECT_TRUE(task.specified_option("-nocase"));
+    EXPECT_FALSE(task.specified_option("regexp"));
+    EXPECT_FALSE(task.read_option<bool>("regexp")) << "the default applies";
+    Messages messages;
+    EXPECT_EQ(task.read_option<std::string>("nocase"), "");
+    EXPECT_EQ(messages.ids, std::vector<std::string>{"@48-90@"});
+    messages.ids.clear();
+    EXPECT_EQ(task.read_option<std::string>("no_such_option"), "");
+    EXPECT_TRUE(messages.ids.empty()) << "a missing value is not reported";
+}
+
+TEST_F(OptionsTest, TaskAndFactoryAnswerTheSlots) {
+    example::get_widgets::factory factory;
+    boost::shared_ptr<tov::tcltasks::itask> task = factory.create();
+    EXPECT_STREQ(task->name(), factory.name());
+    EXPECT_STREQ(task->owner(), "test.widgets");
+    EXPECT_EQ(task->categories(), "Object:Widget");
+    EXPECT_EQ(task->translate("x y"), "x y");
+    EXPECT_FALSE(task->can_undo());
+    EXPECT_FALSE(task->can_redo());
+    EXPECT_TRUE(task->is_journaled());
+    EXPECT_NE(task->options_text().find("-of_objects"), std::string::npos);
+    EXPECT_EQ(example::noisy::task().execute(interp), TCL_OK);
+}
+
+}  // namespace
+
+namespace {
+
+using example::widget_scope;
+using tov::tcltasks::string_list;
+
+class ValueSemanticTest : public TclTasksTest {
+protected:
+    // Parses one token that comes from a Tcl object of the same text.
+    template <class Semantic>
+    void parse(const Semantic& semantic, boost::any& store, const std::string& token) {
+        Tcl_Obj* obj = Tcl_NewStringObj(token.c_str(), -1);
+        Tcl_IncrRefCount(obj);
+        tov::tcltasks::detail::tcl_globals::interp = interp;
+        tov::tcltasks::detail::tcl_globals::objv[token] = obj;
+        try {
+            semantic.parse(store, {token}, true);
+        } catch (...) {
+            tov::tcltasks::detail::tcl_globals::objv.clear();
+            Tcl_DecrRefCount(obj);
+            throw;
+        }
+        tov::tcltasks::detail::tcl_globals::objv.clear();
+        Tcl_DecrRefCount(obj);
+    }
+};
+
+TEST_F(ValueSemanticTest, UsageTextsAndTokenCountsFollowTheBoostConvention) {
+    std::unique_ptr<widget_scope::semantic<bool>> flag(widget_scope::switch_value());
+    EXPECT_EQ(flag->name(), "[=arg(=1)] (=0)");
+    EXPECT_EQ(flag->min_tokens(), 0u);
+    EXPECT_EQ(flag->max_tokens(), 0u);
+    EXPECT_TRUE(flag->is_composing());
+    EXPECT_FALSE(flag->is_required());
+    std::unique_ptr<widget_scope::list_semantic<string_list>> words(widget_scope::string_list_value("*"));
+    EXPECT_EQ(words->name(), "arg (=*)");
+    EXPECT_EQ(words->min_tokens(), 1u);
+    words->multitoken();
+    EXPECT_EQ(words->max_tokens(), 32000u);
+    std::unique_ptr<widget_scope::semantic<std::string>> text(widget_scope::string_value());
+    EXPECT_EQ(text->name(), "arg");
+    EXPECT_EQ(text->option_name(), "unknown");
+}
+
+TEST_F(ValueSemanticTest, ListsComposeUnlessToldToReplaceWithAWarning) {
+    std::unique_ptr<widget_scope::list_semantic<string_list>> words(widget_scope::string_list_value("*"));
+    words->set_option_name("patterns");
+    boost::any store;
+    parse(*words, store, "a b");
+    parse(*words, store, "c");
+    EXPECT_EQ(boost::any_cast<string_list&>(store).size(), 3u);
+    EXPECT_EQ(boost::any_cast<string_list&>(store)[2], "c");
+
+    words->composing(false);
+    Messages messages;
+    parse(*words, store, "d");
+    EXPECT_EQ(boost::any_cast<string_list&>(store).size(), 1u) << "the last occurrence wins";
+    EXPECT_EQ(messages.ids, std::vector<std::string>{"@48-12@"});
+}
+
+TEST_F(ValueSemanticTest, HooksAndDefaults) {
+    std::unique_ptr<widget_scope::semantic<std::string>> text(widget_scope::string_value("x"));
+    int calls = 0;
+    text->pre_parse([&](boost::any&, const std::vector<std::string>& tokens) { calls += static_cast<int>(tokens.size()); });
+    boost::any store;
+    parse(*text, store, "given");
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(boost::any_cast<std::string>(store), "given");
+    boost::any fallback;
+    EXPECT_TRUE(text->apply_default(fallback));
+    EXPECT_EQ(boost::any_cast<std::string>(fallback), "x");
+    text->default_producer([] { return boost::any(std::string("made")); }, "made");
+    EXPECT_TRUE(text->apply_default(fallback));
+    EXPECT_EQ(boost::any_cast<std::string>(fallback), "made");
+    EXPECT_EQ(text->name(), "arg (=made)");
+}
+
+TEST_F(ValueSemanticTest, LongHelpFileIsAppendedToTheHelp) {
+    const std::string dir = ::testing::TempDir();
+    {
+        std::ofstream file(dir + "/test_noisy.txt");
+        file << "Extended explanation.\n";
+    }
+    setenv("ZEM_HELP_DIR", dir.c_str(), 1);
+    const std::string help = eval("::test::noisy -help");
+    unsetenv("ZEM_HELP_DIR");
+    EXPECT_NE(help.find("Extended explanation."), std::string::npos) << help;
+    EXPECT_EQ(eval("::test::noisy -help").find("Extended explanation."), std::string::npos);
+}
+
+}  // namespace
