@@ -1,0 +1,105 @@
+// The package entry: property tables, command registration in table order
+// under the schema-2 and integration switches, the product's import of the
+// ::board commands, and removal at exit.
+#include <tcl.h>
+
+#include <exception>
+#include <string>
+
+#include "HBOBoardUtils.h"
+#include "HBOCPropertyInit.h"
+#include "HBOCTcInit.h"
+#include "HUTEnv.h"
+
+namespace {
+
+enum class Group { always, schema2, integration };
+
+struct CommandEntry {
+    Group group;
+    void (*init)(Tcl_Interp*);
+    void (*uninit)();
+};
+
+// Registration order; a group's rows are registered and removed in this order.
+const CommandEntry commands[] = {
+    {Group::schema2, HBOCTcInit::HBOCTcBoard::init, HBOCTcInit::HBOCTcBoard::uninit},
+    {Group::schema2, HBOCTcInit::HBOTcActiveBoard::init, HBOCTcInit::HBOTcActiveBoard::uninit},
+};
+
+bool exitHandlerRegistered = false;
+bool schema2CommandsRegistered = false;
+
+void initGroup(Group group, Tcl_Interp* interp) {
+    for (const CommandEntry& command : commands) {
+        if (command.group == group) command.init(interp);
+    }
+}
+
+void uninitGroup(Group group) {
+    for (const CommandEntry& command : commands) {
+        if (command.group == group) command.uninit();
+    }
+}
+
+// The integration switch is asked again here: its value at exit decides.
+void exitHandler(ClientData) {
+    uninitGroup(Group::always);
+    if (!schema2CommandsRegistered) return;
+    uninitGroup(Group::schema2);
+    if (!HBOBoardUtils::isBoardIntegraterSupportEnabled()) return;
+    uninitGroup(Group::integration);
+}
+
+void initPropertyTables() {
+    HBOCPropertyInit::board_component::init();
+    HBOCPropertyInit::board_part_interface::init();
+    HBOCPropertyInit::board_part_pin::init();
+    HBOCPropertyInit::board_ip_preset::init();
+    bool& initialized = HBOCPropertyInit::initV2Props();
+    if (initialized) return;
+    initialized = true;
+    HBOCPropertyInit::board::init();
+    HBOCPropertyInit::board_component::initV2Props();
+    HBOCPropertyInit::board_part_interface::initV2Props();
+    HBOCPropertyInit::board_part_pin::initV2Props();
+    HBOCPropertyInit::board_jumper::init();
+    HBOCPropertyInit::board_parameter::init();
+    HBOCPropertyInit::board_bus_net::init();
+    HBOCPropertyInit::board_bus::init();
+    HBOCPropertyInit::board_interface_port::init();
+    HBOCPropertyInit::board_component_mode::init();
+    HBOCPropertyInit::board_user_preference::init();
+}
+
+int registerCommands(Tcl_Interp* interp) {
+    initGroup(Group::always, interp);
+    if (HBOBoardUtils::isV2SchemaEnabled()) {
+        schema2CommandsRegistered = true;
+        initGroup(Group::schema2, interp);
+        if (HBOBoardUtils::isBoardIntegraterSupportEnabled()) initGroup(Group::integration, interp);
+    }
+    // TCL_GLOBAL_ONLY alone: a missing namespace leaves no error message.
+    Tcl_Namespace* boardNamespace = Tcl_FindNamespace(interp, "::board", nullptr, TCL_GLOBAL_ONLY);
+    if (HUTEnv::getProductName() != "Corvel") return TCL_OK;
+    Tcl_Export(interp, boardNamespace, "*", 0);
+    return Tcl_Import(interp, nullptr, "::board::*", 1);
+}
+
+}  // namespace
+
+extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp) {
+    if (!exitHandlerRegistered) {
+        Tcl_CreateExitHandler(exitHandler, nullptr);
+        exitHandlerRegistered = true;
+    }
+    initPropertyTables();
+    try {
+        return registerCommands(interp);
+    } catch (const std::exception& error) {
+        Tcl_SetResult(interp, const_cast<char*>(error.what()), TCL_VOLATILE);
+        return TCL_ERROR;
+    } catch (...) {
+        return TCL_ERROR;
+    }
+}

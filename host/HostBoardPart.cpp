@@ -1,0 +1,86 @@
+// current_board_part: the board part of the open project. The host keeps
+// it; the board commands ask for it by evaluating "current_board_part -quiet".
+#include <tcl.h>
+
+#include <string>
+#include <vector>
+
+#include "ComMsgMgr.h"
+#include "HBOBoardCReposMgr.h"
+#include "HBOBoardModel.h"
+#include "HostCommands.h"
+#include "tcl_command.h"
+
+namespace {
+
+using namespace tov::tcltasks;
+using namespace tov::tcltasks::HTCTclTaskOptions;
+
+HBOBoardComponent* currentBoardPart = nullptr;
+
+// The board part of that full name (vendor:board:component:version) in the repository.
+HBOBoardComponent* findBoardPart(const std::string& name) {
+    std::vector<HBOBoard*> boards;
+    HBOBoardCReposMgr::getGlobal()->appendAllBoards(boards);
+    for (HBOBoard* board : boards) {
+        HBOBoardComponent* part = board ? board->findFpgaComponent() : nullptr;
+        if (part && part->getName() == name) return part;
+    }
+    return nullptr;
+}
+
+namespace current_board_part {
+
+struct tcl_extension {};
+struct tuid {};
+using scope = tcl_scope<tcl_extension, tuid>;
+
+class task : public HTCITaskHelper<task> {
+public:
+    static constexpr const char* command_name = "current_board_part";
+
+    static void describe() {
+        add_category("Project");
+        add_category("Board");
+        option_table("Get or set the board part of the current project", "board_part object")
+            .add_options()
+            .add_option("board_part", scope::string_value(),
+                        OptionDescription("The board part to select: an object or its full name "
+                                          "vendor:board:component:version"));
+        positional_table().add("board_part", 1);
+    }
+
+    const char* owner() const override { return "host"; }
+
+    int execute(Tcl_Interp* interp) override {
+        if (specified_option("board_part")) select(read_option<std::string>("board_part"));
+        if (!currentBoardPart) {
+            throw HEXError("current_board_part: no board part is selected; select one with "
+                           "\"current_board_part <board_part>\" (see board_common::get_board_parts)");
+        }
+        if (Tcl_Obj* object = scope::to_tcl(currentBoardPart)) Tcl_SetObjResult(interp, object);
+        return TCL_OK;
+    }
+
+private:
+    static void select(const std::string& name) {
+        HBOBoardComponent* part = findBoardPart(name);
+        if (!part) {
+            throw HEXError("current_board_part: no board part named \"" + name +
+                           "\" in the board repository; expected a name as board_common::get_board_parts shows it");
+        }
+        currentBoardPart = part;
+        ComMsgMgr::sendMsg::eval(1, "host/HostBoardPart", __LINE__, "host", HMSG_MASK_INFO, "@50-1@",
+                                 name.c_str());
+    }
+};
+
+class factory : public HTCIFactoryHelper<task> {};
+
+}  // namespace current_board_part
+}  // namespace
+
+void zemhost::register_board_part_command(Tcl_Interp* interp) {
+    ComMsgMgr::addCatalogueText("@50-1@", "Current board part is %s.");
+    command_registration<current_board_part::task, current_board_part::factory>::init(interp);
+}

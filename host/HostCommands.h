@@ -1,0 +1,18 @@
+// Registration of the host commands, one function per group.
+#pragma once
+
+#include <tcl.h>
+
+#include <string>
+
+namespace zemhost {
+
+void register_board_part_command(Tcl_Interp* interp);  // current_board_part
+void register_param_commands(Tcl_Interp* interp);      // set_param get_param report_param reset_param
+void register_property_commands(Tcl_Interp* interp);   // get_property list_property report_property
+void register_help_command(Tcl_Interp* interp);        // help
+
+// Prints a report the way "puts" would, so scripts and tests can redirect it.
+void print_report(Tcl_Interp* interp, const std::string& text);
+
+}  // namespace zemhost

@@ -1,0 +1,93 @@
+// help ?pattern?: the framework commands with their descriptions, or the
+// usage of one command.
+#include <tcl.h>
+
+#include <iomanip>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "HTCTclPatternMatch.h"
+#include "HostCommands.h"
+#include "tcl_command.h"
+
+namespace {
+
+using namespace tov::tcltasks;
+using namespace tov::tcltasks::HTCTclTaskOptions;
+
+struct tcl_extension {};
+struct tuid {};
+using scope = tcl_scope<tcl_extension, tuid>;
+
+// The command's name without leading colons, as users type it.
+std::string displayName(const std::string& name) {
+    return name.compare(0, 2, "::") == 0 ? name.substr(2) : name;
+}
+
+std::string captionOf(const std::string& name) {
+    boost::shared_ptr<itask> task = task_manager::find_factory(name)->create();
+    auto* options = dynamic_cast<task_options_base*>(task.get());
+    return options ? options->options().caption() : std::string();
+}
+
+// A command named exactly (with or without leading colons, or by its
+// simple name when only one command has it).
+std::string exactCommand(const std::string& word) {
+    std::vector<std::string> found;
+    for (const std::string& name : task_manager::registered_names()) {
+        const std::string shown = displayName(name);
+        const std::string simple = shown.substr(shown.rfind(':') == std::string::npos ? 0 : shown.rfind(':') + 1);
+        if (shown == displayName(word)) return name;
+        if (simple == word) found.push_back(name);
+    }
+    return found.size() == 1 ? found.front() : std::string();
+}
+
+namespace help {
+class task : public HTCITaskHelper<task> {
+public:
+    static constexpr const char* command_name = "help";
+    static void describe() {
+        add_category("Tools");
+        option_table("List commands with their descriptions, or show the usage of one command", "")
+            .add_options()
+            .add_option("pattern", scope::string_value("*"), OptionDescription("A command name, or a glob pattern of names"))
+            .add_option("-return_string", scope::switch_value(), OptionDescription("Return the text instead of printing it"));
+        positional_table().add("pattern", 1);
+    }
+    const char* owner() const override { return "host"; }
+    int execute(Tcl_Interp* interp) override {
+        const std::string text = helpText(interp, read_option<std::string>("pattern"));
+        if (read_option<bool>("return_string")) {
+            Tcl_SetObjResult(interp, Tcl_NewStringObj(text.c_str(), static_cast<int>(text.size())));
+        } else {
+            zemhost::print_report(interp, text);
+        }
+        return TCL_OK;
+    }
+
+private:
+    static std::string helpText(Tcl_Interp* interp, const std::string& pattern) {
+        const std::string command = exactCommand(pattern);
+        if (!command.empty()) return task_manager::find_factory(command)->create()->help(interp, "");
+        std::ostringstream report;
+        HTCTclPatternMatch matcher(pattern, false, false, interp);
+        std::size_t listed = 0;
+        for (const std::string& name : task_manager::registered_names()) {
+            if (!matcher.match(displayName(name), -1) && !matcher.match(name, -1)) continue;
+            report << std::left << std::setw(48) << displayName(name) << captionOf(name) << "\n";
+            ++listed;
+        }
+        if (listed == 0) throw HEXError("help: no command matches \"" + pattern + "\"");
+        return report.str();
+    }
+};
+class factory : public HTCIFactoryHelper<task> {};
+}  // namespace help
+
+}  // namespace
+
+void zemhost::register_help_command(Tcl_Interp* interp) {
+    command_registration<help::task, help::factory>::init(interp);
+}

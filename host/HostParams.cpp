@@ -1,0 +1,152 @@
+// set_param, get_param, report_param, reset_param: the application
+// parameters of the parameter manager.
+#include <tcl.h>
+
+#include <iomanip>
+#include <sstream>
+#include <string>
+
+#include "HPAParamMgr.h"
+#include "HostCommands.h"
+#include "tcl_command.h"
+
+namespace {
+
+using namespace tov::tcltasks;
+using namespace tov::tcltasks::HTCTclTaskOptions;
+
+struct tcl_extension {};
+struct tuid {};
+using scope = tcl_scope<tcl_extension, tuid>;
+
+const char* typeName(HPAParamType type) {
+    switch (type) {
+        case HPAParamType::Bool: return "bool";
+        case HPAParamType::Int: return "int";
+        case HPAParamType::Double: return "double";
+        case HPAParamType::String: return "string";
+    }
+    return "string";
+}
+
+void setResult(Tcl_Interp* interp, const std::string& text) {
+    Tcl_SetObjResult(interp, Tcl_NewStringObj(text.c_str(), static_cast<int>(text.size())));
+}
+
+// The parameter named by the "name" positional; every command here has one.
+template <class Task>
+std::string parameterName(const Task& task) {
+    const std::string name = task.template read_option<std::string>("name");
+    if (!HPAParamMgr::getParamMgr().exists(name)) {
+        throw HEXError(std::string(Task::command_name) + ": unknown parameter \"" + name +
+                       "\"; see report_param for the parameters");
+    }
+    return name;
+}
+
+namespace set_param {
+class task : public HTCITaskHelper<task> {
+public:
+    static constexpr const char* command_name = "set_param";
+    static void describe() {
+        add_category("Tools");
+        option_table("Set the value of an application parameter", "the new value")
+            .add_options()
+            .add_option("name", scope::string_value(), OptionDescription("Parameter name"))
+            .add_option("value", scope::string_value(), OptionDescription("New value"));
+        positional_table().add("name", 1).add("value", 1);
+    }
+    const char* owner() const override { return "host"; }
+    int execute(Tcl_Interp* interp) override {
+        if (!specified_option("value")) throw HEXError("set_param: missing value; usage: set_param name value");
+        const std::string name = parameterName(*this);
+        HPAParamMgr::getParamMgr().setValue(name, read_option<std::string>("value"));
+        setResult(interp, HPAParamMgr::getParamMgr().getValue(name));
+        return TCL_OK;
+    }
+};
+class factory : public HTCIFactoryHelper<task> {};
+}  // namespace set_param
+
+namespace get_param {
+class task : public HTCITaskHelper<task> {
+public:
+    static constexpr const char* command_name = "get_param";
+    static void describe() {
+        add_category("Tools");
+        option_table("Get the value of an application parameter", "the value")
+            .add_options()
+            .add_option("name", scope::string_value(), OptionDescription("Parameter name"));
+        positional_table().add("name", 1);
+    }
+    const char* owner() const override { return "host"; }
+    int execute(Tcl_Interp* interp) override {
+        setResult(interp, HPAParamMgr::getParamMgr().getValue(parameterName(*this)));
+        return TCL_OK;
+    }
+};
+class factory : public HTCIFactoryHelper<task> {};
+}  // namespace get_param
+
+namespace reset_param {
+class task : public HTCITaskHelper<task> {
+public:
+    static constexpr const char* command_name = "reset_param";
+    static void describe() {
+        add_category("Tools");
+        option_table("Set an application parameter back to its default", "the default value")
+            .add_options()
+            .add_option("name", scope::string_value(), OptionDescription("Parameter name"));
+        positional_table().add("name", 1);
+    }
+    const char* owner() const override { return "host"; }
+    int execute(Tcl_Interp* interp) override {
+        const std::string name = parameterName(*this);
+        HPAParamMgr::getParamMgr().reset(name);
+        setResult(interp, HPAParamMgr::getParamMgr().getValue(name));
+        return TCL_OK;
+    }
+};
+class factory : public HTCIFactoryHelper<task> {};
+}  // namespace reset_param
+
+namespace report_param {
+class task : public HTCITaskHelper<task> {
+public:
+    static constexpr const char* command_name = "report_param";
+    static void describe() {
+        add_category("Tools");
+        option_table("Report application parameters: name, type, value and default", "")
+            .add_options()
+            .add_option("pattern", scope::string_value("*"), OptionDescription("Glob pattern of parameter names"))
+            .add_option("-return_string", scope::switch_value(), OptionDescription("Return the report instead of printing it"));
+        positional_table().add("pattern", 1);
+    }
+    const char* owner() const override { return "host"; }
+    int execute(Tcl_Interp* interp) override {
+        std::ostringstream report;
+        report << std::left << std::setw(36) << "Parameter" << std::setw(8) << "Type" << std::setw(24) << "Value"
+               << "Default\n";
+        for (const HPAParamMgr::Param* param : HPAParamMgr::getParamMgr().list(read_option<std::string>("pattern"))) {
+            report << std::setw(36) << param->name << std::setw(8) << typeName(param->type) << std::setw(24)
+                   << param->value << param->defaultValue << "\n";
+        }
+        if (read_option<bool>("return_string")) {
+            setResult(interp, report.str());
+        } else {
+            zemhost::print_report(interp, report.str());
+        }
+        return TCL_OK;
+    }
+};
+class factory : public HTCIFactoryHelper<task> {};
+}  // namespace report_param
+
+}  // namespace
+
+void zemhost::register_param_commands(Tcl_Interp* interp) {
+    command_registration<set_param::task, set_param::factory>::init(interp);
+    command_registration<get_param::task, get_param::factory>::init(interp);
+    command_registration<reset_param::task, reset_param::factory>::init(interp);
+    command_registration<report_param::task, report_param::factory>::init(interp);
+}

@@ -1,0 +1,181 @@
+// get_property, list_property, report_property: the properties that the
+// class registry declares for native objects.
+#include <tcl.h>
+
+#include <iomanip>
+#include <sstream>
+#include <string>
+
+#include "HCPProperty.h"
+#include "HostCommands.h"
+#include "tcl_command.h"
+
+namespace {
+
+using namespace tov::tcltasks;
+using namespace tov::tcltasks::HTCTclTaskOptions;
+
+struct tcl_extension {};
+struct tuid {};
+using scope = tcl_scope<tcl_extension, tuid>;
+
+const char* typeName(HCPProperty::Type type) {
+    switch (type) {
+        case HCPProperty::Type::Bool: return "bool";
+        case HCPProperty::Type::Int: return "int";
+        case HCPProperty::Type::Double: return "double";
+        case HCPProperty::Type::String: return "string";
+    }
+    return "string";
+}
+
+// The class of every object given; an object of no registered class is an error.
+const HCPProperty::ObjectInfo& classOf(const char* command, const tclany& object) {
+    const HCPProperty::ObjectInfo* info = HCPProperty::getObjectInfo(object);
+    if (!info) {
+        throw HEXError(std::string(command) + ": \"" + object.text() +
+                       "\" is not an object with properties; expected an object such as get_boards returns");
+    }
+    return *info;
+}
+
+template <class Task>
+object_list objectsOf(const Task& task) {
+    object_list objects = task.template read_option<object_list>("objects");
+    if (objects.empty()) throw HEXError(std::string(Task::command_name) + ": no objects given");
+    return objects;
+}
+
+Tcl_Obj* newString(const std::string& text) {
+    return Tcl_NewStringObj(text.c_str(), static_cast<int>(text.size()));
+}
+
+namespace get_property {
+class task : public HTCITaskHelper<task> {
+public:
+    static constexpr const char* command_name = "get_property";
+    static void describe() {
+        add_category("Object");
+        add_category("Property");
+        option_table("Get a property of objects", "the value, or a list of values for several objects")
+            .add_options()
+            .add_option("name", scope::string_value(), OptionDescription("Property name (case-blind)"))
+            .add_option("objects", scope::object_list_value(), OptionDescription("Objects"));
+        positional_table().add("name", 1).add("objects", 1);
+    }
+    const char* owner() const override { return "host"; }
+    int execute(Tcl_Interp* interp) override {
+        const std::string name = read_option<std::string>("name");
+        const object_list objects = objectsOf(*this);
+        Tcl_Obj* values = Tcl_NewListObj(0, nullptr);
+        Tcl_IncrRefCount(values);
+        try {
+            for (std::size_t i = 0; i < objects.size(); ++i) {
+                Tcl_ListObjAppendElement(nullptr, values, newString(valueOf(name, objects[i])));
+            }
+        } catch (...) {
+            Tcl_DecrRefCount(values);
+            throw;
+        }
+        Tcl_Obj* result = values;
+        if (objects.size() == 1) Tcl_ListObjIndex(nullptr, values, 0, &result);
+        Tcl_SetObjResult(interp, result);
+        Tcl_DecrRefCount(values);
+        return TCL_OK;
+    }
+
+private:
+    static std::string valueOf(const std::string& name, const tclany& object) {
+        const HCPProperty::ObjectInfo& info = classOf(command_name, object);
+        const HCPProperty::PropertyDef* property = info.findProperty(name);
+        if (!property) {
+            std::string known;
+            for (const auto& def : info.properties) known += (known.empty() ? "" : ", ") + def.name;
+            throw HEXError("get_property: unknown property \"" + name + "\" of class " + info.className +
+                           "; expected one of " + known);
+        }
+        return HCPProperty::toText(HCPProperty::getValue(object, *property));
+    }
+};
+class factory : public HTCIFactoryHelper<task> {};
+}  // namespace get_property
+
+namespace list_property {
+class task : public HTCITaskHelper<task> {
+public:
+    static constexpr const char* command_name = "list_property";
+    static void describe() {
+        add_category("Object");
+        add_category("Property");
+        option_table("List the property names of an object's class", "list of property names")
+            .add_options()
+            .add_option("objects", scope::object_list_value(), OptionDescription("Object"));
+        positional_table().add("objects", 1);
+    }
+    const char* owner() const override { return "host"; }
+    int execute(Tcl_Interp* interp) override {
+        const HCPProperty::ObjectInfo& info = classOf(command_name, objectsOf(*this)[0]);
+        Tcl_Obj* names = Tcl_NewListObj(0, nullptr);
+        for (const auto& property : info.properties) Tcl_ListObjAppendElement(nullptr, names, newString(property.name));
+        Tcl_SetObjResult(interp, names);
+        return TCL_OK;
+    }
+};
+class factory : public HTCIFactoryHelper<task> {};
+}  // namespace list_property
+
+namespace report_property {
+class task : public HTCITaskHelper<task> {
+public:
+    static constexpr const char* command_name = "report_property";
+    static void describe() {
+        add_category("Object");
+        add_category("Property");
+        option_table("Report the properties of an object: name, type and value", "")
+            .add_options()
+            .add_option("objects", scope::object_list_value(), OptionDescription("Object"))
+            .add_option("-return_string", scope::switch_value(), OptionDescription("Return the report instead of printing it"));
+        positional_table().add("objects", 1);
+    }
+    const char* owner() const override { return "host"; }
+    int execute(Tcl_Interp* interp) override {
+        const object_list objects = objectsOf(*this);
+        std::ostringstream report;
+        for (std::size_t i = 0; i < objects.size(); ++i) {
+            const HCPProperty::ObjectInfo& info = classOf(command_name, objects[i]);
+            report << std::left << std::setw(24) << "Property" << std::setw(8) << "Type" << "Value\n";
+            for (const auto& property : info.properties) {
+                report << std::setw(24) << property.name << std::setw(8) << typeName(property.type)
+                       << HCPProperty::toText(HCPProperty::getValue(objects[i], property)) << "\n";
+            }
+        }
+        if (read_option<bool>("return_string")) {
+            Tcl_SetObjResult(interp, newString(report.str()));
+        } else {
+            zemhost::print_report(interp, report.str());
+        }
+        return TCL_OK;
+    }
+};
+class factory : public HTCIFactoryHelper<task> {};
+}  // namespace report_property
+
+}  // namespace
+
+void zemhost::print_report(Tcl_Interp* interp, const std::string& text) {
+    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
+    Tcl_IncrRefCount(command);
+    Tcl_ListObjAppendElement(nullptr, command, Tcl_NewStringObj("puts", -1));
+    Tcl_ListObjAppendElement(nullptr, command, Tcl_NewStringObj("-nonewline", -1));
+    Tcl_ListObjAppendElement(nullptr, command, newString(text));
+    const int status = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
+    Tcl_DecrRefCount(command);
+    if (status != TCL_OK) throw HEXError(Tcl_GetStringResult(interp));
+    Tcl_ResetResult(interp);
+}
+
+void zemhost::register_property_commands(Tcl_Interp* interp) {
+    command_registration<get_property::task, get_property::factory>::init(interp);
+    command_registration<list_property::task, list_property::factory>::init(interp);
+    command_registration<report_property::task, report_property::factory>::init(interp);
+}
