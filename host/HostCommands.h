@@ -4,6 +4,7 @@
 #include <tcl.h>
 
 #include <string>
+#include <vector>
 
 namespace zemhost {
 
@@ -11,6 +12,9 @@ void register_board_part_command(Tcl_Interp* interp);  // current_board_part
 void register_param_commands(Tcl_Interp* interp);      // set_param get_param report_param reset_param
 void register_property_commands(Tcl_Interp* interp);   // get_property list_property report_property
 void register_help_command(Tcl_Interp* interp);        // help
+
+// Rows as columns wide enough for their longest cell, two blanks apart.
+std::string format_table(const std::vector<std::vector<std::string>>& rows);
 
 // Prints a report the way "puts" would, so scripts and tests can redirect it.
 void print_report(Tcl_Interp* interp, const std::string& text);

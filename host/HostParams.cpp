@@ -2,9 +2,8 @@
 // parameters of the parameter manager.
 #include <tcl.h>
 
-#include <iomanip>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "HPAParamMgr.h"
 #include "HostCommands.h"
@@ -124,17 +123,15 @@ public:
     }
     const char* owner() const override { return "host"; }
     int execute(Tcl_Interp* interp) override {
-        std::ostringstream report;
-        report << std::left << std::setw(36) << "Parameter" << std::setw(8) << "Type" << std::setw(24) << "Value"
-               << "Default\n";
+        std::vector<std::vector<std::string>> rows{{"Parameter", "Type", "Value", "Default"}};
         for (const HPAParamMgr::Param* param : HPAParamMgr::getParamMgr().list(read_option<std::string>("pattern"))) {
-            report << std::setw(36) << param->name << std::setw(8) << typeName(param->type) << std::setw(24)
-                   << param->value << param->defaultValue << "\n";
+            rows.push_back({param->name, typeName(param->type), param->value, param->defaultValue});
         }
+        const std::string report = zemhost::format_table(rows);
         if (read_option<bool>("return_string")) {
-            setResult(interp, report.str());
+            setResult(interp, report);
         } else {
-            zemhost::print_report(interp, report.str());
+            zemhost::print_report(interp, report);
         }
         return TCL_OK;
     }

@@ -2,9 +2,9 @@
 // class registry declares for native objects.
 #include <tcl.h>
 
-#include <iomanip>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "HCPProperty.h"
 #include "HostCommands.h"
@@ -143,11 +143,12 @@ public:
         std::ostringstream report;
         for (std::size_t i = 0; i < objects.size(); ++i) {
             const HCPProperty::ObjectInfo& info = classOf(command_name, objects[i]);
-            report << std::left << std::setw(24) << "Property" << std::setw(8) << "Type" << "Value\n";
+            std::vector<std::vector<std::string>> rows{{"Property", "Type", "Value"}};
             for (const auto& property : info.properties) {
-                report << std::setw(24) << property.name << std::setw(8) << typeName(property.type)
-                       << HCPProperty::toText(HCPProperty::getValue(objects[i], property)) << "\n";
+                rows.push_back({property.name, typeName(property.type),
+                                HCPProperty::toText(HCPProperty::getValue(objects[i], property))});
             }
+            report << zemhost::format_table(rows);
         }
         if (read_option<bool>("return_string")) {
             Tcl_SetObjResult(interp, newString(report.str()));
@@ -161,18 +162,6 @@ class factory : public HTCIFactoryHelper<task> {};
 }  // namespace report_property
 
 }  // namespace
-
-void zemhost::print_report(Tcl_Interp* interp, const std::string& text) {
-    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
-    Tcl_IncrRefCount(command);
-    Tcl_ListObjAppendElement(nullptr, command, Tcl_NewStringObj("puts", -1));
-    Tcl_ListObjAppendElement(nullptr, command, Tcl_NewStringObj("-nonewline", -1));
-    Tcl_ListObjAppendElement(nullptr, command, newString(text));
-    const int status = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
-    Tcl_DecrRefCount(command);
-    if (status != TCL_OK) throw HEXError(Tcl_GetStringResult(interp));
-    Tcl_ResetResult(interp);
-}
 
 void zemhost::register_property_commands(Tcl_Interp* interp) {
     command_registration<get_property::task, get_property::factory>::init(interp);

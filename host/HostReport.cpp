@@ -1,0 +1,37 @@
+// Report output of the host commands.
+#include <algorithm>
+#include <sstream>
+
+#include "HEXAll.h"
+#include "HostCommands.h"
+
+std::string zemhost::format_table(const std::vector<std::vector<std::string>>& rows) {
+    std::vector<std::size_t> widths;
+    for (const auto& row : rows) {
+        widths.resize(std::max(widths.size(), row.size()));
+        for (std::size_t column = 0; column < row.size(); ++column) {
+            widths[column] = std::max(widths[column], row[column].size());
+        }
+    }
+    std::ostringstream table;
+    for (const auto& row : rows) {
+        for (std::size_t column = 0; column < row.size(); ++column) {
+            table << row[column];
+            if (column + 1 < row.size()) table << std::string(widths[column] - row[column].size() + 2, ' ');
+        }
+        table << "\n";
+    }
+    return table.str();
+}
+
+void zemhost::print_report(Tcl_Interp* interp, const std::string& text) {
+    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
+    Tcl_IncrRefCount(command);
+    Tcl_ListObjAppendElement(nullptr, command, Tcl_NewStringObj("puts", -1));
+    Tcl_ListObjAppendElement(nullptr, command, Tcl_NewStringObj("-nonewline", -1));
+    Tcl_ListObjAppendElement(nullptr, command, Tcl_NewStringObj(text.c_str(), static_cast<int>(text.size())));
+    const int status = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
+    Tcl_DecrRefCount(command);
+    if (status != TCL_OK) throw HEXError(Tcl_GetStringResult(interp));
+    Tcl_ResetResult(interp);
+}

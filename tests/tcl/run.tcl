@@ -1,0 +1,26 @@
+# Runs one tcltest file and exits non-zero when a test failed.
+# In boardsh the host and the extension are loaded already; in a plain
+# tclsh they are loaded here, as a user of the extension would.
+package require tcltest 2
+
+set testFile [lindex $argv 0]
+if {[llength [info commands current_board_part]] == 0} {
+    set libDir [file join $env(ZEM_BUILD_DIR) lib]
+    load [file join $libDir libzem_host.so]
+    load [file join $libDir libzem_boardcommontasks.so]
+}
+
+namespace eval ::zem {
+    variable failed 0
+}
+proc ::tcltest::cleanupTestsHook {} {
+    set ::zem::failed [expr {$::zem::failed + $::tcltest::numTests(Failed)}]
+}
+# Child scripts go to a folder of this run, never into the source tree.
+set tmpDir [file join $env(ZEM_BUILD_DIR) tcltest-tmp [file rootname [file tail $testFile]]-[pid]]
+file mkdir $tmpDir
+::tcltest::configure -verbose {body error} -testdir [file dirname $testFile] -tmpdir $tmpDir
+source [file join [file dirname [info script]] support.tcl]
+source $testFile
+file delete -force $tmpDir
+exit [expr {$::zem::failed > 0}]
