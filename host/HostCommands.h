@@ -16,7 +16,8 @@ void register_help_command(Tcl_Interp* interp);        // help
 // Rows as columns wide enough for their longest cell, two blanks apart.
 std::string format_table(const std::vector<std::vector<std::string>>& rows);
 
-// Prints a report the way "puts" would, so scripts and tests can redirect it.
-void print_report(Tcl_Interp* interp, const std::string& text);
+// The report as the result (the -return_string switch) or printed the way
+// "puts" would, so scripts and tests can redirect it; returns TCL_OK.
+int deliver_report(Tcl_Interp* interp, const std::string& text, bool returnString);
 
 }  // namespace zemhost

@@ -58,13 +58,8 @@ public:
     }
     const char* owner() const override { return "host"; }
     int execute(Tcl_Interp* interp) override {
-        const std::string text = helpText(interp, read_option<std::string>("pattern"));
-        if (read_option<bool>("return_string")) {
-            Tcl_SetObjResult(interp, Tcl_NewStringObj(text.c_str(), static_cast<int>(text.size())));
-        } else {
-            zemhost::print_report(interp, text);
-        }
-        return TCL_OK;
+        return zemhost::deliver_report(interp, helpText(interp, read_option<std::string>("pattern")),
+                                       read_option<bool>("return_string"));
     }
 
 private:

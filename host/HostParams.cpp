@@ -18,16 +18,6 @@ struct tcl_extension {};
 struct tuid {};
 using scope = tcl_scope<tcl_extension, tuid>;
 
-const char* typeName(HPAParamType type) {
-    switch (type) {
-        case HPAParamType::Bool: return "bool";
-        case HPAParamType::Int: return "int";
-        case HPAParamType::Double: return "double";
-        case HPAParamType::String: return "string";
-    }
-    return "string";
-}
-
 void setResult(Tcl_Interp* interp, const std::string& text) {
     Tcl_SetObjResult(interp, Tcl_NewStringObj(text.c_str(), static_cast<int>(text.size())));
 }
@@ -125,15 +115,9 @@ public:
     int execute(Tcl_Interp* interp) override {
         std::vector<std::vector<std::string>> rows{{"Parameter", "Type", "Value", "Default"}};
         for (const HPAParamMgr::Param* param : HPAParamMgr::getParamMgr().list(read_option<std::string>("pattern"))) {
-            rows.push_back({param->name, typeName(param->type), param->value, param->defaultValue});
+            rows.push_back({param->name, HPAParamMgr::typeName(param->type), param->value, param->defaultValue});
         }
-        const std::string report = zemhost::format_table(rows);
-        if (read_option<bool>("return_string")) {
-            setResult(interp, report);
-        } else {
-            zemhost::print_report(interp, report);
-        }
-        return TCL_OK;
+        return zemhost::deliver_report(interp, zemhost::format_table(rows), read_option<bool>("return_string"));
     }
 };
 class factory : public HTCIFactoryHelper<task> {};

@@ -19,16 +19,6 @@ struct tcl_extension {};
 struct tuid {};
 using scope = tcl_scope<tcl_extension, tuid>;
 
-const char* typeName(HCPProperty::Type type) {
-    switch (type) {
-        case HCPProperty::Type::Bool: return "bool";
-        case HCPProperty::Type::Int: return "int";
-        case HCPProperty::Type::Double: return "double";
-        case HCPProperty::Type::String: return "string";
-    }
-    return "string";
-}
-
 // The class of every object given; an object of no registered class is an error.
 const HCPProperty::ObjectInfo& classOf(const char* command, const tclany& object) {
     const HCPProperty::ObjectInfo* info = HCPProperty::getObjectInfo(object);
@@ -145,17 +135,12 @@ public:
             const HCPProperty::ObjectInfo& info = classOf(command_name, objects[i]);
             std::vector<std::vector<std::string>> rows{{"Property", "Type", "Value"}};
             for (const auto& property : info.properties) {
-                rows.push_back({property.name, typeName(property.type),
+                rows.push_back({property.name, HCPProperty::typeName(property.type),
                                 HCPProperty::toText(HCPProperty::getValue(objects[i], property))});
             }
             report << zemhost::format_table(rows);
         }
-        if (read_option<bool>("return_string")) {
-            Tcl_SetObjResult(interp, newString(report.str()));
-        } else {
-            zemhost::print_report(interp, report.str());
-        }
-        return TCL_OK;
+        return zemhost::deliver_report(interp, report.str(), read_option<bool>("return_string"));
     }
 };
 class factory : public HTCIFactoryHelper<task> {};

@@ -24,7 +24,9 @@ std::string zemhost::format_table(const std::vector<std::vector<std::string>>& r
     return table.str();
 }
 
-void zemhost::print_report(Tcl_Interp* interp, const std::string& text) {
+namespace {
+
+void print_report(Tcl_Interp* interp, const std::string& text) {
     Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
     Tcl_IncrRefCount(command);
     Tcl_ListObjAppendElement(nullptr, command, Tcl_NewStringObj("puts", -1));
@@ -34,4 +36,15 @@ void zemhost::print_report(Tcl_Interp* interp, const std::string& text) {
     Tcl_DecrRefCount(command);
     if (status != TCL_OK) throw HEXError(Tcl_GetStringResult(interp));
     Tcl_ResetResult(interp);
+}
+
+}  // namespace
+
+int zemhost::deliver_report(Tcl_Interp* interp, const std::string& text, bool returnString) {
+    if (returnString) {
+        Tcl_SetObjResult(interp, Tcl_NewStringObj(text.c_str(), static_cast<int>(text.size())));
+    } else {
+        print_report(interp, text);
+    }
+    return TCL_OK;
 }

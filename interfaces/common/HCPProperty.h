@@ -33,6 +33,9 @@ public:
         const PropertyDef* findProperty(const std::string& name) const;  // case-blind
     };
 
+    // "bool", "int", "double" or "string".
+    static const char* typeName(Type type);
+
     // Null when the type is not registered.
     static const ObjectInfo* getObjectInfo(const std::type_info& pointerType);
     static const ObjectInfo* getObjectInfo(const tov::tcltasks::tclany& value);

@@ -21,6 +21,8 @@ public:
     };
 
     static HPAParamMgr& getParamMgr();
+    // "bool", "int", "double" or "string".
+    static const char* typeName(HPAParamType type);
 
     // Declares a parameter; declaring an existing name again is an error
     // unless type and default agree. Reads the environment once.

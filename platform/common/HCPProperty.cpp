@@ -93,3 +93,13 @@ void HCPProperty::addPropertyImpl(ObjectInfo& info, PropertyDef property) {
         info.properties.push_back(std::move(property));
     }
 }
+
+const char* HCPProperty::typeName(Type type) {
+    switch (type) {
+        case Type::Bool: return "bool";
+        case Type::Int: return "int";
+        case Type::Double: return "double";
+        case Type::String: return "string";
+    }
+    return "string";
+}

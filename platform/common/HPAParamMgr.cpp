@@ -36,16 +36,6 @@ const BuiltIn kBuiltIns[] = {
      "Enables integrated board diagrams (needs board.enableSchema2)"},
 };
 
-const char* typeName(HPAParamType type) {
-    switch (type) {
-        case HPAParamType::Bool: return "bool";
-        case HPAParamType::Int: return "int";
-        case HPAParamType::Double: return "double";
-        case HPAParamType::String: return "string";
-    }
-    return "string";
-}
-
 const char* expectedText(HPAParamType type) {
     switch (type) {
         case HPAParamType::Bool: return "a boolean (1/0, true/false, yes/no, on/off)";
@@ -93,6 +83,16 @@ std::string badValueText(const std::string& name, HPAParamType type, const std::
 }
 
 }  // namespace
+
+const char* HPAParamMgr::typeName(HPAParamType type) {
+    switch (type) {
+        case HPAParamType::Bool: return "bool";
+        case HPAParamType::Int: return "int";
+        case HPAParamType::Double: return "double";
+        case HPAParamType::String: return "string";
+    }
+    return "string";
+}
 
 struct HPAParamMgr::Impl {
     std::map<std::string, Param> params;
@@ -173,8 +173,8 @@ std::string HPAParamMgr::getValue(const std::string& name) const { return impl_-
 namespace {
 const HPAParamMgr::Param& requireType(const HPAParamMgr::Param& param, HPAParamType type) {
     if (param.type != type) {
-        throw HEXError("parameter \"" + param.name + "\" is of type " + typeName(param.type) + ", not " +
-                       typeName(type));
+        throw HEXError("parameter \"" + param.name + "\" is of type " + HPAParamMgr::typeName(param.type) + ", not " +
+                       HPAParamMgr::typeName(type));
     }
     return param;
 }
