@@ -1,16 +1,22 @@
-// Board repository loading: listing 1,000 generated boards (each 20
-// components and a 1,000-pin FPGA) without reading pin files, loading the
-// pins of one 3,000-pin part, and resident memory once every board and pin
-// is loaded. The repository is generated into a temporary folder first.
+// Board repository loading, on a repository made by bench/gen_repo (1,000
+// boards of 20 components and a 1,000-pin FPGA; the first board has a
+// 3,000-pin part), or the one named by ZEM_BENCH_REPO:
+//   - resident memory once every board and every pin is loaded (run first,
+//     because boards are kept until the library unloads and later listings
+//     would add to it);
+//   - listing every board cold, which reads board files but no pin files;
+//   - loading the pins of the largest pin file (the 3,000-pin part).
+// bench/compare_tdom.sh runs this next to bench/tdom_load.tcl.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "ComMsgMgr.h"
 #include "HBOBoardCReposMgr.h"
 #include "HBOBoardModel.h"
 #include "HBOBoardUtils.h"
@@ -21,67 +27,52 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kBoards = 1000;
-constexpr int kComponents = 20;
-constexpr int kFpgaPins = 1000;
-constexpr int kBigPart = 3000;
+const char* const kGenerateOptions = " -boards 1000 -components 20 -pins 1000 -bigpart 3000";
 
-void writePinFile(const fs::path& path, int pins) {
-    std::ostringstream out;
-    out << "<part_info part_name=\"gen-part\">\n  <pins>\n";
-    for (int i = 0; i < pins; ++i)
-        out << "    <pin index=\"" << i << "\" name=\"io" << i << "\" loc=\"R" << i
-            << "\" iostandard=\"LVCMOS33\" drive=\"8\" slew=\"SLOW\"/>\n";
-    out << "  </pins>\n</part_info>\n";
-    std::ofstream(path) << out.str();
-}
-
-void writeBoard(const fs::path& dir, const std::string& name, int pins) {
-    fs::create_directories(dir);
-    std::ostringstream out;
-    out << "<board schema_version=\"2.1\" vendor=\"gen.org\" name=\"" << name << "\" preset_file=\"preset.xml\">\n"
-        << "  <file_version>1.0</file_version>\n  <components>\n"
-        << "    <component name=\"part0\" type=\"fpga\" part_name=\"gen-part\" pin_map_file=\"part0_pins.xml\">\n"
-        << "      <interfaces>\n        <interface name=\"gpio\" mode=\"master\" preset_proc=\"gpio_preset\">\n"
-        << "          <port_maps><port_map logical_port=\"TRI_O\" physical_port=\"gpio_o\">\n"
-        << "            <pin_maps><pin_map port_index=\"0\" component_pin=\"io0\"/></pin_maps>\n"
-        << "          </port_map></port_maps>\n        </interface>\n      </interfaces>\n    </component>\n";
-    for (int c = 1; c < kComponents; ++c)
-        out << "    <component name=\"chip" << c << "\" type=\"chip\"><pins><pin index=\"0\" name=\"P0\"/>"
-            << "<pin index=\"1\" name=\"P1\"/></pins></component>\n";
-    out << "  </components>\n  <connections>\n";
-    for (int c = 1; c < kComponents; ++c)
-        out << "    <connection name=\"c" << c << "\" component1=\"part0\" component2=\"chip" << c << "\">"
-            << "<connection_map c1_st_index=\"" << 2 * c << "\" c1_end_index=\"" << 2 * c + 1
-            << "\" c2_st_index=\"0\" c2_end_index=\"1\"/></connection>\n";
-    out << "  </connections>\n</board>\n";
-    std::ofstream(dir / "board.xml") << out.str();
-    writePinFile(dir / "part0_pins.xml", pins);
-    std::ofstream(dir / "preset.xml") << "<ip_presets><ip_preset preset_proc_name=\"gpio_preset\">"
-                                         "<ip vendor=\"v\" library=\"ip\" name=\"gpio\" version=\"*\"/>"
-                                         "</ip_preset></ip_presets>\n";
-}
-
-const fs::path& generatedRepository() {
-    static const fs::path root = [] {
-        fs::path dir = fs::temp_directory_path() / "zem_bench_board_repo";
-        if (!fs::exists(dir / "done")) {
-            fs::remove_all(dir);
-            for (int b = 0; b < kBoards; ++b) {
-                std::string name = "board" + std::to_string(b);
-                writeBoard(dir / "repo" / "gen.org" / name / "1.0", name, kFpgaPins);
-            }
-            writeBoard(dir / "big", "big", kBigPart);
-            std::ofstream(dir / "done") << "1\n";
+// ZEM_BENCH_REPO when set (generated there when missing), else a fresh
+// repository in the temporary folder: gen_repo gives the same files each time.
+const fs::path& repository() {
+    static const fs::path folder = [] {
+        const char* given = std::getenv("ZEM_BENCH_REPO");
+        fs::path chosen = given && *given ? fs::path(given) : fs::temp_directory_path() / "zem_bench_board_load_repo";
+        if (!given || !*given || !fs::exists(chosen)) {
+            std::string command = "tclsh " ZEM_BENCH_SOURCE_DIR "/gen_repo" + std::string(kGenerateOptions) +
+                                  " -out '" + chosen.string() + "' > /dev/null";
+            if (std::system(command.c_str()) != 0) throw std::runtime_error("bench/gen_repo failed: " + command);
         }
-        return dir;
+        return chosen;
     }();
-    return root;
+    return folder;
 }
 
-void useRepository(const fs::path& folder) {
+// The board file whose pin file is the largest, as bench/tdom_load.tcl picks it.
+const fs::path& bigBoardFile() {
+    static const fs::path file = [] {
+        fs::path biggest;
+        std::uintmax_t biggestSize = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(repository())) {
+            if (entry.path().filename() != "part0_pins.xml" || entry.file_size() <= biggestSize) continue;
+            biggestSize = entry.file_size();
+            biggest = entry.path();
+        }
+        if (biggest.empty()) throw std::runtime_error("no part0_pins.xml below " + repository().string());
+        return biggest.parent_path() / "board.xml";
+    }();
+    return file;
+}
+
+// Points the repository manager at the folder; the next query lists it afresh.
+// Setting an unchanged value tells no one, so the value changes twice.
+void useRepository() {
     HBOBoardUtils::defineParameters();
-    HPAParamMgr::getParamMgr().setValue("board.repoPaths", folder.string());  // drops the old listing
+    HPAParamMgr::getParamMgr().setValue("board.repoPaths", "");
+    HPAParamMgr::getParamMgr().setValue("board.repoPaths", repository().string());
+}
+
+std::vector<HBOBoard*> listBoards() {
+    std::vector<HBOBoard*> boards;
+    HBOBoardCReposMgr::getGlobal()->appendAllBoards(boards);
+    return boards;
 }
 
 double residentMiB() {
@@ -92,27 +83,53 @@ double residentMiB() {
     return 0;
 }
 
-void BM_ListRepository(benchmark::State& state) {
-    const fs::path repo = generatedRepository() / "repo";
+void BM_ResidentMemoryEverythingLoaded(benchmark::State& state) {
+    repository();  // generating runs a child process: keep it out of the figure
+    const double before = residentMiB();
+    std::size_t boardCount = 0, pinCount = 0;
+    for (auto _ : state) {
+        useRepository();
+        std::vector<HBOBoard*> boards = listBoards();
+        std::vector<HBOPinProps*> pins;
+        for (HBOBoard* board : boards) {
+            HBOBoardCReposMgr::getGlobal()->populatePreferenceData(board);  // presets and every pin file
+            pins.clear();
+            board->findFpgaComponent()->getPinsVec(pins);
+            pinCount += pins.size();
+        }
+        boardCount = boards.size();
+    }
+    const double after = residentMiB();
+    state.counters["boards"] = static_cast<double>(boardCount);
+    state.counters["fpga_pins"] = static_cast<double>(pinCount);
+    state.counters["rss_MiB"] = after;
+    state.counters["rss_added_MiB"] = after - before;
+}
+BENCHMARK(BM_ResidentMemoryEverythingLoaded)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_ListRepositoryCold(benchmark::State& state) {
     std::size_t count = 0;
     for (auto _ : state) {
-        useRepository(repo);
-        std::vector<HBOBoard*> boards;
-        HBOBoardCReposMgr::getGlobal()->appendAllBoards(boards);
+        useRepository();  // drops the earlier listing
+        std::vector<HBOBoard*> boards = listBoards();
         count = boards.size();
         benchmark::DoNotOptimize(boards.data());
     }
     state.counters["boards"] = static_cast<double>(count);
 }
-BENCHMARK(BM_ListRepository)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListRepositoryCold)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 void BM_LoadPinsOf3000PinPart(benchmark::State& state) {
-    const std::string file = (generatedRepository() / "big" / "board.xml").string();
+    const std::string file = bigBoardFile().string();
     std::size_t count = 0;
     for (auto _ : state) {
         state.PauseTiming();
         auto* board = new HBOBoard;
-        HBOParser().parseFile(file, board);
+        if (!HBOParser().parseFile(file, board)) {
+            state.SkipWithError(("cannot read " + file).c_str());
+            delete board;
+            break;
+        }
         std::vector<HBOPinProps*> pins;
         state.ResumeTiming();
         board->findFpgaComponent()->getPinsVec(pins);
@@ -124,27 +141,6 @@ void BM_LoadPinsOf3000PinPart(benchmark::State& state) {
     state.counters["pins"] = static_cast<double>(count);
 }
 BENCHMARK(BM_LoadPinsOf3000PinPart)->Unit(benchmark::kMillisecond);
-
-void BM_ResidentMemoryEverythingLoaded(benchmark::State& state) {
-    const fs::path repo = generatedRepository() / "repo";
-    std::size_t pinCount = 0;
-    const double before = residentMiB();  // includes boards kept from earlier listings
-    for (auto _ : state) {
-        useRepository(repo);
-        std::vector<HBOBoard*> boards;
-        HBOBoardCReposMgr::getGlobal()->appendAllBoards(boards);
-        std::vector<HBOPinProps*> pins;
-        for (HBOBoard* board : boards) {
-            HBOBoardCReposMgr::getGlobal()->populatePreferenceData(board);
-            board->findFpgaComponent()->getPinsVec(pins);
-        }
-        pinCount = pins.size();
-    }
-    state.counters["fpga_pins"] = static_cast<double>(pinCount);
-    state.counters["rss_MiB"] = residentMiB();
-    state.counters["rss_added_MiB"] = residentMiB() - before;
-}
-BENCHMARK(BM_ResidentMemoryEverythingLoaded)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
