@@ -46,9 +46,16 @@ public:
     const char* owner() const override { return "board.common"; }
 
     int execute(Tcl_Interp* interp) override {
-        gather();
-        HBOCTcQuery::apply_patterns(*this, interp, result_);
-        HBOCTcQuery::apply_filter(*this, interp, result_);
+        const HBOCTcQuery::NameFilter names = HBOCTcQuery::read_name_filter(*this);
+        const object_list of = read_option<object_list>("of_objects");
+        const bool allIfOfObjectsEmpty = HBOCTcQuery::return_all_if_of_objects_empty();
+        if (of.empty()) {
+            if (!specified_option("of_objects") || allIfOfObjectsEmpty) gather_repository();
+        } else {
+            gather_of_objects(of);
+        }
+        HBOCTcQuery::apply_patterns(names, interp, result_);
+        HBOCTcQuery::apply_filter(names, interp, result_);
         return scope::set_result(interp, result_);
     }
 
@@ -58,12 +65,8 @@ private:
         return types;
     }
 
-    void gather() {
-        const object_list of = read_option<object_list>("of_objects");
-        if (of.empty()) {
-            if (!HBOCTcQuery::of_objects_given_empty(*this)) gather_repository();
-            return;
-        }
+    // Each component contributes its board; only board components are taken.
+    void gather_of_objects(const object_list& of) {
         for (std::size_t i = 0; i < of.size(); ++i) {
             HBOBoardComponent* const* component = tclany_cast<HBOBoardComponent*>(of[i]);
             if (!component || !*component) throw HBOCTcQuery::of_object_not_supported(of[i], accepted_types());

@@ -20,6 +20,7 @@ P evaluate_current(Tcl_Interp* interp, const char* command) {
     tclcmdobj evaluation(interp, command);
     if (evaluation.eval(task_manager::dont_record_command, false) != TCL_OK) return nullptr;
     Tcl_Obj* result = evaluation.get_result();
+    if (!result) return nullptr;
     try {
         P object = scope::to_native<P>(result);
         Tcl_DecrRefCount(result);

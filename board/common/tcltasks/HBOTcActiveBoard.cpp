@@ -29,16 +29,22 @@ public:
 
     const char* owner() const override { return "board.common"; }
 
-    // A missing board is a report, not an error; the result is then empty.
+    // A missing board is a report, not an error.
     int execute(Tcl_Interp* interp) override {
         HBOBoardComponent* part = HBOCTcBoardTaskUtils::get_current_board_part(interp);
-        HBOBoard* board = part ? part->getBoard() : nullptr;
-        if (!board) {
-            Tcl_ResetResult(interp);
-            ComMsgMgr::sendMsg::eval(0, source_file, __LINE__, "board", 0x20000000, "@49-53@");
-            return TCL_OK;
-        }
+        if (!part) return report_no_board(interp, __LINE__);
+        HBOBoard* board = part->getBoard();
+        if (!board) return report_no_board(interp, __LINE__);
         if (Tcl_Obj* object = scope::to_tcl(board)) Tcl_SetObjResult(interp, object);
+        return TCL_OK;
+    }
+
+private:
+    // The result is left empty, rather than holding the error text of the
+    // failed nested command.
+    static int report_no_board(Tcl_Interp* interp, int line) {
+        Tcl_ResetResult(interp);
+        ComMsgMgr::sendMsg::eval(0, source_file, line, "board", 0x20000000, "@49-53@");
         return TCL_OK;
     }
 };
