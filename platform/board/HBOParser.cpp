@@ -2,6 +2,7 @@
 // and integrated board files. Every problem names the file, the line and
 // what was wrong.
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -23,21 +24,16 @@ struct FileProblem {
     std::string reason;
 };
 
-// One XML file in memory, so that byte offsets can become line numbers.
+// One XML file, parsed in place: pin files of thousands of pins are read
+// often enough that a second copy of the text shows in the load time.
 class XmlFile {
 public:
     explicit XmlFile(std::string path) : path_(std::move(path)) {}
 
     // Reads and parses the file and checks the root element's name.
     pugi::xml_node load(const char* rootName) {
-        std::ifstream in(path_, std::ios::binary);
-        if (!in) throw FileProblem{-1, std::string("cannot be read: ") + std::strerror(errno)};
-        in.seekg(0, std::ios::end);
-        text_.resize(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)));
-        in.seekg(0);
-        in.read(&text_[0], static_cast<std::streamsize>(text_.size()));
-        if (!in) throw FileProblem{-1, std::string("cannot be read: ") + std::strerror(errno)};
-        pugi::xml_parse_result result = doc_.load_buffer(text_.data(), text_.size());
+        text_ = readText();
+        pugi::xml_parse_result result = doc_.load_buffer_inplace(&text_[0], text_.size());
         if (!result) throw FileProblem{result.offset, std::string("malformed XML: ") + result.description()};
         pugi::xml_node root = doc_.document_element();
         if (std::strcmp(root.name(), rootName) != 0)
@@ -46,17 +42,35 @@ public:
         return root;
     }
 
+    // The parser rewrites the text it holds, so lines are counted in a fresh read.
     int lineOf(std::ptrdiff_t offset) const {
         if (offset < 0) return 0;
-        auto end = text_.begin() + std::min<std::ptrdiff_t>(offset, static_cast<std::ptrdiff_t>(text_.size()));
-        return 1 + static_cast<int>(std::count(text_.begin(), end, '\n'));
+        std::string text;
+        try {
+            text = readText();
+        } catch (const FileProblem&) {
+            return 0;
+        }
+        auto end = text.begin() + std::min<std::ptrdiff_t>(offset, static_cast<std::ptrdiff_t>(text.size()));
+        return 1 + static_cast<int>(std::count(text.begin(), end, '\n'));
     }
 
     const std::string& path() const { return path_; }
 
 private:
+    std::string readText() const {
+        std::ifstream in(path_, std::ios::binary);
+        if (!in) throw FileProblem{-1, std::string("cannot be read: ") + std::strerror(errno)};
+        in.seekg(0, std::ios::end);
+        std::string text(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
+        in.seekg(0);
+        in.read(&text[0], static_cast<std::streamsize>(text.size()));
+        if (!in) throw FileProblem{-1, std::string("cannot be read: ") + std::strerror(errno)};
+        return text;
+    }
+
     std::string path_;
-    std::string text_;
+    std::string text_;  // the parsed document points into it
     pugi::xml_document doc_;
 };
 
@@ -64,24 +78,33 @@ std::string attr(const pugi::xml_node& node, const char* name, const char* fallb
     return node.attribute(name).as_string(fallback);
 }
 
-std::string required(const pugi::xml_node& node, const char* name) {
-    pugi::xml_attribute attribute = node.attribute(name);
-    if (!attribute)
-        throw FileProblem{node.offset_debug(),
-                          std::string("<") + node.name() + "> has no '" + name + "' attribute"};
-    return attribute.as_string();
+FileProblem missingAttribute(const pugi::xml_node& node, const char* name) {
+    return FileProblem{node.offset_debug(), std::string("<") + node.name() + "> has no '" + name + "' attribute"};
 }
 
-uint32_t unsignedAttr(const pugi::xml_node& node, const char* name) {
-    std::string text = required(node, name);
-    char* end = nullptr;
-    errno = 0;
-    unsigned long value = std::strtoul(text.c_str(), &end, 10);
-    bool digitsOnly = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-    if (!digitsOnly || errno == ERANGE || value > UINT32_MAX)
+pugi::xml_attribute requiredAttribute(const pugi::xml_node& node, const char* name) {
+    pugi::xml_attribute attribute = node.attribute(name);
+    if (!attribute) throw missingAttribute(node, name);
+    return attribute;
+}
+
+std::string required(const pugi::xml_node& node, const char* name) {
+    return requiredAttribute(node, name).as_string();
+}
+
+// The text of attribute name of node as an unsigned 32-bit number: digits only.
+uint32_t unsignedValue(const pugi::xml_node& node, const char* name, const char* text) {
+    uint64_t value = 0;
+    const char* digit = text;
+    for (; *digit >= '0' && *digit <= '9' && value <= UINT32_MAX; ++digit) value = value * 10 + (*digit - '0');
+    if (digit == text || *digit != '\0' || value > UINT32_MAX)
         throw FileProblem{node.offset_debug(), std::string("'") + name + "' of <" + node.name() +
                                                    "> must be an unsigned integer, got '" + text + "'"};
     return static_cast<uint32_t>(value);
+}
+
+uint32_t unsignedAttr(const pugi::xml_node& node, const char* name) {
+    return unsignedValue(node, name, requiredAttribute(node, name).value());
 }
 
 int intAttr(const pugi::xml_node& node, const char* name) { return node.attribute(name).as_int(0); }
@@ -125,19 +148,68 @@ const std::pair<const char*, HBOPinProps::Attr> kPinAttributes[] = {
     {"dqs_bias", HBOPinProps::DQS_BIAS},
 };
 
-// Reads the <pin> children of node; indexes must be unique within seen.
-void readPins(const pugi::xml_node& node, HBOBoardComponent* owner, std::set<uint32_t>& seen,
-              std::vector<HBOPinProps>& pins, const std::string& port = std::string()) {
-    pins.reserve(pins.size() + static_cast<std::size_t>(std::distance(node.children("pin").begin(), node.children("pin").end())));
-    for (pugi::xml_node p : node.children("pin")) {
-        uint32_t index = unsignedAttr(p, "index");
-        if (!seen.insert(index).second)
-            throw FileProblem{p.offset_debug(), "pin index " + std::to_string(index) + " is used twice"};
-        pins.emplace_back(required(p, "name"), index, owner);
-        for (const auto& entry : kPinAttributes) {
-            pugi::xml_attribute value = p.attribute(entry.first);
-            if (value) pins.back().setAttr(entry.second, value.as_string());
+// Pin indexes met so far in one file: a bitmap for the usual small indexes,
+// a set for the rest.
+class SeenIndexes {
+public:
+    // False when index was met before.
+    bool insert(uint32_t index) {
+        if (index >= kBitmapLimit) return large_.insert(index).second;
+        if (index >= small_.size()) small_.resize(index + 1);
+        if (small_[index]) return false;
+        small_[index] = true;
+        return true;
+    }
+
+private:
+    static constexpr uint32_t kBitmapLimit = 1u << 20;
+    std::vector<bool> small_;
+    std::set<uint32_t> large_;
+};
+
+// The attributes of one <pin>, found in one pass: parts have thousands of
+// pins, and a lookup by name per property would walk the list again each time.
+struct PinAttributes {
+    pugi::xml_attribute index, name;
+    std::array<pugi::xml_attribute, HBOPinProps::ATTR_COUNT> properties;
+
+    explicit PinAttributes(const pugi::xml_node& pin) {
+        for (pugi::xml_attribute attribute : pin.attributes()) {
+            pugi::xml_attribute* slot = slotFor(attribute.name());
+            if (slot && !*slot) *slot = attribute;  // the first of a repeated name counts, as in node.attribute()
         }
+    }
+
+private:
+    pugi::xml_attribute* slotFor(const char* attributeName) {
+        if (std::strcmp(attributeName, "index") == 0) return &index;
+        if (std::strcmp(attributeName, "name") == 0) return &name;
+        for (const auto& entry : kPinAttributes)
+            if (std::strcmp(attributeName, entry.first) == 0) return &properties[entry.second];
+        return nullptr;
+    }
+};
+
+HBOPinProps readPin(const pugi::xml_node& p, HBOBoardComponent* owner, SeenIndexes& seen) {
+    PinAttributes found(p);
+    if (!found.index) throw missingAttribute(p, "index");
+    uint32_t index = unsignedValue(p, "index", found.index.value());
+    if (!seen.insert(index))
+        throw FileProblem{p.offset_debug(), "pin index " + std::to_string(index) + " is used twice"};
+    if (!found.name) throw missingAttribute(p, "name");
+    HBOPinProps pin(found.name.value(), index, owner);
+    for (std::size_t i = 0; i < found.properties.size(); ++i)
+        if (found.properties[i]) pin.setAttr(static_cast<HBOPinProps::Attr>(i), found.properties[i].value());
+    return pin;
+}
+
+// Reads the <pin> children of node; indexes must be unique within seen.
+void readPins(const pugi::xml_node& node, HBOBoardComponent* owner, SeenIndexes& seen,
+              std::vector<HBOPinProps>& pins, const std::string& port = std::string()) {
+    auto children = node.children("pin");
+    pins.reserve(pins.size() + static_cast<std::size_t>(std::distance(children.begin(), children.end())));
+    for (pugi::xml_node p : children) {
+        pins.push_back(readPin(p, owner, seen));
         if (!port.empty()) pins.back().setPortName(port);
     }
 }
@@ -212,7 +284,7 @@ private:
         eachItem(c, "interfaces", "interface", [&](const pugi::xml_node& i) { readInterface(i, component); });
         eachItem(c, "component_modes", "component_mode", [&](const pugi::xml_node& m) { readMode(m, component); });
         if (c.child("pins")) {
-            std::set<uint32_t> seen;
+            SeenIndexes seen;
             std::vector<HBOPinProps> pins;
             readPins(c.child("pins"), component, seen, pins);
             component->setInlinePins(std::move(pins));
@@ -342,7 +414,7 @@ PinFileContents loadPinFile(const std::string& path, HBOBoardComponent* owner) {
     XmlFile file(path);
     bool ok = readReporting(file, [&] {
         pugi::xml_node root = file.load("part_info");
-        std::set<uint32_t> seen;
+        SeenIndexes seen;
         readPins(root.child("pins"), owner, seen, contents.pins);
         for (pugi::xml_node p : root.child("ports").children("port")) {
             std::string name = required(p, "name");

@@ -1,0 +1,113 @@
+// Pin files read in one pass over each pin's attributes: every property,
+// the index checks, and line numbers in warnings although the text is
+// parsed in place.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "HBOParser.h"
+#include "board_test_support.h"
+
+namespace {
+
+// A board whose FPGA takes its pins from a pin file of the given text.
+class PinFile : public ::testing::Test {
+protected:
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    // The pins read from pinText; warnings land in capture.
+    std::vector<HBOPinProps*> load(const std::string& pinText) {
+        std::filesystem::create_directories(dir_);
+        std::ofstream(dir_ / "board.xml")
+            << "<board schema_version=\"2.1\" vendor=\"t.org\" name=\"b\">\n"
+               "  <file_version>1.0</file_version>\n  <components>\n"
+               "    <component name=\"part0\" type=\"fpga\" part_name=\"p\" pin_map_file=\"pins.xml\"/>\n"
+               "  </components>\n</board>\n";
+        std::ofstream(dir_ / "pins.xml", std::ios::binary) << pinText;
+        board_ = std::make_unique<HBOBoard>();
+        EXPECT_TRUE(HBOParser().parseFile((dir_ / "board.xml").string(), board_.get()));
+        std::vector<HBOPinProps*> pins;
+        board_->findFpgaComponent()->getPinsVec(pins);
+        return pins;
+    }
+
+    std::string onlyWarning() const {
+        EXPECT_EQ(capture.messages.size(), 1u);
+        return capture.messages.empty() ? std::string() : capture.texts()[0];
+    }
+
+    MessageCapture capture;
+
+private:
+    std::filesystem::path dir_ = uniqueTempDir();
+    std::unique_ptr<HBOBoard> board_;
+};
+
+std::string pinFile(const std::string& pins) {
+    return "<part_info part_name=\"p\">\n<pins>\n" + pins + "</pins>\n</part_info>\n";
+}
+
+TEST_F(PinFile, EveryPropertyInAnyOrder) {
+    auto pins = load(pinFile(
+        "<pin dqs_bias=\"TRUE\" pre_emphasis=\"RDE\" equalization=\"EQ1\" odt=\"RTT_40\" ibuf_low_pwr=\"FALSE\""
+        " output_impedance=\"RDRV_40\" slew=\"FAST\" iostandard=\"SSTL15\" drive=\"12\" diff_term=\"TRUE\""
+        " loc=\"AB7\" name=\"ddr_dq0\" index=\"7\" colour=\"ignored\"/>\n"
+        "<pin index=\"8\" name=\"io8\"/>\n"));
+    ASSERT_EQ(pins.size(), 2u);
+    const HBOPinProps& full = *pins[0];
+    EXPECT_EQ(full.getName(), "ddr_dq0");
+    EXPECT_EQ(full.getPinIndex(), 7u);
+    const std::pair<HBOPinProps::Attr, const char*> expected[] = {
+        {HBOPinProps::LOC, "AB7"},           {HBOPinProps::DIFF_TERM, "TRUE"},
+        {HBOPinProps::DRIVE, "12"},          {HBOPinProps::IOSTANDARD, "SSTL15"},
+        {HBOPinProps::SLEW, "FAST"},         {HBOPinProps::OUTPUT_IMPEDANCE, "RDRV_40"},
+        {HBOPinProps::IBUF_LOW_PWR, "FALSE"}, {HBOPinProps::ODT, "RTT_40"},
+        {HBOPinProps::EQUALIZATION, "EQ1"},  {HBOPinProps::PRE_EMPHASIS, "RDE"},
+        {HBOPinProps::DQS_BIAS, "TRUE"},
+    };
+    for (const auto& entry : expected) EXPECT_EQ(full.getAttr(entry.first), entry.second) << entry.second;
+    for (const auto& entry : expected) EXPECT_EQ(pins[1]->getAttr(entry.first), "") << entry.second;
+    EXPECT_TRUE(capture.messages.empty());
+}
+
+TEST_F(PinFile, EscapedTextIsDecoded) {
+    auto pins = load(pinFile("<pin index=\"0\" name=\"a&amp;b\" loc=\"&#65;1\"/>\n"));
+    ASSERT_EQ(pins.size(), 1u);
+    EXPECT_EQ(pins[0]->getName(), "a&b");
+    EXPECT_EQ(pins[0]->getAttr(HBOPinProps::LOC), "A1");
+}
+
+TEST_F(PinFile, IndexLimits) {
+    auto pins = load(pinFile("<pin index=\"4294967295\" name=\"top\"/>\n<pin index=\"0\" name=\"bottom\"/>\n"));
+    ASSERT_EQ(pins.size(), 2u);
+    EXPECT_EQ(pins[0]->getPinIndex(), 4294967295u);
+}
+
+TEST_F(PinFile, BadIndexesAreRefusedWithTheirLine) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<pin index=\"4294967296\" name=\"a\"/>", "line 3: 'index' of <pin> must be an unsigned integer, got '4294967296'"},
+        {"<pin index=\"-1\" name=\"a\"/>", "line 3: 'index' of <pin> must be an unsigned integer, got '-1'"},
+        {"<pin index=\"\" name=\"a\"/>", "line 3: 'index' of <pin> must be an unsigned integer, got ''"},
+        {"<pin name=\"a\"/>", "line 3: <pin> has no 'index' attribute"},
+        {"<pin index=\"1\"/>", "line 3: <pin> has no 'name' attribute"},
+        {"<pin index=\"4000000000\" name=\"a\"/>\n<pin index=\"4000000000\" name=\"b\"/>",
+         "line 4: pin index 4000000000 is used twice"},
+    };
+    for (const auto& entry : cases) {
+        capture.messages.clear();
+        EXPECT_TRUE(load(pinFile(std::string(entry.first) + "\n")).empty()) << entry.first;
+        EXPECT_NE(onlyWarning().find(entry.second), std::string::npos) << onlyWarning();
+    }
+}
+
+// The parser turns line breaks inside attribute values into spaces in its copy.
+TEST_F(PinFile, LineNumbersCountBreaksInsideValuesAndCrLf) {
+    auto pins = load("<part_info part_name=\"p\">\r\n<pins>\r\n<pin index=\"0\" name=\"a\" loc=\"A\r\n1\"/>\r\n"
+                     "<pin index=\"0\" name=\"b\"/>\r\n</pins>\r\n</part_info>\r\n");
+    EXPECT_TRUE(pins.empty());
+    EXPECT_NE(onlyWarning().find("pins.xml, line 5: pin index 0 is used twice"), std::string::npos) << onlyWarning();
+}
+
+}  // namespace
