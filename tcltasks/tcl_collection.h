@@ -6,6 +6,7 @@
 #include <tcl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iomanip>
 #include <sstream>
 #include <stdexcept>
@@ -48,9 +49,12 @@ struct element_traits {
 template <class T>
 struct element_traits<T*> {
     static Tcl_Obj* to_tclobj(T* native) {
-        Tcl_Obj* cached = native ? native_cache<T*>::base().find_tclobj(native) : nullptr;
-        if (cached && native_cache_base::is_alive(cached)) return cached;
-        return native_to_tcl<framework_extension, framework_tuid>(native);
+        native_cache_base& cache = native_cache<T*>::base();
+        Tcl_Obj* cached = native ? cache.find_tclobj(native) : nullptr;
+        if (!cached || !native_cache_base::is_alive(cached)) return native_to_tcl<framework_extension, framework_tuid>(native);
+        // A script may have replaced its internal form; it leaves as a native object.
+        if (!GetTclTypeInfo(cached) && cache.typeinfo()) SetTclObjTypeInfo(cached, cache.tcl_type(), cache.typeinfo());
+        return cached;
     }
     static std::string text(T* native) { return tclany_traits<T*>::text(native); }
     static tclany to_tclany(T* native) { return tclany(native); }
@@ -66,8 +70,19 @@ struct element_traits<tclany> {
         return out.str();
     }
     static tclany to_tclany(const tclany& value) { return value; }
-    // Values of one type with one text (objects: one name) count as equal.
-    static bool equal(const tclany& a, const tclany& b) { return a.type() == b.type() && a.text() == b.text(); }
+    // Strings are equal by their text; objects and collections only when
+    // they are the same one: two model objects may well share a name.
+    static bool equal(const tclany& a, const tclany& b) {
+        if (a.type() != b.type()) return false;
+        if (a.empty()) return true;
+        if (const std::string* text = tclany_cast<std::string>(a)) return *text == *tclany_cast<std::string>(b);
+        return same_pointer(a.holder()->address(), b.holder()->address());
+    }
+
+private:
+    // Besides strings a tclany holds model object pointers and collection
+    // handles, each one pointer wide; equal pointers have equal bytes.
+    static bool same_pointer(const void* a, const void* b) { return std::memcmp(a, b, sizeof(void*)) == 0; }
 };
 
 // Tcl -> collection conversion of one file, per element type.
@@ -238,6 +253,9 @@ public:
 private:
     wrapper_type* wrapper_ = nullptr;
 };
+
+static_assert(sizeof(tcl_collection<HSTVector<tclany>>) == sizeof(void*),
+              "a collection handle in a tclany is compared as one pointer");
 
 namespace detail {
 

@@ -34,12 +34,15 @@ struct value_store<bool, Ext, Tuid> {
         throw HTCErrors::type_error();
     }
     static boost::any copy(const boost::any& value) { return value; }
+    // A switch given a second explicit value reports that value as invalid.
+    static constexpr bool repeat_is_invalid_value = true;
 };
 
 template <class Ext, class Tuid>
 struct value_store<std::string, Ext, Tuid> {
     static std::string convert(Tcl_Obj* obj) { return Tcl_GetString(obj); }
     static boost::any copy(const boost::any& value) { return value; }
+    static constexpr bool repeat_is_invalid_value = false;
 };
 
 template <class V, class Ext, class Tuid>
@@ -112,8 +115,7 @@ public:
             store = implicit_->first;
             return;
         }
-        const std::string& token = boost::program_options::validators::get_single_string(tokens);
-        parse_token(store, token, V());
+        parse_tokens(store, tokens, V());
     }
 
     bool apply_default(boost::any& store) const override {
@@ -132,24 +134,33 @@ public:
     const std::string& option_name() const override { return option_name_; }
 
 private:
+    // Everything from taking the single token to storing the value fails as
+    // an invalid value of the option. A string reports a second value as
+    // given twice; for a switch that check is part of the value's parse.
     template <class Scalar>
-    void parse_token(boost::any& store, const std::string& token, const Scalar&) const {
-        if (!store.empty()) throw HTCErrors::multiple_occurrences(option_name_);
+    void parse_tokens(boost::any& store, const std::vector<std::string>& tokens, const Scalar&) const {
+        if (!store_type::repeat_is_invalid_value && !store.empty()) {
+            throw HTCErrors::multiple_occurrences(option_name_);
+        }
         try {
+            const std::string& token = boost::program_options::validators::get_single_string(tokens);
+            if (!store.empty()) throw HTCErrors::multiple_occurrences(option_name_);
             store = store_type::convert(detail::tcl_globals::object_of(token));
         } catch (const std::exception&) {
-            throw HTCErrors::invalid_option_value(option_name_, token);
+            throw HTCErrors::invalid_option_value(option_name_, words_of(tokens));
         }
     }
 
     template <class E>
-    void parse_token(boost::any& store, const std::string& token, const tcl_collection<HSTVector<E>>&) const {
+    void parse_tokens(boost::any& store, const std::vector<std::string>& tokens,
+                      const tcl_collection<HSTVector<E>>&) const {
         using collection = tcl_collection<HSTVector<E>>;
         collection converted;
         try {
+            const std::string& token = boost::program_options::validators::get_single_string(tokens);
             converted = store_type::convert(detail::tcl_globals::object_of(token));
         } catch (const std::exception&) {
-            throw HTCErrors::invalid_option_value(option_name_, token);
+            throw HTCErrors::invalid_option_value(option_name_, words_of(tokens));
         }
         if (store.empty()) {
             store = converted.copy();
@@ -161,6 +172,12 @@ private:
             HTCWarnings::repeatedOptionWarning(option_name_);
             store = converted.copy();
         }
+    }
+
+    static std::string words_of(const std::vector<std::string>& tokens) {
+        std::string text;
+        for (std::size_t i = 0; i < tokens.size(); ++i) text += (i ? " " : "") + tokens[i];
+        return text;
     }
 
     std::string option_name_ = "unknown";

@@ -125,6 +125,41 @@ TEST_F(CollectionsTest, SortIsByteWiseAndUniqueKeepsFirstOccurrences) {
     EXPECT_EQ(names(list), "Alpha beta gamma");
 }
 
+TEST_F(CollectionsTest, ObjectsOfOneNameStayDistinctInUniqueAndRemove) {
+    // Never handed to Tcl, so no cache entry outlives them.
+    static Widget twins[2] = {{"twin", nullptr}, {"twin", nullptr}};
+    object_list values;
+    for (Widget* w : {&twins[0], &twins[1], &twins[0]}) values.push_back(tclany(w));
+    values.push_back(tclany(std::string("twin")));
+    values.push_back(tclany(std::string("twin")));
+    widget_list one = four();
+    widget_list other = four();
+    for (const widget_list* handle : {&one, &other, &one}) values.push_back(tclany(*handle));
+    values.get().unique();
+    ASSERT_EQ(values.size(), 5u) << "two widgets, one string, two collections";
+    EXPECT_EQ(*tclany_cast<Widget*>(values[0]), &twins[0]);
+    EXPECT_EQ(*tclany_cast<Widget*>(values[1]), &twins[1]);
+    EXPECT_EQ(tclany_cast<widget_list>(values[4])->wrapper(), other.wrapper());
+
+    object_list removed;
+    removed.push_back(tclany(&twins[0]));
+    values.get().keep_if([&](std::size_t i) { return !values.get().element_equals(i, removed.get(), 0); });
+    ASSERT_EQ(values.size(), 4u);
+    EXPECT_EQ(*tclany_cast<Widget*>(values[0]), &twins[1]);
+}
+
+TEST_F(CollectionsTest, ElementObjectsLeaveAsNativeObjectsAfterUseAsAList) {
+    Tcl_Obj* obj = widget_scope::to_tcl(widget(2));
+    Tcl_SetVar2Ex(interp, "w", nullptr, obj, 0);
+    EXPECT_EQ(eval("llength $w"), "1");
+    ASSERT_EQ(detail::GetTclTypeInfo(obj), nullptr) << "the script replaced the internal form";
+    widget_list list;
+    list.push_back(widget(2));
+    EXPECT_EQ(list.get().element_tclobj(0), obj);
+    EXPECT_NE(detail::GetTclTypeInfo(obj), nullptr);
+    EXPECT_EQ(detail::GetTclTypeInfo(obj)->native_type(), typeid(Widget*));
+}
+
 TEST_F(CollectionsTest, SliceAndCloneCopyElementsAndContext) {
     widget_list list = four();
     list.get().set_context(HTCCollectionContextMgr::instance()->createListCollectionContext());

@@ -51,6 +51,16 @@ TEST_F(OptionsTest, UsageErrorsNameTheCommandOptionAndValue) {
     EXPECT_EQ(eval("::test::noisy extra"), "ERROR: ::test::noisy: unexpected argument \"extra\"");
 }
 
+TEST_F(OptionsTest, ASwitchGivenASecondValueReportsThatValueAsInvalid) {
+    EXPECT_EQ(eval("::test::get_widgets -nocase=1 -nocase=1"),
+              "ERROR: ::test::get_widgets: invalid value \"1\" for option \"-nocase\"");
+    EXPECT_EQ(eval("::test::get_widgets -nocase -nocase=0"),
+              "ERROR: ::test::get_widgets: invalid value \"0\" for option \"-nocase\"");
+    // Without a value the repetition itself is the error, as for strings.
+    EXPECT_EQ(eval("::test::get_widgets -nocase=1 -nocase"),
+              "ERROR: ::test::get_widgets: option \"-nocase\" given more than once");
+}
+
 TEST_F(OptionsTest, AmbiguousPrefixListsTheCandidates) {
     EXPECT_EQ(eval("::test::noisy -n x"), "ERROR: ::test::noisy: ambiguous option \"-n\": must be -nested or -note");
     EXPECT_EQ(eval("::test::noisy -q -no @99-3@"), "") << "unique prefixes, builtins included";
@@ -239,6 +249,28 @@ TEST_F(ValueSemanticTest, ListsComposeUnlessToldToReplaceWithAWarning) {
     parse(*words, store, "d");
     EXPECT_EQ(boost::any_cast<string_list&>(store).size(), 1u) << "the last occurrence wins";
     EXPECT_EQ(messages.ids, std::vector<std::string>{"@48-12@"});
+}
+
+TEST_F(ValueSemanticTest, SeveralTokensForOneValueAreAnInvalidValue) {
+    std::unique_ptr<widget_scope::semantic<bool>> flag(widget_scope::switch_value());
+    flag->set_option_name("-nocase");
+    flag->multitoken();
+    std::unique_ptr<widget_scope::semantic<std::string>> text(widget_scope::string_value());
+    text->set_option_name("-filter");
+    text->multitoken();
+    for (const boost::program_options::value_semantic* semantic :
+         {static_cast<const boost::program_options::value_semantic*>(flag.get()),
+          static_cast<const boost::program_options::value_semantic*>(text.get())}) {
+        boost::any store;
+        try {
+            semantic->parse(store, {"1", "0"}, true);
+            ADD_FAILURE() << "two tokens must not parse";
+        } catch (const HTCErrors::invalid_option_value& error) {
+            EXPECT_NE(std::string(error.what()).find("invalid value \"1 0\" for option"), std::string::npos)
+                << error.what();
+        }
+        EXPECT_TRUE(store.empty());
+    }
 }
 
 TEST_F(ValueSemanticTest, HooksAndDefaults) {
