@@ -42,6 +42,7 @@ struct element_traits {
     static std::string text(const V& value) { return tclany_traits<V>::text(value); }
     static tclany to_tclany(const V& value) { return tclany(value); }
     static bool equal(const V& a, const V& b) { return a == b; }
+    static std::size_t hash(const V& value) { return std::hash<V>()(value); }
 };
 
 // Model objects: the cached object as it is, else a new one of the
@@ -59,6 +60,7 @@ struct element_traits<T*> {
     static std::string text(T* native) { return tclany_traits<T*>::text(native); }
     static tclany to_tclany(T* native) { return tclany(native); }
     static bool equal(T* a, T* b) { return a == b; }
+    static std::size_t hash(T* native) { return std::hash<T*>()(native); }
 };
 
 template <>
@@ -77,6 +79,13 @@ struct element_traits<tclany> {
         if (a.empty()) return true;
         if (const std::string* text = tclany_cast<std::string>(a)) return *text == *tclany_cast<std::string>(b);
         return same_pointer(a.holder()->address(), b.holder()->address());
+    }
+    static std::size_t hash(const tclany& value) {
+        if (value.empty()) return 0;
+        if (const std::string* text = tclany_cast<std::string>(value)) return std::hash<std::string>()(*text);
+        const void* pointer;
+        std::memcpy(&pointer, value.holder()->address(), sizeof(pointer));
+        return std::hash<const void*>()(pointer) ^ value.type().hash_code();
     }
 
 private:
@@ -154,11 +163,12 @@ public:
     }
     void shrink() override { this->shrink_to_fit(); }
     void unique() override {
+        auto hash = [](const V* value) { return element_traits<V>::hash(*value); };
+        auto equal = [](const V* a, const V* b) { return element_traits<V>::equal(*a, *b); };
+        std::unordered_set<const V*, decltype(hash), decltype(equal)> seen(this->size(), hash, equal);
         vector_type kept;
         for (const V& value : *this) {
-            const bool seen = std::any_of(kept.begin(), kept.end(),
-                                          [&](const V& other) { return element_traits<V>::equal(value, other); });
-            if (!seen) kept.push_back(value);
+            if (seen.insert(&value).second) kept.push_back(value);
         }
         this->swap(kept);
         invalidate_tcllist();
