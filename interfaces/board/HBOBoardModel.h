@@ -282,6 +282,7 @@ public:
 private:
     void ensurePins() const;
     void adoptPins(std::vector<HBOPinProps> pins, std::vector<std::unique_ptr<HBOModelPort>> ports) const;
+    void ensurePinIndexes() const;
 
     Attributes a_;
     HBOBoard* board_;
@@ -291,6 +292,8 @@ private:
     mutable bool pinsLoaded_ = false;
     mutable std::vector<HBOPinProps> pins_;                        // schema 2 and inline pins
     mutable std::vector<std::unique_ptr<HBOModelPort>> filePorts_;  // older boards
+    // Built on the first lookup: listing boards reads many pins that nobody looks up.
+    mutable bool pinsIndexed_ = false;
     mutable std::unordered_map<std::string, HBOPinProps*> pinsByName_;
     mutable std::unordered_map<uint32_t, HBOPinProps*> pinsByIndex_;
 };
@@ -331,9 +334,23 @@ public:
     void addNet(const std::string& name, uint32_t c1PinIndex, uint32_t c2PinIndex, const std::string& isEnabled);
 
 private:
+    // The nets of one connection map: index pairs c1First + i * c1Step and
+    // c2First + i * c2Step for i below count, named name_i.
+    struct NetRange {
+        std::string name, isEnabled;
+        uint32_t c1First, c2First;
+        int c1Step, c2Step;
+        int64_t count;
+    };
+    // The board file reader adds each connection map as one range.
+    friend void addNetRange(HBOBoardBus& bus, NetRange range);
+    // Listing boards never asks for nets, so ranges become nets on first use.
+    void ensureNets() const;
+
     std::string name_, comp1_, comp2_, isEnabled_;
     HBOBoard* board_;
-    std::vector<HBOBoardBusNet> nets_;  // filled once at parse, then stable
+    mutable std::vector<HBOBoardBusNet> nets_;  // in order, before those of the pending ranges
+    mutable std::vector<NetRange> pendingRanges_;
 };
 
 class HBOBoard {

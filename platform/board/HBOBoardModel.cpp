@@ -148,7 +148,8 @@ void HBOModelPort::getPortPropsSeq(std::vector<HBOPinProps*>& pins) const {
 }
 
 void HBOModelPort::addPinMap(const std::string& portIndex, const std::string& componentPin) {
-    pinPortMap_[portIndex] = componentPin;
+    // Files list port indexes in order, so the new entry mostly goes last.
+    pinPortMap_.insert_or_assign(pinPortMap_.end(), portIndex, componentPin);
 }
 
 // ---- presets
@@ -276,6 +277,13 @@ void HBOBoardComponent::adoptPins(std::vector<HBOPinProps> pins,
     filePorts_ = std::move(ports);
     pinsByName_.clear();
     pinsByIndex_.clear();
+    pinsIndexed_ = false;
+    pinsLoaded_ = true;
+}
+
+void HBOBoardComponent::ensurePinIndexes() const {
+    ensurePins();
+    if (pinsIndexed_) return;
     pinsByName_.reserve(pins_.size());
     pinsByIndex_.reserve(pins_.size());
     auto index = [this](HBOPinProps& pin) {
@@ -285,7 +293,7 @@ void HBOBoardComponent::adoptPins(std::vector<HBOPinProps> pins,
     for (auto& pin : pins_) index(pin);
     for (auto& port : filePorts_)
         for (auto& pin : port->portPins()) index(pin);
-    pinsLoaded_ = true;
+    pinsIndexed_ = true;
 }
 
 void HBOBoardComponent::getPinsVec(std::vector<HBOPinProps*>& pins) const {
@@ -295,13 +303,13 @@ void HBOBoardComponent::getPinsVec(std::vector<HBOPinProps*>& pins) const {
 }
 
 HBOPinProps* HBOBoardComponent::findPin(const std::string& name) const {
-    ensurePins();
+    ensurePinIndexes();
     auto found = pinsByName_.find(name);
     return found == pinsByName_.end() ? nullptr : found->second;
 }
 
 HBOPinProps* HBOBoardComponent::findPinByIndex(uint32_t index) const {
-    ensurePins();
+    ensurePinIndexes();
     auto found = pinsByIndex_.find(index);
     return found == pinsByIndex_.end() ? nullptr : found->second;
 }
@@ -361,11 +369,30 @@ HBOBoardBus::HBOBoardBus(std::string name, std::string comp1, std::string comp2,
 
 HBOBoardBus::HBOBoardBus(const HBOBoardBus& other, HBOBoard* board)
     : name_(other.name_), comp1_(other.comp1_), comp2_(other.comp2_), isEnabled_(other.isEnabled_), board_(board),
-      nets_(other.nets_) {
+      nets_(other.nets_), pendingRanges_(other.pendingRanges_) {
     for (auto& net : nets_) net.setOwner(this);
 }
 
+void addNetRange(HBOBoardBus& bus, HBOBoardBus::NetRange range) { bus.pendingRanges_.push_back(std::move(range)); }
+
+void HBOBoardBus::ensureNets() const {
+    if (pendingRanges_.empty()) return;
+    int64_t total = 0;
+    for (const NetRange& range : pendingRanges_) total += range.count;
+    nets_.reserve(nets_.size() + static_cast<std::size_t>(total));
+    auto* self = const_cast<HBOBoardBus*>(this);
+    for (const NetRange& range : pendingRanges_) {
+        for (int64_t i = 0; i < range.count; ++i) {
+            auto c1 = static_cast<uint32_t>(range.c1First + i * range.c1Step);
+            auto c2 = static_cast<uint32_t>(range.c2First + i * range.c2Step);
+            nets_.emplace_back(range.name + "_" + std::to_string(i), c1, c2, range.isEnabled, self);
+        }
+    }
+    pendingRanges_.clear();
+}
+
 void HBOBoardBus::getBoardBusNets(std::vector<HBOBoardBusNet*>& nets) const {
+    ensureNets();
     for (const auto& net : nets_) nets.push_back(const_cast<HBOBoardBusNet*>(&net));
 }
 
@@ -377,6 +404,7 @@ void HBOBoardBus::getBusComponentsVec(std::vector<HBOBoardComponent*>& component
 
 void HBOBoardBus::addNet(const std::string& name, uint32_t c1PinIndex, uint32_t c2PinIndex,
                          const std::string& isEnabled) {
+    ensureNets();
     nets_.emplace_back(name, c1PinIndex, c2PinIndex, isEnabled, this);
 }
 

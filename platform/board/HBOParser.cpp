@@ -32,8 +32,9 @@ public:
 
     // Reads and parses the file and checks the root element's name.
     pugi::xml_node load(const char* rootName) {
-        text_ = readText();
-        pugi::xml_parse_result result = doc_.load_buffer_inplace(&text_[0], text_.size());
+        std::size_t size = 0;
+        text_ = readText(size);
+        pugi::xml_parse_result result = doc_.load_buffer_inplace(text_.get(), size);
         if (!result) throw FileProblem{result.offset, std::string("malformed XML: ") + result.description()};
         pugi::xml_node root = doc_.document_element();
         if (std::strcmp(root.name(), rootName) != 0)
@@ -45,32 +46,36 @@ public:
     // The parser rewrites the text it holds, so lines are counted in a fresh read.
     int lineOf(std::ptrdiff_t offset) const {
         if (offset < 0) return 0;
-        std::string text;
+        std::size_t size = 0;
+        std::unique_ptr<char[]> text;
         try {
-            text = readText();
+            text = readText(size);
         } catch (const FileProblem&) {
             return 0;
         }
-        auto end = text.begin() + std::min<std::ptrdiff_t>(offset, static_cast<std::ptrdiff_t>(text.size()));
-        return 1 + static_cast<int>(std::count(text.begin(), end, '\n'));
+        const char* begin = text.get();
+        const char* end = begin + std::min<std::ptrdiff_t>(offset, static_cast<std::ptrdiff_t>(size));
+        return 1 + static_cast<int>(std::count(begin, end, '\n'));
     }
 
     const std::string& path() const { return path_; }
 
 private:
-    std::string readText() const {
+    // Left unfilled before the read: zeroing a large file first costs time for nothing.
+    std::unique_ptr<char[]> readText(std::size_t& size) const {
         std::ifstream in(path_, std::ios::binary);
         if (!in) throw FileProblem{-1, std::string("cannot be read: ") + std::strerror(errno)};
         in.seekg(0, std::ios::end);
-        std::string text(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
+        size = static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0));
+        std::unique_ptr<char[]> text(new char[size + 1]);
         in.seekg(0);
-        in.read(&text[0], static_cast<std::streamsize>(text.size()));
+        in.read(text.get(), static_cast<std::streamsize>(size));
         if (!in) throw FileProblem{-1, std::string("cannot be read: ") + std::strerror(errno)};
         return text;
     }
 
     std::string path_;
-    std::string text_;  // the parsed document points into it
+    std::unique_ptr<char[]> text_;  // the parsed document points into it
     pugi::xml_document doc_;
 };
 
@@ -103,11 +108,47 @@ uint32_t unsignedValue(const pugi::xml_node& node, const char* name, const char*
     return static_cast<uint32_t>(value);
 }
 
-uint32_t unsignedAttr(const pugi::xml_node& node, const char* name) {
-    return unsignedValue(node, name, requiredAttribute(node, name).value());
-}
+// The attributes of one element that a reader asks for, found in one pass:
+// a lookup by name per attribute walks the element's list again each time.
+// Files mostly give attributes in the order asked for, so the search for
+// the next one starts after the last one found.
+template <std::size_t N>
+class AttributesOf {
+public:
+    AttributesOf(const pugi::xml_node& node, const char* const (&names)[N]) : node_(node), names_(names) {
+        std::size_t next = 0;
+        for (pugi::xml_attribute found = node.first_attribute(); found; found = found.next_attribute()) {
+            std::size_t slot = slotOf(found.name(), next);
+            if (slot == N) continue;
+            if (!found_[slot]) found_[slot] = found;  // the first of a repeated name counts, as in node.attribute()
+            next = slot + 1;
+        }
+    }
 
-int intAttr(const pugi::xml_node& node, const char* name) { return node.attribute(name).as_int(0); }
+    const char* value(std::size_t slot, const char* fallback = "") const {
+        return found_[slot] ? found_[slot].value() : fallback;
+    }
+    const char* required(std::size_t slot) const {
+        if (!found_[slot]) throw missingAttribute(node_, names_[slot]);
+        return found_[slot].value();
+    }
+    uint32_t unsignedNumber(std::size_t slot) const { return unsignedValue(node_, names_[slot], required(slot)); }
+    int intNumber(std::size_t slot) const { return found_[slot].as_int(0); }
+
+private:
+    // The slot asked for under name, searched from slot next on; N when none.
+    std::size_t slotOf(const char* name, std::size_t next) const {
+        for (std::size_t tried = 0; tried < N; ++tried) {
+            std::size_t slot = (next + tried) % N;
+            if (std::strcmp(name, names_[slot]) == 0) return slot;
+        }
+        return N;
+    }
+
+    const pugi::xml_node& node_;
+    const char* const (&names_)[N];
+    std::array<pugi::xml_attribute, N> found_;
+};
 
 std::string fileNextTo(const std::string& boardFile, const std::string& name) {
     if (name.empty()) return name;
@@ -123,14 +164,17 @@ void eachItem(const pugi::xml_node& node, const char* list, const char* item, F 
 }
 
 void readParameters(const pugi::xml_node& node, const std::function<void(std::unique_ptr<HBOParameter>)>& add) {
+    static const char* const names[] = {"name", "value", "value_type"};
     eachItem(node, "parameters", "parameter", [&](const pugi::xml_node& p) {
-        add(std::make_unique<HBOParameter>(required(p, "name"), attr(p, "value"), attr(p, "value_type")));
+        AttributesOf<3> a(p, names);
+        add(std::make_unique<HBOParameter>(a.required(0), a.value(1), a.value(2)));
     });
 }
 
 std::unique_ptr<HBOBusIfPreference> readPreference(const pugi::xml_node& p) {
-    return std::make_unique<HBOBusIfPreference>(attr(p, "vendor"), attr(p, "library"), required(p, "name"),
-                                                attr(p, "version"), intAttr(p, "order"));
+    static const char* const names[] = {"vendor", "library", "name", "version", "order"};
+    AttributesOf<5> a(p, names);
+    return std::make_unique<HBOBusIfPreference>(a.value(0), a.value(1), a.required(2), a.value(3), a.intNumber(4));
 }
 
 // The pin attributes named after the pin properties, in small letters.
@@ -174,7 +218,7 @@ struct PinAttributes {
     std::array<pugi::xml_attribute, HBOPinProps::ATTR_COUNT> properties;
 
     explicit PinAttributes(const pugi::xml_node& pin) {
-        for (pugi::xml_attribute attribute : pin.attributes()) {
+        for (pugi::xml_attribute attribute = pin.first_attribute(); attribute; attribute = attribute.next_attribute()) {
             pugi::xml_attribute* slot = slotFor(attribute.name());
             if (slot && !*slot) *slot = attribute;  // the first of a repeated name counts, as in node.attribute()
         }
@@ -249,6 +293,7 @@ private:
         std::string name = required(root, "name");
         board_.setName(required(root, "vendor"), name, version.text().as_string());
         board_.setSchemaVersion(schema);
+        schema2_ = std::strtod(schema.c_str(), nullptr) >= 2.0;
         board_.setDisplayName(attr(root, "display_name", name.c_str()));
         board_.setDescription(root.child("description").text().as_string());
         board_.setIntegrated(root.attribute("is_integrated").as_bool(false));
@@ -267,15 +312,18 @@ private:
     }
 
     void readComponent(const pugi::xml_node& c) {
+        static const char* const names[] = {"name",         "type",   "sub_type", "part_name",
+                                            "pin_map_file", "display_name", "vendor", "enabled"};
+        AttributesOf<8> found(c, names);
         HBOBoardComponent::Attributes a;
-        a.name = required(c, "name");
-        a.type = required(c, "type");
-        a.subType = attr(c, "sub_type");
-        a.partName = attr(c, "part_name");
-        a.pinMapFile = fileNextTo(file_.path(), attr(c, "pin_map_file"));
-        a.displayName = attr(c, "display_name", a.name.c_str());
-        a.vendor = attr(c, "vendor");
-        a.isEnabled = attr(c, "enabled", "true");
+        a.name = found.required(0);
+        a.type = found.required(1);
+        a.subType = found.value(2);
+        a.partName = found.value(3);
+        a.pinMapFile = fileNextTo(file_.path(), found.value(4));
+        a.displayName = found.value(5, a.name.c_str());
+        a.vendor = found.value(6);
+        a.isEnabled = found.value(7, "true");
         a.description = c.child("description").text().as_string();
         if (board_.findComponent(a.name))
             throw FileProblem{c.offset_debug(), "component '" + a.name + "' is defined twice"};
@@ -292,22 +340,27 @@ private:
     }
 
     void readInterface(const pugi::xml_node& i, HBOBoardComponent* component) {
-        HBOBusIf::Attributes a{required(i, "name"), attr(i, "mode"),          attr(i, "type"),
-                               attr(i, "of_component"), attr(i, "preset_proc"), attr(i, "enabled", "true")};
+        static const char* const names[] = {"name", "mode", "type", "of_component", "preset_proc", "enabled"};
+        AttributesOf<6> found(i, names);
+        HBOBusIf::Attributes a{found.required(0), found.value(1), found.value(2),
+                               found.value(3),    found.value(4), found.value(5, "true")};
         HBOBusIf* busIf = component->addBusIf(std::make_unique<HBOBusIf>(a, component));
         readParameters(i, [busIf](std::unique_ptr<HBOParameter> p) { busIf->addParameter(std::move(p)); });
         eachItem(i, "preferred_ips", "preferred_ip",
                  [busIf](const pugi::xml_node& p) { busIf->addPreference(readPreference(p)); });
-        bool schema2 = std::strtod(board_.getSchemaVersion().c_str(), nullptr) >= 2.0;
+        static const char* const portNames[] = {"logical_port", "physical_port", "dir", "left", "right"};
+        static const char* const pinNames[] = {"port_index", "component_pin"};
         eachItem(i, "port_maps", "port_map", [&](const pugi::xml_node& m) {
-            std::string logical = required(m, "logical_port");
-            std::string physical = required(m, "physical_port");
+            AttributesOf<5> found(m, portNames);
+            std::string logical = found.required(0);
+            std::string physical = found.required(1);
             std::unique_ptr<HBOModelPort> port;
-            if (schema2) {
-                port = std::make_unique<HBOModelPort>(physical, attr(m, "dir"), attr(m, "left"), attr(m, "right"),
+            if (schema2_) {
+                port = std::make_unique<HBOModelPort>(physical, found.value(2), found.value(3), found.value(4),
                                                       component);
                 eachItem(m, "pin_maps", "pin_map", [&](const pugi::xml_node& p) {
-                    port->addPinMap(required(p, "port_index"), required(p, "component_pin"));
+                    AttributesOf<2> pin(p, pinNames);
+                    port->addPinMap(pin.required(0), pin.required(1));
                 });
             }
             busIf->addPortMap(std::make_unique<HBOPortMap>(logical, physical), std::move(port));
@@ -343,21 +396,19 @@ private:
         requireComponent(c, comp2);
         std::string enabled = attr(c, "enabled", "true");
         HBOBoardBus* bus = board_.addBus(std::make_unique<HBOBoardBus>(name, comp1, comp2, enabled, &board_));
+        static const char* const names[] = {"name",        "c1_st_index",  "c1_end_index",
+                                            "c2_st_index", "c2_end_index", "enabled"};
         for (pugi::xml_node m : c.children("connection_map")) {
-            auto r1 = range(unsignedAttr(m, "c1_st_index"), unsignedAttr(m, "c1_end_index"));
-            auto r2 = range(unsignedAttr(m, "c2_st_index"), unsignedAttr(m, "c2_end_index"));
+            AttributesOf<6> found(m, names);
+            auto r1 = range(found.unsignedNumber(1), found.unsignedNumber(2));
+            auto r2 = range(found.unsignedNumber(3), found.unsignedNumber(4));
             if (std::llabs(r1.second) != std::llabs(r2.second))
-                throw FileProblem{m.offset_debug(), "connection_map '" + attr(m, "name") + "' joins " +
+                throw FileProblem{m.offset_debug(), "connection_map '" + std::string(found.value(0)) + "' joins " +
                                                         std::to_string(std::llabs(r1.second) + 1) + " pins of '" +
                                                         comp1 + "' to " + std::to_string(std::llabs(r2.second) + 1) +
                                                         " pins of '" + comp2 + "'; the ranges must have one length"};
-            std::string mapName = attr(m, "name", name.c_str());
-            std::string mapEnabled = attr(m, "enabled", enabled.c_str());
-            int64_t count = std::llabs(r1.second) + 1;
-            int step1 = r1.second < 0 ? -1 : 1, step2 = r2.second < 0 ? -1 : 1;
-            for (int64_t i = 0; i < count; ++i)
-                bus->addNet(mapName + "_" + std::to_string(i), static_cast<uint32_t>(r1.first + i * step1),
-                            static_cast<uint32_t>(r2.first + i * step2), mapEnabled);
+            addNetRange(*bus, {found.value(0, name.c_str()), found.value(5, enabled.c_str()), r1.first, r2.first,
+                               r1.second < 0 ? -1 : 1, r2.second < 0 ? -1 : 1, std::llabs(r1.second) + 1});
         }
     }
 
@@ -375,6 +426,7 @@ private:
 
     XmlFile& file_;
     HBOBoard& board_;
+    bool schema2_ = false;  // port maps name their pins
 };
 
 // Runs read on the file; a problem becomes a warning and false.
