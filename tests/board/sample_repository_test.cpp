@@ -61,3 +61,43 @@ TEST(SampleRepository, HasBothSchemaGenerationsAndABoardWithoutFpga) {
     EXPECT_GE(older, 1);
     EXPECT_GE(withoutFpga, 1);
 }
+
+// Every reference inside the sample boards resolves: the pins that schema-2
+// port maps name exist on their component, and every net of every connection
+// has a pin at both ends.
+TEST(SampleRepository, PinMapsAndNetsResolve) {
+    HBOBoardUtils::defineParameters();
+    HPAParamMgr::getParamMgr().reset("board.repoPaths");
+    std::vector<HBOBoard*> boards;
+    HBOBoardCReposMgr::getGlobal()->appendAllBoards(boards);
+    std::size_t portsChecked = 0;
+    std::size_t netsChecked = 0;
+    for (HBOBoard* board : boards) {
+        if (!HBOBoardUtils::isSchema20OrGreater(board)) continue;
+        std::vector<HBOBusIf*> interfaces;
+        board->getBusIfSeq(interfaces);
+        for (HBOBusIf* busIf : interfaces) {
+            for (const auto& logical : busIf->getPortMaps()) {
+                std::vector<HBOPinProps*> pins;
+                logical.second->getPins(pins);
+                EXPECT_EQ(pins.size(), logical.second->getPinPortMap().size())
+                    << board->getName() << " " << busIf->getName() << " " << logical.first;
+                ++portsChecked;
+            }
+        }
+        std::vector<HBOBoardBus*> buses;
+        board->getBuses(buses);
+        for (HBOBoardBus* bus : buses) {
+            std::vector<HBOBoardBusNet*> nets;
+            bus->getBoardBusNets(nets);
+            for (HBOBoardBusNet* net : nets) {
+                std::vector<HBOPinProps*> ends;
+                net->getPinsVec(ends);
+                EXPECT_EQ(ends.size(), 2u) << board->getName() << " " << net->getName();
+                ++netsChecked;
+            }
+        }
+    }
+    EXPECT_GT(portsChecked, 50u);
+    EXPECT_GT(netsChecked, 50u);
+}
