@@ -55,7 +55,7 @@ void set_collection_result(Tcl_Interp* interp, collection_wrapper_base* fresh) {
 
 using body = int (*)(Tcl_Interp*, int, Tcl_Obj* const[]);
 
-struct command_spec {
+struct collection_command {
     const char* name;
     int minArgs;
     int maxArgs;
@@ -143,7 +143,7 @@ int copy_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
     return TCL_OK;
 }
 
-const command_spec kCommands[] = {
+const collection_command kCommands[] = {
     {"foreach_in_collection", 3, 3, "varName collection body", &foreach_in_collection},
     {"sizeof_collection", 1, 1, "collection", &sizeof_collection},
     {"index_collection", 2, 2, "collection index", &index_collection},
@@ -155,15 +155,15 @@ const command_spec kCommands[] = {
 };
 
 int dispatch(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-    const auto* spec = static_cast<const command_spec*>(data);
-    if (objc - 1 < spec->minArgs || objc - 1 > spec->maxArgs) {
-        Tcl_WrongNumArgs(interp, 1, objv, spec->usage);
+    const auto* command = static_cast<const collection_command*>(data);
+    if (objc - 1 < command->minArgs || objc - 1 > command->maxArgs) {
+        Tcl_WrongNumArgs(interp, 1, objv, command->usage);
         return TCL_ERROR;
     }
     try {
-        return spec->run(interp, objc, objv);
+        return command->run(interp, objc, objv);
     } catch (const std::exception& error) {
-        Tcl_SetObjResult(interp, Tcl_ObjPrintf("%s: %s", spec->name, error.what()));
+        Tcl_SetObjResult(interp, Tcl_ObjPrintf("%s: %s", command->name, error.what()));
     }
     return TCL_ERROR;
 }
@@ -171,9 +171,9 @@ int dispatch(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[
 }  // namespace
 
 void register_collection_commands(Tcl_Interp* interp) {
-    for (const command_spec& spec : kCommands) {
-        Tcl_CreateObjCommand(interp, (std::string("::") + spec.name).c_str(), &dispatch,
-                             const_cast<command_spec*>(&spec), nullptr);
+    for (const collection_command& command : kCommands) {
+        Tcl_CreateObjCommand(interp, (std::string("::") + command.name).c_str(), &dispatch,
+                             const_cast<collection_command*>(&command), nullptr);
     }
 }
 
