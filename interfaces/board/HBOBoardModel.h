@@ -93,6 +93,13 @@ private:
     std::array<const std::string*, ATTR_COUNT> attrs_;
 };
 
+// Port indexes in index order: numeric texts by value ("2" before "10"),
+// anything else after them, byte-wise.
+struct HBOPortIndexLess {
+    bool operator()(const std::string& a, const std::string& b) const;
+};
+using HBOPinPortMap = std::map<std::string, std::string, HBOPortIndexLess>;
+
 // A physical port. Schema 2: one per port_map of an interface, its pins named
 // by pin_map. Older boards: one per <port> of the pin file, holding its pins.
 class HBOModelPort {
@@ -105,7 +112,7 @@ public:
     const std::string& getRight() const { return right_; }
     HBOBoardComponent* getOwner() const { return owner_; }
     // port_index -> component pin name (schema 2).
-    std::map<std::string, std::string> getPinPortMap() const { return pinPortMap_; }
+    HBOPinPortMap getPinPortMap() const { return pinPortMap_; }
     // The mapped pins found on the owner component, in map order (schema 2).
     void getPins(std::vector<HBOPinProps*>& pins) const;
     // The pins of an older board's port.
@@ -117,7 +124,7 @@ public:
 private:
     std::string name_, dir_, left_, right_;
     HBOBoardComponent* owner_;
-    std::map<std::string, std::string> pinPortMap_;
+    HBOPinPortMap pinPortMap_;
     std::vector<HBOPinProps> portPins_;
 };
 

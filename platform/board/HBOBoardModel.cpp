@@ -147,6 +147,25 @@ void HBOModelPort::getPortPropsSeq(std::vector<HBOPinProps*>& pins) const {
     for (const auto& pin : portPins_) pins.push_back(const_cast<HBOPinProps*>(&pin));
 }
 
+bool HBOPortIndexLess::operator()(const std::string& a, const std::string& b) const {
+    const auto isNumber = [](const std::string& text) {
+        return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    };
+    const bool aNumber = isNumber(a);
+    const bool bNumber = isNumber(b);
+    if (aNumber != bNumber) return aNumber;
+    if (aNumber) {
+        const std::size_t aStart = std::min(a.find_first_not_of('0'), a.size() - 1);
+        const std::size_t bStart = std::min(b.find_first_not_of('0'), b.size() - 1);
+        const std::size_t aDigits = a.size() - aStart;
+        const std::size_t bDigits = b.size() - bStart;
+        if (aDigits != bDigits) return aDigits < bDigits;
+        const int order = a.compare(aStart, aDigits, b, bStart, bDigits);
+        if (order != 0) return order < 0;
+    }
+    return a < b;
+}
+
 void HBOModelPort::addPinMap(const std::string& portIndex, const std::string& componentPin) {
     // Files list port indexes in order, so the new entry mostly goes last.
     pinPortMap_.insert_or_assign(pinPortMap_.end(), portIndex, componentPin);

@@ -118,7 +118,7 @@ TEST_F(BoardFile, AttributesInAnyOrderWithDefaults) {
     EXPECT_EQ(port->getName(), "ph");
     EXPECT_EQ(port->getLeft(), "1");
     EXPECT_EQ(port->getRight(), "0");
-    EXPECT_EQ(port->getPinPortMap(), (std::map<std::string, std::string>{{"0", "x0"}, {"1", "x1"}}));
+    EXPECT_EQ(port->getPinPortMap(), (HBOPinPortMap{{"0", "x0"}, {"1", "x1"}}));
 }
 
 TEST_F(BoardFile, ConnectionMapsGiveNetsInFileOrder) {
@@ -167,3 +167,10 @@ TEST_F(BoardFile, BadConnectionMapNamesLineAndAttribute) {
 }
 
 }  // namespace
+
+TEST(PortIndexOrder, NumbersByValueThenOtherTextByteWise) {
+    HBOPinPortMap map{{"10", "a"}, {"2", "b"}, {"x", "c"}, {"0", "d"}, {"B", "e"}, {"007", "f"}, {"7", "g"}};
+    std::vector<std::string> keys;
+    for (const auto& entry : map) keys.push_back(entry.first);
+    EXPECT_EQ(keys, (std::vector<std::string>{"0", "2", "007", "7", "10", "B", "x"}));
+}
