@@ -326,6 +326,37 @@ tcl_collection<HSTVector<V>> share_collection(collection_wrapper_base* base, Tcl
     return tcl_collection<HSTVector<V>>(static_cast<collection_wrapper<HSTVector<V>>*>(base));
 }
 
+// A one-element collection whose context knows the Tcl object it came from.
+template <class V>
+tcl_collection<HSTVector<V>> single_element_collection(const V& value, Tcl_Obj* obj) {
+    tcl_collection<HSTVector<V>> result = empty_collection<V>();
+    result.push_back(value);
+    collection_context_ptr context;
+    HTCCollectionContextMgr::instance()->addTclObjToCtx(obj, context);
+    result.get().set_context(context);
+    return result;
+}
+
+// The elements of a Tcl list under one list context; add_element appends
+// one element's values to the result and its context to the list context.
+template <class V, class AddElement>
+tcl_collection<HSTVector<V>> list_collection(Tcl_Interp* interp, Tcl_Obj* obj, AddElement add_element) {
+    tcl_collection<HSTVector<V>> result = empty_collection<V>();
+    collection_context_ptr context = HTCCollectionContextMgr::instance()->createListCollectionContext();
+    HTCCollectionContextMgr::instance()->addTclObjToCtx(obj, context);
+    for_each_list_element(interp, obj, [&](Tcl_Obj* element) { add_element(element, result, context); });
+    result.get().set_context(context);
+    result.get().invalidate_tcllist();
+    return result;
+}
+
+template <class V>
+void append_nested(tcl_collection<HSTVector<V>>& result, tcl_collection<HSTVector<V>> nested,
+                   collection_context_ptr& context) {
+    result.get().append_collection(nested.get());
+    HTCCollectionContextMgr::instance()->append(context, nested.get().context());
+}
+
 // Model object pointers.
 template <class T, class Ext, class Tuid>
 struct collection_from_tcl<T*, Ext, Tuid> {
@@ -337,29 +368,16 @@ struct collection_from_tcl<T*, Ext, Tuid> {
             if (base->element_type() == typeid(tclany)) return objects_of_type(*base);
             throw HTCErrors::not_implemented();  // a collection of other objects
         }
-        result_type result = empty_collection<T*>();
-        if (T* native = find(obj)) {
-            result.push_back(native);
-            collection_context_ptr context;
-            HTCCollectionContextMgr::instance()->addTclObjToCtx(obj, context);
-            result.get().set_context(context);
-            return result;
-        }
+        if (T* native = find(obj)) return single_element_collection<T*>(native, obj);
         if (depth > 0 || !is_list_type(obj)) throw HTCErrors::not_implemented();
-        collection_context_ptr context = HTCCollectionContextMgr::instance()->createListCollectionContext();
-        HTCCollectionContextMgr::instance()->addTclObjToCtx(obj, context);
-        for_each_list_element(interp, obj, [&](Tcl_Obj* element) {
+        auto add = [&](Tcl_Obj* element, result_type& result, collection_context_ptr& context) {
             if (T* native = find(element)) {
                 result.get().push_back(native);  // the common case, without a context per element
                 return;
             }
-            result_type nested = convert(interp, element, depth + 1);
-            result.get().append_collection(nested.get());
-            HTCCollectionContextMgr::instance()->append(context, nested.get().context());
-        });
-        result.get().set_context(context);
-        result.get().invalidate_tcllist();
-        return result;
+            append_nested(result, convert(interp, element, depth + 1), context);
+        };
+        return list_collection<T*>(interp, obj, add);
     }
 
 private:
@@ -395,24 +413,14 @@ struct collection_from_tcl<tclany, Ext, Tuid> {
             result.get().invalidate_tcllist();
             return result;
         }
-        result_type result = empty_collection<tclany>();
         if (const itcltypeinfo* info = find_native_typeinfo(obj)) {
-            result.push_back(info->make_tclany(obj));
-            collection_context_ptr context;
-            HTCCollectionContextMgr::instance()->addTclObjToCtx(obj, context);
-            result.get().set_context(context);
-            return result;
+            return single_element_collection(info->make_tclany(obj), obj);
         }
         if (depth > 0 || !is_list_type(obj)) throw HTCErrors::not_implemented();
-        collection_context_ptr context = HTCCollectionContextMgr::instance()->createListCollectionContext();
-        HTCCollectionContextMgr::instance()->addTclObjToCtx(obj, context);
-        for_each_list_element(interp, obj, [&](Tcl_Obj* element) {
-            result_type nested = convert(interp, element, depth + 1);
-            result.get().append_collection(nested.get());
-            HTCCollectionContextMgr::instance()->append(context, nested.get().context());
-        });
-        result.get().set_context(context);
-        return result;
+        auto add = [&](Tcl_Obj* element, result_type& result, collection_context_ptr& context) {
+            append_nested(result, convert(interp, element, depth + 1), context);
+        };
+        return list_collection<tclany>(interp, obj, add);
     }
 };
 
