@@ -31,11 +31,9 @@ HBOBoardComponent* findBoardPart(const std::string& name) {
 
 namespace current_board_part {
 
-struct tcl_extension {};
-struct tuid {};
-using scope = tcl_scope<tcl_extension, tuid>;
+using zemhost::scope;
 
-class task : public HTCITaskHelper<task> {
+class task : public zemhost::host_task<task> {
 public:
     static constexpr const char* command_name = "current_board_part";
 
@@ -49,8 +47,6 @@ public:
                                           "vendor:board:component:version"));
         positional_table().add("board_part", 1);
     }
-
-    const char* owner() const override { return "host"; }
 
     int execute(Tcl_Interp* interp) override {
         if (specified_option("board_part")) select(read_option<std::string>("board_part"));
@@ -75,12 +71,10 @@ private:
     }
 };
 
-class factory : public HTCIFactoryHelper<task> {};
-
 }  // namespace current_board_part
 }  // namespace
 
 void zemhost::register_board_part_command(Tcl_Interp* interp) {
     ComMsgMgr::addCatalogueText("@50-1@", "Current board part is %s.");
-    command_registration<current_board_part::task, current_board_part::factory>::init(interp);
+    register_command<current_board_part::task>(interp);
 }

@@ -6,7 +6,27 @@
 #include <string>
 #include <vector>
 
+#include "tcl_command.h"
+
 namespace zemhost {
+
+// The host commands share one set of scope tags: their native types are the
+// host's own.
+struct tcl_extension {};
+struct tuid {};
+using scope = tov::tcltasks::tcl_scope<tcl_extension, tuid>;
+
+// Base of every host command task.
+template <class T>
+class host_task : public tov::tcltasks::HTCITaskHelper<T> {
+public:
+    const char* owner() const override { return "host"; }
+};
+
+template <class Task>
+void register_command(Tcl_Interp* interp) {
+    tov::tcltasks::command_registration<Task, tov::tcltasks::HTCIFactoryHelper<Task>>::init(interp);
+}
 
 void register_board_part_command(Tcl_Interp* interp);  // current_board_part
 void register_param_commands(Tcl_Interp* interp);      // set_param get_param report_param reset_param

@@ -16,9 +16,7 @@ namespace {
 using namespace tov::tcltasks;
 using namespace tov::tcltasks::HTCTclTaskOptions;
 
-struct tcl_extension {};
-struct tuid {};
-using scope = tcl_scope<tcl_extension, tuid>;
+using zemhost::scope;
 
 // The command's name without leading colons, as users type it.
 std::string displayName(const std::string& name) {
@@ -45,7 +43,7 @@ std::string exactCommand(const std::string& word) {
 }
 
 namespace help {
-class task : public HTCITaskHelper<task> {
+class task : public zemhost::host_task<task> {
 public:
     static constexpr const char* command_name = "help";
     static void describe() {
@@ -56,7 +54,6 @@ public:
             .add_option("-return_string", scope::switch_value(), OptionDescription("Return the text instead of printing it"));
         positional_table().add("pattern", 1);
     }
-    const char* owner() const override { return "host"; }
     int execute(Tcl_Interp* interp) override {
         return zemhost::deliver_report(interp, helpText(interp, read_option<std::string>("pattern")),
                                        read_option<bool>("return_string"));
@@ -78,11 +75,10 @@ private:
         return report.str();
     }
 };
-class factory : public HTCIFactoryHelper<task> {};
 }  // namespace help
 
 }  // namespace
 
 void zemhost::register_help_command(Tcl_Interp* interp) {
-    command_registration<help::task, help::factory>::init(interp);
+    register_command<help::task>(interp);
 }

@@ -14,9 +14,7 @@ namespace {
 using namespace tov::tcltasks;
 using namespace tov::tcltasks::HTCTclTaskOptions;
 
-struct tcl_extension {};
-struct tuid {};
-using scope = tcl_scope<tcl_extension, tuid>;
+using zemhost::scope;
 
 void setResult(Tcl_Interp* interp, const std::string& text) {
     Tcl_SetObjResult(interp, Tcl_NewStringObj(text.c_str(), static_cast<int>(text.size())));
@@ -34,7 +32,7 @@ std::string parameterName(const Task& task) {
 }
 
 namespace set_param {
-class task : public HTCITaskHelper<task> {
+class task : public zemhost::host_task<task> {
 public:
     static constexpr const char* command_name = "set_param";
     static void describe() {
@@ -45,7 +43,6 @@ public:
             .add_option("value", scope::string_value(), OptionDescription("New value"));
         positional_table().add("name", 1).add("value", 1);
     }
-    const char* owner() const override { return "host"; }
     int execute(Tcl_Interp* interp) override {
         if (!specified_option("value")) throw HEXError("set_param: missing value; usage: set_param name value");
         const std::string name = parameterName(*this);
@@ -54,11 +51,10 @@ public:
         return TCL_OK;
     }
 };
-class factory : public HTCIFactoryHelper<task> {};
 }  // namespace set_param
 
 namespace get_param {
-class task : public HTCITaskHelper<task> {
+class task : public zemhost::host_task<task> {
 public:
     static constexpr const char* command_name = "get_param";
     static void describe() {
@@ -68,17 +64,15 @@ public:
             .add_option("name", scope::string_value(), OptionDescription("Parameter name"));
         positional_table().add("name", 1);
     }
-    const char* owner() const override { return "host"; }
     int execute(Tcl_Interp* interp) override {
         setResult(interp, HPAParamMgr::getParamMgr().getValue(parameterName(*this)));
         return TCL_OK;
     }
 };
-class factory : public HTCIFactoryHelper<task> {};
 }  // namespace get_param
 
 namespace reset_param {
-class task : public HTCITaskHelper<task> {
+class task : public zemhost::host_task<task> {
 public:
     static constexpr const char* command_name = "reset_param";
     static void describe() {
@@ -88,7 +82,6 @@ public:
             .add_option("name", scope::string_value(), OptionDescription("Parameter name"));
         positional_table().add("name", 1);
     }
-    const char* owner() const override { return "host"; }
     int execute(Tcl_Interp* interp) override {
         const std::string name = parameterName(*this);
         HPAParamMgr::getParamMgr().reset(name);
@@ -96,11 +89,10 @@ public:
         return TCL_OK;
     }
 };
-class factory : public HTCIFactoryHelper<task> {};
 }  // namespace reset_param
 
 namespace report_param {
-class task : public HTCITaskHelper<task> {
+class task : public zemhost::host_task<task> {
 public:
     static constexpr const char* command_name = "report_param";
     static void describe() {
@@ -111,7 +103,6 @@ public:
             .add_option("-return_string", scope::switch_value(), OptionDescription("Return the report instead of printing it"));
         positional_table().add("pattern", 1);
     }
-    const char* owner() const override { return "host"; }
     int execute(Tcl_Interp* interp) override {
         std::vector<std::vector<std::string>> rows{{"Parameter", "Type", "Value", "Default"}};
         for (const HPAParamMgr::Param* param : HPAParamMgr::getParamMgr().list(read_option<std::string>("pattern"))) {
@@ -120,14 +111,13 @@ public:
         return zemhost::deliver_report(interp, zemhost::format_table(rows), read_option<bool>("return_string"));
     }
 };
-class factory : public HTCIFactoryHelper<task> {};
 }  // namespace report_param
 
 }  // namespace
 
 void zemhost::register_param_commands(Tcl_Interp* interp) {
-    command_registration<set_param::task, set_param::factory>::init(interp);
-    command_registration<get_param::task, get_param::factory>::init(interp);
-    command_registration<reset_param::task, reset_param::factory>::init(interp);
-    command_registration<report_param::task, report_param::factory>::init(interp);
+    register_command<set_param::task>(interp);
+    register_command<get_param::task>(interp);
+    register_command<reset_param::task>(interp);
+    register_command<report_param::task>(interp);
 }

@@ -15,9 +15,7 @@ namespace {
 using namespace tov::tcltasks;
 using namespace tov::tcltasks::HTCTclTaskOptions;
 
-struct tcl_extension {};
-struct tuid {};
-using scope = tcl_scope<tcl_extension, tuid>;
+using zemhost::scope;
 
 // The class of every object given; an object of no registered class is an error.
 const HCPProperty::ObjectInfo& classOf(const char* command, const tclany& object) {
@@ -41,7 +39,7 @@ Tcl_Obj* newString(const std::string& text) {
 }
 
 namespace get_property {
-class task : public HTCITaskHelper<task> {
+class task : public zemhost::host_task<task> {
 public:
     static constexpr const char* command_name = "get_property";
     static void describe() {
@@ -53,7 +51,6 @@ public:
             .add_option("objects", scope::object_list_value(), OptionDescription("Objects"));
         positional_table().add("name", 1).add("objects", 1);
     }
-    const char* owner() const override { return "host"; }
     int execute(Tcl_Interp* interp) override {
         const std::string name = read_option<std::string>("name");
         const object_list objects = objectsOf(*this);
@@ -87,11 +84,10 @@ private:
         return HCPProperty::toText(HCPProperty::getValue(object, *property));
     }
 };
-class factory : public HTCIFactoryHelper<task> {};
 }  // namespace get_property
 
 namespace list_property {
-class task : public HTCITaskHelper<task> {
+class task : public zemhost::host_task<task> {
 public:
     static constexpr const char* command_name = "list_property";
     static void describe() {
@@ -102,7 +98,6 @@ public:
             .add_option("objects", scope::object_list_value(), OptionDescription("Object"));
         positional_table().add("objects", 1);
     }
-    const char* owner() const override { return "host"; }
     int execute(Tcl_Interp* interp) override {
         const HCPProperty::ObjectInfo& info = classOf(command_name, objectsOf(*this)[0]);
         Tcl_Obj* names = Tcl_NewListObj(0, nullptr);
@@ -111,11 +106,10 @@ public:
         return TCL_OK;
     }
 };
-class factory : public HTCIFactoryHelper<task> {};
 }  // namespace list_property
 
 namespace report_property {
-class task : public HTCITaskHelper<task> {
+class task : public zemhost::host_task<task> {
 public:
     static constexpr const char* command_name = "report_property";
     static void describe() {
@@ -127,7 +121,6 @@ public:
             .add_option("-return_string", scope::switch_value(), OptionDescription("Return the report instead of printing it"));
         positional_table().add("objects", 1);
     }
-    const char* owner() const override { return "host"; }
     int execute(Tcl_Interp* interp) override {
         const object_list objects = objectsOf(*this);
         std::ostringstream report;
@@ -143,13 +136,12 @@ public:
         return zemhost::deliver_report(interp, report.str(), read_option<bool>("return_string"));
     }
 };
-class factory : public HTCIFactoryHelper<task> {};
 }  // namespace report_property
 
 }  // namespace
 
 void zemhost::register_property_commands(Tcl_Interp* interp) {
-    command_registration<get_property::task, get_property::factory>::init(interp);
-    command_registration<list_property::task, list_property::factory>::init(interp);
-    command_registration<report_property::task, report_property::factory>::init(interp);
+    register_command<get_property::task>(interp);
+    register_command<list_property::task>(interp);
+    register_command<report_property::task>(interp);
 }
