@@ -273,14 +273,6 @@ TEST_F(CollectionsTest, StringCollectionsFromWordsAndOtherCollections) {
     Tcl_DecrRefCount(obj);
 }
 
-TEST_F(CollectionsTest, TclanyElementsPrintNumbersInFixedNotation) {
-    object_list values;
-    values.push_back(tclany(std::string("word")));
-    values.push_back(tclany(widget(1)));
-    EXPECT_EQ(values.get().limited_string(), "word Alpha");
-    EXPECT_THROW(values.get().element_text(2), std::out_of_range);
-}
-
 }  // namespace
 
 namespace {
@@ -296,25 +288,5 @@ public:
 };
 
 const auto* const finalize_tcl = ::testing::AddGlobalTestEnvironment(new FinalizeTcl);
-
-}  // namespace
-
-namespace {
-
-TEST_F(CollectionsTest, ContextStringCanStandForTheCollection) {
-    eval("set a [::test::get_widgets beta]; set b [::test::get_widgets gamma]");
-    Tcl_Obj* pair = Tcl_NewStringObj("", -1);
-    Tcl_IncrRefCount(pair);
-    Tcl_ListObjAppendElement(interp, pair, var("a"));
-    Tcl_ListObjAppendElement(interp, pair, var("b"));
-    widget_list both = widget_scope::to_collection<Widget*>(interp, pair);
-    EXPECT_EQ(both.size(), 2u);
-    detail::set_use_collection_context_string_rep(true);
-    EXPECT_EQ(both.get().string_rep(nullptr), "beta gamma");
-    both.get().clear_context();
-    EXPECT_EQ(both.get().string_rep(nullptr), "beta gamma") << "without a context the elements speak";
-    detail::set_use_collection_context_string_rep(false);
-    Tcl_DecrRefCount(pair);
-}
 
 }  // namespace

@@ -218,22 +218,6 @@ protected:
     }
 };
 
-TEST_F(ValueSemanticTest, UsageTextsAndTokenCountsFollowTheBoostConvention) {
-    std::unique_ptr<widget_scope::semantic<bool>> flag(widget_scope::switch_value());
-    EXPECT_EQ(flag->name(), "[=arg(=1)] (=0)");
-    EXPECT_EQ(flag->min_tokens(), 0u);
-    EXPECT_EQ(flag->max_tokens(), 0u);
-    EXPECT_TRUE(flag->is_composing());
-    EXPECT_FALSE(flag->is_required());
-    std::unique_ptr<widget_scope::list_semantic<string_list>> words(widget_scope::string_list_value("*"));
-    EXPECT_EQ(words->name(), "arg (=*)");
-    EXPECT_EQ(words->min_tokens(), 1u);
-    words->multitoken();
-    EXPECT_EQ(words->max_tokens(), 32000u);
-    std::unique_ptr<widget_scope::semantic<std::string>> text(widget_scope::string_value());
-    EXPECT_EQ(text->name(), "arg");
-    EXPECT_EQ(text->option_name(), "unknown");
-}
 
 TEST_F(ValueSemanticTest, ListsComposeUnlessToldToReplaceWithAWarning) {
     std::unique_ptr<widget_scope::list_semantic<string_list>> words(widget_scope::string_list_value("*"));
