@@ -27,7 +27,7 @@ namespace eval ::zem::contract {
     # key, title and the proc that checks it; each proc returns the list of
     # problems it found, empty when the command keeps the contract.
     variable cases {
-        patterns  {each pattern adds its own matches in pattern order, repeats kept; a glob matches the whole name}
+        patterns  {each pattern (or list of them) adds its matches in pattern order, repeats kept; a glob matches the whole name}
         nocase    {patterns compare case-sensitively unless -nocase}
         regexp    {-regexp matches the whole name; -nocase applies to it; a bad one is an error}
         filter    {-filter values compare case-sensitively; a malformed filter is an error}
@@ -130,6 +130,7 @@ proc ::zem::contract::check_patterns {spec} {
     concat [expect "patterns {$name *}" [call $spec $name *] [list 0 [concat $same $all]]] \
            [expect "patterns {* $name}" [call $spec * $name] [list 0 [concat $all $same]]] \
            [expect "patterns {$name $name}" [call $spec $name $name] [list 0 [concat $same $same]]] \
+           [expect "one word listing {$name $name}" [call $spec [list $name $name]] [list 0 [concat $same $same]]] \
            [expect "pattern [string range $name 1 end] (a glob matches the whole name)" \
                 [call $spec [string range $name 1 end]] [empty $spec]]
 }

@@ -173,27 +173,6 @@ TEST_F(CollectionsTest, SliceAndCloneCopyElementsAndContext) {
     EXPECT_EQ(copy.get().refcount(), 1);
 }
 
-TEST_F(CollectionsTest, CommandsWorkOnCollections) {
-    eval("set all [::test::get_widgets]");
-    EXPECT_EQ(eval("sizeof_collection $all"), "3");
-    EXPECT_EQ(eval("index_collection $all 2"), "gamma");
-    EXPECT_EQ(eval("index_collection $all 3"), "ERROR: index_collection: index is out of range");
-    EXPECT_EQ(eval("sort_collection $all"), "Alpha beta gamma");
-    EXPECT_EQ(eval("set b [::test::get_widgets beta]; add_to_collection $all $b"), "beta Alpha gamma beta");
-    EXPECT_EQ(eval("remove_from_collection $all $b"), "Alpha gamma");
-    EXPECT_EQ(eval("filter_collection $all {NAME != beta}"), "Alpha gamma");
-    EXPECT_EQ(eval("set n {}; foreach_in_collection w $all {lappend n [sizeof_collection [::test::get_widgets "
-                   "-of_objects {}]] $w}; set n"),
-              "0 beta 0 Alpha 0 gamma");
-    EXPECT_EQ(eval("set n {}; foreach_in_collection w $all {if {$w eq {gamma}} break; lappend n $w}; set n"),
-              "beta Alpha");
-    EXPECT_EQ(eval("sizeof_collection notacollection"), "ERROR: sizeof_collection: wrong type of value: "
-                                                        "\"notacollection\" is not a collection");
-    EXPECT_EQ(eval("foreach_in_collection w"),
-              "ERROR: wrong # args: should be \"foreach_in_collection varName collection body\"");
-    // Elements keep being objects: the loop variable feeds -of_objects.
-    EXPECT_EQ(eval("set c [copy_collection $all]; string equal $c $all"), "1");
-}
 
 TEST_F(CollectionsTest, ForeachKeepsObjectsOfAPlainListWhenCollectionsAreDisabled) {
     set_param("tcl.disableCollections", "1");

@@ -167,10 +167,6 @@ TEST_F(ObjectsTest, OfObjectsTakesGadgetsInListsAndRepeatedOptions) {
     EXPECT_EQ(eval("::test::get_widgets -of_objects [list $g2 $g1]"), "gamma beta Alpha");
     EXPECT_EQ(eval("::test::get_widgets -of_objects $g2 -of_objects $g1"), "gamma beta Alpha");
     EXPECT_EQ(eval("::test::get_widgets -of_objects $g1 a*"), "");
-    // An empty -of_objects gives nothing, or everything when the parameter says so.
-    EXPECT_EQ(eval("::test::get_widgets -quiet -of_objects {}"), "");
-    set_param("tcl.returnAllIfOfObjectEmpty", "1");
-    EXPECT_EQ(eval("::test::get_widgets -of_objects {}"), "beta Alpha gamma");
     // A widget where a gadget is expected ends in the of-objects error.
     eval("set w [::test::get_widgets beta]");
     EXPECT_EQ(eval("::test::get_widgets -of_objects $w"),

@@ -15,15 +15,6 @@ namespace {
 
 class OptionsTest : public TclTasksTest {};
 
-TEST_F(OptionsTest, ExampleCommandNarrowsByPatternsSwitchesAndFilter) {
-    EXPECT_EQ(eval("::test::get_widgets"), "beta Alpha gamma");
-    EXPECT_EQ(eval("::test::get_widgets a*"), "");
-    EXPECT_EQ(eval("::test::get_widgets -nocase a*"), "Alpha");
-    EXPECT_EQ(eval("::test::get_widgets -regexp {^[ab].*}"), "beta");
-    EXPECT_EQ(eval("::test::get_widgets -filter {NAME == gamma}"), "gamma");
-    // Unique prefixes of option names are accepted.
-    EXPECT_EQ(eval("::test::get_widgets -noc -re {^A.*}"), "Alpha");
-}
 
 TEST_F(OptionsTest, RepeatedPositionalWordsAndListsComposeInOrder) {
     // Each word may itself be a list; a widget matching two patterns is listed twice.
