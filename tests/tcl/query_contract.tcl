@@ -30,7 +30,7 @@ namespace eval ::zem::contract {
         patterns  {each pattern (or list of them) adds its matches in pattern order, repeats kept; a glob matches the whole name}
         nocase    {patterns compare case-sensitively unless -nocase}
         regexp    {-regexp matches the whole name; -nocase applies to it; a bad one is an error}
-        filter    {-filter values compare case-sensitively; a malformed filter is an error}
+        filter    {-filter narrows what the patterns found; values compare case-sensitively; a malformed filter is an error}
         emptyOf   {empty -of_objects: nothing, or as if not given with tcl.returnAllIfOfObjectEmpty}
         of        {-of_objects accepts its classes and names both sides for another class}
         noMatch   {a pattern matching nothing: an empty result, or status 1 where that is the rule}
@@ -161,7 +161,10 @@ proc ::zem::contract::check_filter {spec} {
     allNames $spec
     set name [dict get $spec -name]
     set gather [uplevel #0 [dict get $spec -gather]]
-    concat [expect "-filter NAME == name" [call $spec -filter "NAME == $name"] [call $spec $name]] \
+    set same [call $spec $name]
+    concat [expect "-filter NAME == name" [call $spec -filter "NAME == $name"] $same] \
+           [expect "-filter after patterns {$name *}" [call $spec -filter "NAME == $name" $name *] \
+                [list 0 [concat [lindex $same 1] [lindex $same 1]]]] \
            [expect "-filter NAME == other case" [call $spec -filter "NAME == [otherCase $name]"] [empty $spec]] \
            [expectError "-filter {NAME ==}" $spec VALUE {filter {NAME ==}} {*}$gather -filter {NAME ==}] \
            [unknownProperty $spec $gather]
