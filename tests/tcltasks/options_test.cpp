@@ -15,7 +15,6 @@ namespace {
 
 class OptionsTest : public TclTasksTest {};
 
-
 TEST_F(OptionsTest, RepeatedPositionalWordsAndListsComposeInOrder) {
     // Each word may itself be a list; a widget matching two patterns is listed twice.
     EXPECT_EQ(eval("::test::get_widgets gamma {beta gamma}"), "gamma beta gamma");
@@ -167,19 +166,6 @@ TEST_F(OptionsTest, TypedReadReportsAMistypedValueAndGivesTheDefault) {
     EXPECT_TRUE(messages.ids.empty()) << "a missing value is not reported";
 }
 
-TEST_F(OptionsTest, TaskAndFactoryAnswerTheSlots) {
-    example::get_widgets::factory factory;
-    boost::shared_ptr<tov::tcltasks::itask> task = factory.create();
-    EXPECT_STREQ(task->name(), factory.name());
-    EXPECT_STREQ(task->owner(), "test.widgets");
-    EXPECT_EQ(task->categories(), "Object:Widget");
-    EXPECT_EQ(task->translate("x y"), "x y");
-    EXPECT_FALSE(task->can_undo());
-    EXPECT_FALSE(task->can_redo());
-    EXPECT_TRUE(task->is_journaled());
-    EXPECT_NE(task->options_text().find("-of_objects"), std::string::npos);
-    EXPECT_EQ(example::noisy::task().execute(interp), TCL_OK);
-}
 
 }  // namespace
 
@@ -208,7 +194,6 @@ protected:
         Tcl_DecrRefCount(obj);
     }
 };
-
 
 TEST_F(ValueSemanticTest, ListsComposeUnlessToldToReplaceWithAWarning) {
     std::unique_ptr<widget_scope::list_semantic<string_list>> words(widget_scope::string_list_value("*"));
