@@ -152,24 +152,6 @@ TEST(Properties, ClassesAndValues) {
     EXPECT_TRUE(initialized);
     HBOCPropertyInit::initAll();  // a second run changes nothing
 
-    const std::pair<const std::type_info*, const char*> classes[] = {
-        {&typeid(HBOBoard*), "board"},
-        {&typeid(HBOBoardComponent*), "board_component"},
-        {&typeid(HBOBusIf*), "board_part_interface"},
-        {&typeid(HBOPinProps*), "board_part_pin"},
-        {&typeid(HBOIpPreset*), "board_ip_preset"},
-        {&typeid(HBOJumper*), "board_jumper"},
-        {&typeid(HBOParameter*), "board_parameter"},
-        {&typeid(HBOBoardBus*), "board_bus"},
-        {&typeid(HBOBoardBusNet*), "board_bus_net"},
-        {&typeid(HBOModelPort*), "board_interface_port"},
-        {&typeid(HBOComponentMode*), "board_component_mode"},
-        {&typeid(HBOBusIfPreference*), "board_user_preference"},
-        {&typeid(HBOPortMap*), "board_port_map"},
-    };
-    for (const auto& entry : classes)
-        EXPECT_EQ(HCPProperty::getObjectClassName(HCPProperty::getObjectInfo(*entry.first)), entry.second);
-
     RepoPaths repo(fixture("good"));
     HBOBoard* alpha = repositoryBoard("acme.com:alpha:1.0");
     std::vector<HBOBoardComponent*> components;

@@ -53,20 +53,6 @@ TEST_F(CurrentBoardTest, TextIsNeverReadAsAnObject) {
     EXPECT_EQ(HBOCTcBoardTaskUtils::get_current_board_part(interp), nullptr);
 }
 
-TEST_F(CurrentBoardTest, AnObjectUsedAsAListIsStampedBackAsABoardPart) {
-    loadHost();
-    eval(std::string("set part [current_board_part -quiet ") + trellisPart + "]; llength $part");
-    Tcl_Obj* held = Tcl_GetVar2Ex(interp, "part", nullptr, TCL_GLOBAL_ONLY);
-    ASSERT_NE(held, nullptr);
-    ASSERT_NE(held->typePtr, nullptr);
-    EXPECT_STREQ(held->typePtr->name, "list");
-    eval("rename current_board_part host_current_board_part; proc current_board_part args { return $::part }");
-    HBOBoardComponent* part = HBOCTcBoardTaskUtils::get_current_board_part(interp);
-    ASSERT_NE(part, nullptr);
-    EXPECT_EQ(part->getName(), trellisPart);
-    ASSERT_NE(held->typePtr, nullptr);
-    EXPECT_EQ(std::string(held->typePtr->name).rfind("pelko:", 0), 0u) << held->typePtr->name;
-}
 
 
 }  // namespace

@@ -1,6 +1,8 @@
-// Collections: wrapper slots, string forms, display limit, Tcl commands,
+// Collections: wrapper slots, string forms, display limit,
 // plain lists, and reference counts.
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "tcltasks_fixture.h"
 
@@ -43,20 +45,17 @@ TEST_F(CollectionsTest, StringIsTheNamesSeparatedByBlanks) {
 
 TEST_F(CollectionsTest, DisplayLimitStopsTheStringWithDots) {
     widget_list list = four();
-    set_param("tcl.collectionResultDisplayLimitCheck", "1");
-    set_param("tcl.collectionResultDisplayLimit", "2");
-    EXPECT_EQ(list.get().limited_string(), "beta Alpha ...");
-    set_param("tcl.collectionResultDisplayLimit", "4");
-    EXPECT_EQ(list.get().limited_string(), "beta Alpha gamma beta");
-    set_param("tcl.collectionResultDisplayLimit", "0");
-    EXPECT_EQ(list.get().limited_string(), " ...");
-    set_param("tcl.collectionResultDisplayLimit", "-1");
-    EXPECT_EQ(list.get().limited_string(), "beta Alpha gamma beta");
-    set_param("tcl.collectionResultDisplayLimit", "1");
-    set_param("tcl.collectionResultDisplayLimitCheck", "0");
-    EXPECT_EQ(list.get().limited_string(), "beta Alpha gamma beta");
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"1", "2", "beta Alpha ..."}, {"1", "4", "beta Alpha gamma beta"}, {"1", "0", " ..."},
+        {"1", "-1", "beta Alpha gamma beta"}, {"0", "1", "beta Alpha gamma beta"}};
+    for (const auto& [check, limit, expected] : cases) {
+        set_param("tcl.collectionResultDisplayLimitCheck", check);
+        set_param("tcl.collectionResultDisplayLimit", limit);
+        EXPECT_EQ(list.get().limited_string(), expected) << check << " " << limit;
+    }
     // The Tcl string follows the rule; shimmer makes it read the settings again.
     set_param("tcl.collectionResultDisplayLimitCheck", "1");
+    set_param("tcl.collectionResultDisplayLimit", "1");
     Tcl_Obj* obj = widget_scope::to_tcl(list);
     Tcl_IncrRefCount(obj);
     EXPECT_STREQ(Tcl_GetString(obj), "beta ...");
@@ -148,17 +147,6 @@ TEST_F(CollectionsTest, ObjectsOfOneNameStayDistinctInUniqueAndRemove) {
     EXPECT_EQ(*tclany_cast<Widget*>(values[0]), &twins[1]);
 }
 
-TEST_F(CollectionsTest, ElementObjectsLeaveAsNativeObjectsAfterUseAsAList) {
-    Tcl_Obj* obj = widget_scope::to_tcl(widget(2));
-    Tcl_SetVar2Ex(interp, "w", nullptr, obj, 0);
-    EXPECT_EQ(eval("llength $w"), "1");
-    ASSERT_EQ(detail::GetTclTypeInfo(obj), nullptr) << "the script replaced the internal form";
-    widget_list list;
-    list.push_back(widget(2));
-    EXPECT_EQ(list.get().element_tclobj(0), obj);
-    EXPECT_NE(detail::GetTclTypeInfo(obj), nullptr);
-    EXPECT_EQ(detail::GetTclTypeInfo(obj)->native_type(), typeid(Widget*));
-}
 
 TEST_F(CollectionsTest, SliceAndCloneCopyElementsAndContext) {
     widget_list list = four();
