@@ -166,6 +166,27 @@ void expectPresetsResolve(const HBOBoard* board) {
     }
 }
 
+// Older boards: the FPGA's pins are those of its ports in port order, each
+// port found by name and holding pins that name it.
+void expectPortsHoldThePins(const HBOBoardComponent* fpga) {
+    std::vector<HBOModelPort*> ports;
+    fpga->getModelPortSeq(ports);
+    Names portPins;
+    for (HBOModelPort* port : ports) {
+        std::vector<HBOPinProps*> pins;
+        port->getPortPropsSeq(pins);
+        for (const HBOPinProps* pin : pins) {
+            EXPECT_EQ(pin->getPortName(), port->getName());
+            portPins.push_back(pin->getName());
+        }
+        HBOModelPort* found = nullptr;
+        EXPECT_TRUE(fpga->getModelPortByName(found, port->getName()) && found == port) << port->getName();
+    }
+    std::vector<HBOPinProps*> all;
+    fpga->getPinsVec(all);
+    EXPECT_EQ(namesOf(all), portPins);
+}
+
 void expectBoardKeepsTheRules(const HBOBoard* board) {
     SCOPED_TRACE(board->getName());
     std::vector<HBOBoardComponent*> components = listed<HBOBoardComponent>(board, &HBOBoard::getBoardComponentsVec);
@@ -180,6 +201,7 @@ void expectBoardKeepsTheRules(const HBOBoard* board) {
     if (fpga) {
         EXPECT_EQ(board->getPartName(), fpga->getPartName());
         expectInterfacesResolve(board, fpga);
+        if (!HBOBoardUtils::isV2SchemaBoard(fpga)) expectPortsHoldThePins(fpga);
     }
     expectBusesResolve(board);
     expectPresetsResolve(board);
@@ -230,35 +252,6 @@ TEST(SampleRepository, CountsOfTheRichBoards) {
                   row.second)
             << row.first;
     }
-}
-
-// Older boards list pins per port of the pin file, owned by the FPGA.
-TEST(SampleRepository, OlderBoardPortsHoldTheirPins) {
-    sampleBoards();
-    const HBOBoardComponent* fpga = repositoryBoard("acme.com:heron_s1:1.0")->findFpgaComponent();
-    ASSERT_FALSE(HBOBoardUtils::isV2SchemaBoard(fpga));
-    std::vector<HBOModelPort*> ports;
-    fpga->getModelPortSeq(ports);
-    Names portPins;
-    for (const HBOModelPort* port : ports) {
-        std::vector<HBOPinProps*> pins;
-        port->getPortPropsSeq(pins);
-        EXPECT_FALSE(pins.empty()) << port->getName();
-        for (const HBOPinProps* pin : pins) {
-            EXPECT_EQ(pin->getPortName(), port->getName());
-            EXPECT_EQ(pin->getOwner(), fpga);
-            portPins.push_back(pin->getName());
-        }
-        HBOModelPort* found = nullptr;
-        EXPECT_TRUE(fpga->getModelPortByName(found, port->getName()));
-        EXPECT_EQ(found, port);
-    }
-    std::vector<HBOPinProps*> all;
-    fpga->getPinsVec(all);
-    EXPECT_EQ(namesOf(all), portPins);
-    HBOModelPort* untouched = ports[0];
-    EXPECT_FALSE(fpga->getModelPortByName(untouched, "no_such_port"));
-    EXPECT_EQ(untouched, ports[0]);
 }
 
 // A copy renamed for an instance keeps every rule with every reference in the
