@@ -1,28 +1,13 @@
 # The behaviour every query command shares (patterns, -nocase, -regexp,
 # -filter, -of_objects, the result's form), run as tcltest cases against any
-# one command. A command's own test file then covers only its gathering:
+# one command, so that a command's own test file covers only its gathering.
+# Options and cases: docs/task-framework.md, "Testing a command".
 #
-#   query_contract ::board::get_boards \
-#       -name acme.com:cobalt_x4:2.0 \
-#       -of {current_board_part -quiet acme.com:cobalt_x4:part0:2.0} \
-#       -wrong {index_collection [::board::get_boards *wren*] 0}
-#
-# Options (scripts run at global level):
-#   -name NAME      name of an object the command returns (with -gather); it
-#                   must hold a letter and no glob or regexp specials beyond
-#                   "." and ":"
-#   -of SCRIPT      returns a -of_objects value the command accepts
-#   -wrong SCRIPT   returns an object of a class -of_objects rejects
-#   -setup SCRIPT   runs before each case (e.g. selects a current board part)
-#   -cleanup SCRIPT runs after each case (parameters are reset in any case)
-#   -gather SCRIPT  returns the arguments that gather a non-empty result
-#                   (default none: the command's own default gathering)
-#   -empty ok|error whether an empty result is a plain result or status 1
-#   -unknownProperty error|ignore
-#                   whether a filter on a property the class lacks is an
-#                   error or keeps nothing
-#   -skip KEYS      cases that do not apply (keys as in ::zem::contract::cases)
-#   -prefix TEXT    test name prefix (default: the command's tail)
+#   query_contract ::board::get_boards -name acme.com:cobalt_x4:2.0 \
+#       -of {list [current_board_part -quiet acme.com:cobalt_x4:part0:2.0]} \
+#       -wrong {index_collection [::board::get_boards *wren*] 0} \
+#       ?-setup script? ?-cleanup script? ?-gather script? ?-empty ok|error? \
+#       ?-unknownProperty error|ignore? ?-skip keys? ?-prefix text?
 namespace eval ::zem::contract {
     # key, title and the proc that checks it; each proc returns the list of
     # problems it found, empty when the command keeps the contract.
