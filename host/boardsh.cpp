@@ -19,9 +19,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "ConsoleTerminal.h"
 #include "HPAParamMgr.h"
 #include "HUTEnv.h"
-#include "ConsoleTerminal.h"
 #include "ZemHost.h"
 
 namespace po = boost::program_options;
