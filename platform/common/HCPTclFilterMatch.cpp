@@ -197,7 +197,8 @@ private:
     [[noreturn]] void fail(const std::string& what) { fail(what, pos_); }
     [[noreturn]] void fail(const std::string& what, std::size_t at) {
         throw HTCErrors::error("invalid filter expression \"" + text_ + "\": " + what + " at position " +
-                               std::to_string(at) + "\n    " + text_ + "\n    " + std::string(at, ' ') + "^");
+                               std::to_string(at) + "\n    " + text_ + "\n    " + std::string(at, ' ') + "^",
+                               HEXAll::Kind::value);
     }
 
     const std::string& text_;
@@ -320,7 +321,7 @@ struct HCPTclFilterMatch::Impl {
         const std::string where = info ? "objects of class \"" + info->className + "\" have no such property"
                                        : std::string("the value is not an object with properties");
         return HTCErrors::error("invalid property \"" + comparison.property + "\" in filter \"" + expression +
-                                "\": " + where);
+                                "\": " + where, HEXAll::Kind::value);
     }
 
     bool evaluate(int index, const HCPProperty::ObjectInfo* info, const void* object) const {

@@ -177,7 +177,8 @@ TEST_F(CollectionsTest, CommandsWorkOnCollections) {
     eval("set all [::test::get_widgets]");
     EXPECT_EQ(eval("sizeof_collection $all"), "3");
     EXPECT_EQ(eval("index_collection $all 2"), "gamma");
-    EXPECT_EQ(eval("index_collection $all 3"), "ERROR: index_collection: index is out of range");
+    EXPECT_EQ(eval("index_collection $all 3"), "ERROR: index 3 is out of range");
+    EXPECT_EQ(error_code("index_collection $all -1"), "ZEM VALUE index_collection");
     EXPECT_EQ(eval("sort_collection $all"), "Alpha beta gamma");
     EXPECT_EQ(eval("set b [::test::get_widgets beta]; add_to_collection $all $b"), "beta Alpha gamma beta");
     EXPECT_EQ(eval("remove_from_collection $all $b"), "Alpha gamma");
@@ -187,10 +188,12 @@ TEST_F(CollectionsTest, CommandsWorkOnCollections) {
               "0 beta 0 Alpha 0 gamma");
     EXPECT_EQ(eval("set n {}; foreach_in_collection w $all {if {$w eq {gamma}} break; lappend n $w}; set n"),
               "beta Alpha");
-    EXPECT_EQ(eval("sizeof_collection notacollection"), "ERROR: sizeof_collection: wrong type of value: "
-                                                        "\"notacollection\" is not a collection");
+    EXPECT_EQ(eval("sizeof_collection notacollection"),
+              "ERROR: wrong type of value: \"notacollection\" is not a collection");
+    EXPECT_EQ(error_code("sizeof_collection notacollection"), "ZEM TYPE sizeof_collection");
     EXPECT_EQ(eval("foreach_in_collection w"),
               "ERROR: wrong # args: should be \"foreach_in_collection varName collection body\"");
+    EXPECT_EQ(error_code("foreach_in_collection w"), "ZEM USAGE foreach_in_collection");
     // Elements keep being objects: the loop variable feeds -of_objects.
     EXPECT_EQ(eval("set c [copy_collection $all]; string equal $c $all"), "1");
 }
@@ -213,7 +216,7 @@ TEST_F(CollectionsTest, ForeachKeepsObjectsOfAPlainListWhenCollectionsAreDisable
     EXPECT_EQ(eval("set s [sort_collection $all]"), "Alpha beta gamma");
     EXPECT_EQ(var("s")->typePtr, Tcl_GetObjType("list")) << "collection commands follow the parameter too";
     EXPECT_EQ(eval("sizeof_collection {beta gamma}"),
-              "ERROR: sizeof_collection: wrong type of value: \"beta gamma\" is not a collection");
+              "ERROR: wrong type of value: \"beta gamma\" is not a collection");
 }
 
 TEST_F(CollectionsTest, ReferencesAreExactAcrossTclAndHandles) {
