@@ -51,8 +51,9 @@ public:
     int execute(Tcl_Interp* interp) override {
         if (specified_option("board_part")) select(read_option<std::string>("board_part"));
         if (!currentBoardPart) {
-            throw HEXError("no board part is selected; select one with "
-                           "\"current_board_part <board_part>\" (see board_common::get_board_parts)");
+            throw HEXError(
+                "no board part is selected; select one with "
+                "\"current_board_part <board_part>\" (see board_common::get_board_parts)");
         }
         if (Tcl_Obj* object = scope::to_tcl(currentBoardPart)) Tcl_SetObjResult(interp, object);
         return TCL_OK;

@@ -25,8 +25,8 @@ template <class Task>
 std::string parameterName(const Task& task) {
     const std::string name = task.template read_option<std::string>("name");
     if (!HPAParamMgr::getParamMgr().exists(name)) {
-        throw HEXError("unknown parameter \"" + name + "\"; see report_param for the parameters", HEXAll::Kind::notfound,
-                       name);
+        throw HEXError("unknown parameter \"" + name + "\"; see report_param for the parameters",
+                       HEXAll::Kind::notfound, name);
     }
     return name;
 }

@@ -21,8 +21,9 @@ using zemhost::scope;
 const HCPProperty::ObjectInfo& classOf(const tclany& object) {
     const HCPProperty::ObjectInfo* info = HCPProperty::getObjectInfo(object);
     if (!info) {
-        throw HEXError("\"" + object.text() + "\" is not an object with properties; expected an object such as get_boards returns",
-                       HEXAll::Kind::type);
+        throw HEXError(
+            "\"" + object.text() + "\" is not an object with properties; expected an object such as get_boards returns",
+            HEXAll::Kind::type);
     }
     return *info;
 }
@@ -78,8 +79,9 @@ private:
         if (!property) {
             std::string known;
             for (const auto& def : info.properties) known += (known.empty() ? "" : ", ") + def.name;
-            throw HEXError("unknown property \"" + name + "\" of class " + info.className + "; expected one of " + known,
-                           HEXAll::Kind::notfound, name);
+            throw HEXError(
+                "unknown property \"" + name + "\" of class " + info.className + "; expected one of " + known,
+                HEXAll::Kind::notfound, name);
         }
         return HCPProperty::toText(HCPProperty::getValue(object, *property));
     }

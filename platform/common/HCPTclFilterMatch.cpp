@@ -320,8 +320,9 @@ struct HCPTclFilterMatch::Impl {
     HTCErrors::error unknownProperty(const Comparison& comparison, const HCPProperty::ObjectInfo* info) const {
         const std::string where = info ? "objects of class \"" + info->className + "\" have no such property"
                                        : std::string("the value is not an object with properties");
-        return HTCErrors::error("invalid property \"" + comparison.property + "\" in filter \"" + expression +
-                                "\": " + where, HEXAll::Kind::value);
+        return HTCErrors::error(
+            "invalid property \"" + comparison.property + "\" in filter \"" + expression + "\": " + where,
+            HEXAll::Kind::value);
     }
 
     bool evaluate(int index, const HCPProperty::ObjectInfo* info, const void* object) const {

@@ -159,7 +159,8 @@ bool HPAParamMgr::exists(const std::string& name) const { return impl_->params.c
 void HPAParamMgr::setValue(const std::string& name, const std::string& value) {
     Param& param = impl_->find(name);
     std::string canonical;
-    if (!canonicalText(param.type, value, canonical)) throw HEXError(badValueText(name, param.type, value), HEXAll::Kind::value, name);
+    if (!canonicalText(param.type, value, canonical))
+        throw HEXError(badValueText(name, param.type, value), HEXAll::Kind::value, name);
     impl_->assign(param, canonical);
 }
 
@@ -174,7 +175,8 @@ namespace {
 const HPAParamMgr::Param& requireType(const HPAParamMgr::Param& param, HPAParamType type) {
     if (param.type != type) {
         throw HEXError("parameter \"" + param.name + "\" is of type " + HPAParamMgr::typeName(param.type) + ", not " +
-                       HPAParamMgr::typeName(type), HEXAll::Kind::type, param.name);
+                           HPAParamMgr::typeName(type),
+                       HEXAll::Kind::type, param.name);
     }
     return param;
 }

@@ -23,7 +23,8 @@ int set_command_error(Tcl_Interp* interp, const std::string& command, const std:
     if (known) kind = known->kind();
     else if (dynamic_cast<const std::out_of_range*>(&error)) kind = HEXAll::Kind::value;
     Tcl_Obj* code = Tcl_NewListObj(0, nullptr);
-    for (const char* word : {"ZEM", HEXAll::kindName(kind)}) Tcl_ListObjAppendElement(nullptr, code, Tcl_NewStringObj(word, -1));
+    for (const char* word : {"ZEM", HEXAll::kindName(kind)})
+        Tcl_ListObjAppendElement(nullptr, code, Tcl_NewStringObj(word, -1));
     Tcl_ListObjAppendElement(nullptr, code, Tcl_NewStringObj(command.c_str(), -1));
     if (known && !known->detail().empty()) {
         Tcl_ListObjAppendElement(nullptr, code, Tcl_NewStringObj(known->detail().c_str(), -1));

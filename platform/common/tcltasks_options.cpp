@@ -131,8 +131,8 @@ const options_description::entry* options_description::match(const std::string& 
         return nullptr;
     }
     if (!candidates.empty()) {
-        throw HTCErrors::error("ambiguous option \"" + word + "\": must be " + choice_list(candidates), HEXAll::Kind::usage,
-                               word);
+        throw HTCErrors::error("ambiguous option \"" + word + "\": must be " + choice_list(candidates),
+                               HEXAll::Kind::usage, word);
     }
     std::vector<std::string> all(builtins);
     for (const entry& item : entries_) {
@@ -261,8 +261,9 @@ int task_options_base::parse_options(Tcl_Interp* interp, int objc, Tcl_Obj* cons
                 continue;
             }
             if (equals != std::string::npos) {
-                throw HTCErrors::error("bad option \"" + text + "\": " + entry->name + " takes its value as the next word",
-                                       HEXAll::Kind::usage, entry->name);
+                throw HTCErrors::error(
+                    "bad option \"" + text + "\": " + entry->name + " takes its value as the next word",
+                    HEXAll::Kind::usage, entry->name);
             }
             if (i + 1 >= objc) throw HTCErrors::wrong_args(usage(Tcl_GetString(objv[0])), entry->name);
             ++i;
