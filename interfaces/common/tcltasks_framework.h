@@ -64,8 +64,6 @@ class HTCGuiStatusAccess {};
 // {ZEM <kind> <command> ?detail?}, the kind and detail of an HEXAll, VALUE for
 // std::out_of_range, ERROR otherwise. Returns TCL_ERROR.
 int set_command_error(Tcl_Interp* interp, const std::string& command, const std::exception& error);
-// The same for a failure without an exception: text and kind as given.
-int set_command_error(Tcl_Interp* interp, const std::string& command, const std::string& text, HEXAll::Kind kind);
 
 class task_manager {
 public:

@@ -13,21 +13,15 @@ namespace tcltasks {
 itask::~itask() = default;
 ifactory::~ifactory() = default;
 
-int set_command_error(Tcl_Interp* interp, const std::string& command, const std::string& text, HEXAll::Kind kind) {
-    return set_command_error(interp, command, HEXAll(text, kind));
-}
-
 int set_command_error(Tcl_Interp* interp, const std::string& command, const std::exception& error) {
     const auto* known = dynamic_cast<const HEXAll*>(&error);
     HEXAll::Kind kind = HEXAll::Kind::error;
     if (known) kind = known->kind();
     else if (dynamic_cast<const std::out_of_range*>(&error)) kind = HEXAll::Kind::value;
+    const std::string words[] = {"ZEM", HEXAll::kindName(kind), command, known ? known->detail() : std::string()};
     Tcl_Obj* code = Tcl_NewListObj(0, nullptr);
-    for (const char* word : {"ZEM", HEXAll::kindName(kind)})
-        Tcl_ListObjAppendElement(nullptr, code, Tcl_NewStringObj(word, -1));
-    Tcl_ListObjAppendElement(nullptr, code, Tcl_NewStringObj(command.c_str(), -1));
-    if (known && !known->detail().empty()) {
-        Tcl_ListObjAppendElement(nullptr, code, Tcl_NewStringObj(known->detail().c_str(), -1));
+    for (const std::string& word : words) {
+        if (!word.empty()) Tcl_ListObjAppendElement(nullptr, code, Tcl_NewStringObj(word.c_str(), -1));
     }
     Tcl_SetObjResult(interp, Tcl_NewStringObj(error.what(), -1));
     Tcl_SetObjErrorCode(interp, code);
@@ -85,7 +79,7 @@ int run_task(ifactory& factory, Tcl_Interp* interp, int objc, Tcl_Obj* const obj
         // HEXAll (messages included) and every other std::exception.
         return set_command_error(interp, factory.name(), error);
     } catch (...) {
-        return set_command_error(interp, factory.name(), "unexpected exception", HEXAll::Kind::error);
+        return set_command_error(interp, factory.name(), HEXAll("unexpected exception"));
     }
 }
 
