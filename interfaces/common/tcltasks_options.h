@@ -150,7 +150,8 @@ public:
     // "name ?-option value? ?-switch? ... ?-quiet? ?-help? ?positional...?"
     std::string usage(const std::string& name);
 
-    // The stored value (given or default), or null. name with or without dash.
+    // The stored value (given or default), or null. name with or without
+    // dash; a name the command does not declare throws HTCErrors::error.
     const boost::any* get_option_value(const std::string& name) const;
     bool specified_option(const std::string& name) const;
     bool quiet() const { return silencer_ != nullptr; }
@@ -166,6 +167,7 @@ protected:
     virtual const char* command_name() const = 0;
 
 private:
+    std::string declared_key(const std::string& name) const;
     void parse_word(const options_description::entry& entry, const std::vector<std::string>& tokens,
                     const std::vector<Tcl_Obj*>& objects);
     // False when words are left over.
