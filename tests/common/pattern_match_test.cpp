@@ -49,9 +49,21 @@ TEST(PatternMatchTest, RegexpUsesTclAdvancedSyntaxAndKeepsEmbeddedOptions) {
     TclInterp interp;
     EXPECT_TRUE(HTCTclPatternMatch("\\d+_\\w+", true, false, interp.get()).match("12_ab", -1));
     EXPECT_TRUE(HTCTclPatternMatch("(?i)kc\\d+", true, false, interp.get()).match("KC705", -1));
-    HTCTclPatternMatch literal("***=a.c", true, false, interp.get());
-    EXPECT_TRUE(literal.match("a.c", -1));
-    EXPECT_FALSE(literal.match("abc", -1));
+    for (const char* pattern : {"***=a.c", "(?q)a.c", "(?qi)A.C"}) {
+        HTCTclPatternMatch literal(pattern, true, false, interp.get());
+        EXPECT_TRUE(literal.match("a.c", -1)) << pattern;
+        EXPECT_FALSE(literal.match("abc", -1)) << pattern;
+    }
+    EXPECT_FALSE(HTCTclPatternMatch("(?q)a)|(.*", true, false, interp.get()).match("abc", -1));
+}
+
+// A pattern that is wrong on its own stays wrong inside the anchors: its
+// stray ")" would otherwise close their group and match every name.
+TEST(PatternMatchTest, UnbalancedPatternCannotEscapeTheAnchors) {
+    TclInterp interp;
+    for (const char* pattern : {"a)|(.*", ".*)|(x", "(?i)a)|(.*"}) {
+        EXPECT_THROW(HTCTclPatternMatch(pattern, true, false, interp.get()), HTCErrors::error) << pattern;
+    }
 }
 
 TEST(PatternMatchTest, LengthLimitsTheNameToAPrefix) {
