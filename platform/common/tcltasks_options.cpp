@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "HSTValueText.h"
 #include "HTCErrors.h"
 #include "tcltasks_framework.h"
 
@@ -31,6 +32,12 @@ namespace {
 
 const char* const kHelp = "-help";
 const char* const kQuiet = "-quiet";
+
+// "-1" or "-2.5" is a value, as in Tcl's own commands, not an option.
+bool is_negative_number(const char* word) {
+    double value = 0;
+    return HSTValueText::parseDouble(word, value);
+}
 
 std::string strip_dash(const std::string& name) { return !name.empty() && name[0] == '-' ? name.substr(1) : name; }
 
@@ -218,7 +225,7 @@ int task_options_base::parse_options(Tcl_Interp* interp, int objc, Tcl_Obj* cons
         for (int i = 1; i < objc; ++i) {
             int length = 0;
             const char* word = Tcl_GetStringFromObj(objv[i], &length);
-            if (optionsEnded || length < 2 || word[0] != '-') {
+            if (optionsEnded || length < 2 || word[0] != '-' || is_negative_number(word)) {
                 positional.push_back(objv[i]);
                 continue;
             }
