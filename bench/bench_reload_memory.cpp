@@ -1,5 +1,5 @@
 // Memory over repository reloads: the generated 1,000-board repository
-// (bench/gen_repo, or ZEM_BENCH_REPO) is loaded, then reloaded 100 times by
+// (bench_repository.h) is loaded, then reloaded 100 times by
 // changing board.repoPaths, once holding nothing and once holding one board
 // object of the first load. Prints the resident size (RSS) and the heap in
 // use after the first load and after the reloads, and the listings kept.
@@ -15,6 +15,7 @@
 
 #include "HBOBoardCReposMgr.h"
 #include "HPAParamMgr.h"
+#include "bench_repository.h"
 #include "ZemHost.h"
 
 extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
@@ -22,14 +23,6 @@ extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
 namespace {
 
 const int kReloads = 100;
-
-std::string repository() {
-    if (const char* given = std::getenv("ZEM_BENCH_REPO")) return given;
-    const std::string folder = "/tmp/zem_bench_get_boards_repo";
-    const std::string command = "tclsh " ZEM_BENCH_SOURCE_DIR "/gen_repo -boards 1000 -out " + folder + " > /dev/null";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("bench/gen_repo failed");
-    return folder;
-}
 
 double rssMegabytes() {
     std::ifstream status("/proc/self/status");
@@ -69,7 +62,7 @@ void reloads(Tcl_Interp* interp, const std::string& repo, const char* what) {
 }  // namespace
 
 int main() {
-    const std::string repo = repository();
+    const std::string repo = generatedRepository();
     Tcl_FindExecutable(nullptr);
     Tcl_Interp* interp = Tcl_CreateInterp();
     if (Zem_host_Init(interp) != TCL_OK || Zem_boardcommontasks_Init(interp) != TCL_OK) return 1;
