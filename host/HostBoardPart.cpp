@@ -8,6 +8,7 @@
 #include "ComMsgMgr.h"
 #include "HBOBoardCReposMgr.h"
 #include "HBOBoardModel.h"
+#include "HSTStringUtils.h"
 #include "HostCommands.h"
 #include "tcl_command.h"
 
@@ -69,7 +70,7 @@ public:
 private:
     static void select(const std::string& name) {
         if (!findBoardPart(name)) {
-            throw HEXError("current_board_part: no board part named \"" + name +
+            throw HEXError("current_board_part: no board part named \"" + HSTStringUtils::excerpt(name) +
                            "\" in the board repository; expected a name as board_common::get_board_parts shows it");
         }
         currentBoardPartName = name;

@@ -9,6 +9,7 @@
 
 #include "ComMsgMgr.h"
 #include "HEXAll.h"
+#include "HSTStringUtils.h"
 #include "HSTValueText.h"
 
 namespace {
@@ -79,7 +80,7 @@ std::string environmentName(const std::string& name) {
 }
 
 std::string badValueText(const std::string& name, HPAParamType type, const std::string& value) {
-    return "invalid value \"" + value + "\" for parameter \"" + name + "\": expected " + expectedText(type);
+    return "invalid value \"" + HSTStringUtils::excerpt(value) + "\" for parameter \"" + name + "\": expected " + expectedText(type);
 }
 
 }  // namespace
@@ -101,7 +102,7 @@ struct HPAParamMgr::Impl {
 
     Param& find(const std::string& name) {
         const auto found = params.find(name);
-        if (found == params.end()) throw HEXError("unknown parameter \"" + name + "\"");
+        if (found == params.end()) throw HEXError("unknown parameter \"" + HSTStringUtils::excerpt(name) + "\"");
         return found->second;
     }
 

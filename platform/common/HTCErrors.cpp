@@ -1,9 +1,12 @@
 #include "HTCErrors.h"
 
+#include "HSTStringUtils.h"
+
 namespace HTCErrors {
 
 namespace {
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+// A huge value is quoted in excerpts, so that its error stays short.
+std::string quoted(const std::string& text) { return "\"" + HSTStringUtils::excerpt(text) + "\""; }
 }  // namespace
 
 error::error(const std::string& text) : HEXError(text) {}

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "HSTStringUtils.h"
 #include "HSTValueText.h"
 #include "HTCErrors.h"
 #include "tcltasks_framework.h"
@@ -138,13 +139,13 @@ const options_description::entry* options_description::match(const std::string& 
         return nullptr;
     }
     if (!candidates.empty()) {
-        throw HTCErrors::error("ambiguous option \"" + word + "\": must be " + choice_list(candidates));
+        throw HTCErrors::error("ambiguous option \"" + HSTStringUtils::excerpt(word) + "\": must be " + choice_list(candidates));
     }
     std::vector<std::string> all(builtins);
     for (const entry& item : entries_) {
         if (item.is_dashed()) all.push_back(item.name);
     }
-    throw HTCErrors::error("bad option \"" + word + "\": must be " + choice_list(all));
+    throw HTCErrors::error("bad option \"" + HSTStringUtils::excerpt(word) + "\": must be " + choice_list(all));
 }
 
 std::string options_description::description() const {
@@ -261,7 +262,7 @@ int task_options_base::parse_options(Tcl_Interp* interp, int objc, Tcl_Obj* cons
                 parse_word(*entry, tokens, objects);
                 continue;
             }
-            if (equals != std::string::npos) throw HTCErrors::error("bad option \"" + text + "\"");
+            if (equals != std::string::npos) throw HTCErrors::error("bad option \"" + HSTStringUtils::excerpt(text) + "\"");
             if (i + 1 >= objc) throw HTCErrors::error("missing value for option \"" + entry->name + "\"");
             ++i;
             parse_word(*entry, {Tcl_GetString(objv[i])}, {objv[i]});
@@ -290,7 +291,7 @@ void task_options_base::assign_positionals(const std::vector<Tcl_Obj*>& words) {
         }
     }
     if (next < words.size()) {
-        throw HTCErrors::error("unexpected argument \"" + std::string(Tcl_GetString(words[next])) + "\"");
+        throw HTCErrors::error("unexpected argument \"" + HSTStringUtils::excerpt(Tcl_GetString(words[next])) + "\"");
     }
 }
 
