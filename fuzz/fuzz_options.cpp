@@ -6,6 +6,9 @@
 // choice reloads the repository, so that reloads meet held objects.
 #include <tcl.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "HBOBoardCReposMgr.h"
 #include "HPAParamMgr.h"
 #include "ZemHost.h"
@@ -31,6 +34,7 @@ void reload() {
 
 Tcl_Interp* interpreter() {
     static Tcl_Interp* interp = [] {
+        std::freopen("/dev/null", "w", stdout);  // help and report_param print; libFuzzer reports on stderr
         Tcl_Interp* made = Tcl_CreateInterp();
         if (Zem_host_Init(made) != TCL_OK || Zem_boardcommontasks_Init(made) != TCL_OK) std::abort();
         Tcl_Eval(made, "set boards [::board::get_boards]; set held {}");

@@ -6,10 +6,16 @@
 
 #include "HTCErrors.h"
 #include "HTCTclPatternMatch.h"
+#include "HTCTclUtils.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    static Tcl_Interp* interp = Tcl_CreateInterp();
+    // Without an interpreter of its own a matcher uses the framework's.
+    static Tcl_Interp* interp = [] {
+        Tcl_Interp* made = Tcl_CreateInterp();
+        HTCTclUtils::setInterp(made);
+        return made;
+    }();
     if (size == 0 || size > 256) return 0;
     const bool regexp = data[0] & 1;
     const bool nocase = data[0] & 2;
