@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "HCPProperty.h"
+#include "HSTGlob.h"
 #include "HSTStringUtils.h"
 #include "HSTValueText.h"
 #include "HTCErrors.h"
@@ -271,11 +272,8 @@ bool equalValue(const HCPValue& value, const Literal& literal, bool nocase) {
 }
 
 bool globValue(const HCPValue& value, const Literal& literal, bool nocase) {
-    const int flags = nocase ? 1 : 0;
-    if (const auto* s = std::get_if<std::string>(&value)) {
-        return Tcl_StringCaseMatch(s->c_str(), literal.text.c_str(), flags) != 0;
-    }
-    return Tcl_StringCaseMatch(HCPProperty::toText(value).c_str(), literal.text.c_str(), flags) != 0;
+    if (const auto* s = std::get_if<std::string>(&value)) return HSTGlob::match(s->c_str(), literal.text.c_str(), nocase);
+    return HSTGlob::match(HCPProperty::toText(value).c_str(), literal.text.c_str(), nocase);
 }
 
 // A bare property name: a true boolean, a non-zero number, or other

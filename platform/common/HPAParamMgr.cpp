@@ -9,6 +9,7 @@
 
 #include "ComMsgMgr.h"
 #include "HEXAll.h"
+#include "HSTGlob.h"
 #include "HSTStringUtils.h"
 #include "HSTValueText.h"
 
@@ -201,7 +202,7 @@ const HPAParamMgr::Param& HPAParamMgr::get(const std::string& name) const { retu
 std::vector<const HPAParamMgr::Param*> HPAParamMgr::list(const std::string& globPattern) const {
     std::vector<const Param*> out;
     for (const auto& entry : impl_->params) {
-        if (Tcl_StringCaseMatch(entry.first.c_str(), globPattern.c_str(), 1)) out.push_back(&entry.second);
+        if (HSTGlob::match(entry.first.c_str(), globPattern.c_str(), true)) out.push_back(&entry.second);
     }
     return out;
 }

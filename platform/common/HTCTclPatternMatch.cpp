@@ -4,6 +4,7 @@
 
 #include <cctype>
 
+#include "HSTGlob.h"
 #include "HSTStringUtils.h"
 #include "HTCErrors.h"
 #include "HTCTclUtils.h"
@@ -67,8 +68,10 @@ std::size_t embeddedOptionsLength(const std::string& pattern) {
 
 // The pattern as it must match: the whole name. A literal (***= or the
 // embedded option q) is escaped first, as it cannot be wrapped.
+bool isLiteral(const std::string& pattern) { return pattern.compare(0, 4, "***=") == 0; }
+
 std::string anchoredPattern(const std::string& pattern) {
-    if (pattern.compare(0, 4, "***=") == 0) return "^(?:" + escapedLiteral(pattern.substr(4)) + ")$";
+    if (isLiteral(pattern)) return "^(?:" + escapedLiteral(pattern.substr(4)) + ")$";
     const std::size_t options = embeddedOptionsLength(pattern);
     std::string prefix = pattern.substr(0, options);
     std::string body = pattern.substr(options);
@@ -127,7 +130,10 @@ struct HTCTclPatternMatch::Impl {
             const int flags = TCL_REG_ADVANCED | (nocase ? TCL_REG_NOCASE : 0);
             // A pattern that is wrong on its own must not turn right inside
             // the anchors: "a)|(.*" would close their group and match any name.
-            CompiledRegexp().compile(pattern, pattern, flags, interp.get());
+            // A ***= literal is always right, and Tcl 8.6 itself crashes
+            // compiling one that holds a hundred backslashes: it only ever
+            // reaches Tcl escaped.
+            if (!isLiteral(pattern)) CompiledRegexp().compile(pattern, pattern, flags, interp.get());
             compiled.compile(anchoredPattern(pattern), pattern, flags, interp.get());
         }
         return compiled;
@@ -136,7 +142,7 @@ struct HTCTclPatternMatch::Impl {
     bool matches(const std::string& name, int length, bool nocase) const {
         std::string scratch;
         const char* text = prefixOf(name, length, scratch);
-        if (!regexp) return Tcl_StringCaseMatch(text, pattern.c_str(), nocase ? 1 : 0) != 0;
+        if (!regexp) return HSTGlob::match(text, pattern.c_str(), nocase);
         return variant(nocase).matches(text, interp.get());
     }
 };
