@@ -218,6 +218,7 @@ public:
     std::string getIsEnabled() const { return a_.isEnabled; }
     HBOBoardComponent* getOwnerComponent() const { return owner_; }
     HBOBoard* getParentBoard() const;
+    const HBOBoard* getBoard() const { return getParentBoard(); }
     void getParameters(std::vector<HBOParameter*>& parameters) const;
     void getPreferences(std::vector<HBOBusIfPreference*>& preferences) const;
     // logical_port -> model port (schema 2).

@@ -55,34 +55,20 @@ std::vector<std::string> withoutRepeats(const std::vector<std::string>& roots) {
     return kept;
 }
 
+using BoardOf = const HBOBoard* (*)(const void*);
+
+template <class... T>
+std::unordered_map<std::type_index, BoardOf> boardGetters() {
+    return {{typeid(T*), [](const void* p) -> const HBOBoard* { return static_cast<const T*>(p)->getBoard(); }}...};
+}
+
 // The board of a model object, by its pointer type; null for other types.
 const HBOBoard* boardOf(const std::type_info& pointerType, const void* object) {
-    using BoardOf = const HBOBoard* (*)(const void*);
-    static const std::unordered_map<std::type_index, BoardOf> table = [] {
-        std::unordered_map<std::type_index, BoardOf> t;
-        auto add = [&t](auto* typed) {
-            using T = std::remove_pointer_t<decltype(typed)>;
-            t[typeid(T*)] = [](const void* p) -> const HBOBoard* { return static_cast<const T*>(p)->getBoard(); };
-        };
-        add(static_cast<HBOBoard*>(nullptr));
-        add(static_cast<HBOBoardComponent*>(nullptr));
-        add(static_cast<HBOBoardBus*>(nullptr));
-        add(static_cast<HBOBoardBusNet*>(nullptr));
-        add(static_cast<HBOComponentMode*>(nullptr));
-        add(static_cast<HBOPinProps*>(nullptr));
-        add(static_cast<HBOModelPort*>(nullptr));
-        add(static_cast<HBOPortMap*>(nullptr));
-        add(static_cast<HBOBusIfPreference*>(nullptr));
-        add(static_cast<HBOIpPreset*>(nullptr));
-        add(static_cast<HBOJumper*>(nullptr));
-        add(static_cast<HBOParameter*>(nullptr));
-        t[typeid(HBOBusIf*)] = [](const void* p) -> const HBOBoard* {
-            return static_cast<const HBOBusIf*>(p)->getParentBoard();
-        };
-        return t;
-    }();
-    auto found = table.find(pointerType);
-    return found == table.end() ? nullptr : found->second(object);
+    static const auto getters =
+        boardGetters<HBOBoard, HBOBoardComponent, HBOBusIf, HBOBoardBus, HBOBoardBusNet, HBOComponentMode,
+                     HBOPinProps, HBOModelPort, HBOPortMap, HBOBusIfPreference, HBOIpPreset, HBOJumper, HBOParameter>();
+    auto found = getters.find(pointerType);
+    return found == getters.end() ? nullptr : found->second(object);
 }
 
 // The boards read from the folders at one time, owned.
