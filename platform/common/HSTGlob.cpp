@@ -14,32 +14,51 @@
 
 namespace {
 
-Tcl_UniChar lowered(Tcl_UniChar c, bool nocase) { return nocase ? Tcl_UniCharToLower(c) : c; }
+// One character, as Tcl 8.6 reads it for matching: a four-byte sequence is
+// one character beyond the 16-bit range (Tcl_UtfToUniChar alone would split
+// it), anything else as Tcl_UtfToUniChar reads it. Returns its length.
+int readChar(const char* text, int& ch) {
+    const auto byte = [text](int i) { return static_cast<unsigned char>(text[i]); };
+    const auto continuation = [&byte](int i) { return (byte(i) & 0xC0) == 0x80; };
+    if (byte(0) >= 0xF0 && byte(0) <= 0xF4 && continuation(1) && continuation(2) && continuation(3)) {
+        const int code = ((byte(0) & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
+        if (code >= 0x10000 && code <= 0x10FFFF) {
+            ch = code;
+            return 4;
+        }
+    }
+    Tcl_UniChar unit = 0;
+    const int length = Tcl_UtfToUniChar(text, &unit);
+    ch = unit;
+    return length;
+}
+
+int lowered(int c, bool nocase) { return nocase && c <= 0xFFFF ? Tcl_UniCharToLower(c) : c; }
 
 // One character of text at str against the element at pattern (not "*");
 // advances both past them and returns whether they match.
 bool matchElement(const char*& str, const char*& pattern, const char* patternStart, bool nocase) {
-    Tcl_UniChar textChar = 0;
-    Tcl_UniChar patternChar = 0;
+    int textChar = 0;
+    int patternChar = 0;
     if (*pattern == '?') {
         ++pattern;
-        str += Tcl_UtfToUniChar(str, &textChar);
+        str += readChar(str, textChar);
         return true;
     }
     if (*pattern == '[') {
         ++pattern;
-        str += Tcl_UtfToUniChar(str, &textChar);
+        str += readChar(str, textChar);
         textChar = lowered(textChar, nocase);
         for (;;) {
             if (*pattern == ']' || *pattern == '\0') return false;
-            Tcl_UniChar start = 0;
-            pattern += Tcl_UtfToUniChar(pattern, &start);
+            int start = 0;
+            pattern += readChar(pattern, start);
             start = lowered(start, nocase);
             if (*pattern == '-') {
                 ++pattern;
                 if (*pattern == '\0') return false;
-                Tcl_UniChar end = 0;
-                pattern += Tcl_UtfToUniChar(pattern, &end);
+                int end = 0;
+                pattern += readChar(pattern, end);
                 end = lowered(end, nocase);
                 if ((start <= textChar && textChar <= end) || (end <= textChar && textChar <= start)) break;
             } else if (start == textChar) {
@@ -54,16 +73,16 @@ bool matchElement(const char*& str, const char*& pattern, const char* patternSta
             }
             ++pattern;
         }
-        ++pattern;
+        pattern += readChar(pattern, patternChar);
         return true;
     }
     if (*pattern == '\\') {
         ++pattern;
         if (*pattern == '\0') return false;
     }
-    str += Tcl_UtfToUniChar(str, &textChar);
-    pattern += Tcl_UtfToUniChar(pattern, &patternChar);
-    return nocase ? Tcl_UniCharToLower(textChar) == Tcl_UniCharToLower(patternChar) : textChar == patternChar;
+    str += readChar(str, textChar);
+    pattern += readChar(pattern, patternChar);
+    return lowered(textChar, nocase) == lowered(patternChar, nocase);
 }
 
 }  // namespace
@@ -87,8 +106,8 @@ bool match(const char* str, const char* pattern, bool nocase) {
         if (*pattern != '\0' && *str != '\0' && matchElement(str, pattern, patternStart, nocase)) continue;
         // This try fails: the last "*" takes one more character, if there is one.
         if (!starPattern || *starText == '\0') return false;
-        Tcl_UniChar skipped = 0;
-        starText += Tcl_UtfToUniChar(starText, &skipped);
+        int skipped = 0;
+        starText += readChar(starText, skipped);
         str = starText;
         pattern = starPattern;
     }
