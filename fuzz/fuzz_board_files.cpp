@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 #include "HBOBoardInternal.h"
@@ -13,8 +14,11 @@
 
 namespace {
 
+// The file the input is written to; removed when the run ends.
 const std::string& scratchFile() {
     static const std::string path = "/tmp/zem_fuzz_board_" + std::to_string(::getpid()) + ".xml";
+    static const bool removedAtExit = (std::atexit([] { std::remove(path.c_str()); }), true);
+    (void)removedAtExit;
     return path;
 }
 
