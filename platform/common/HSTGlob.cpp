@@ -6,8 +6,11 @@
 // matches exactly one character, so on a failure it is enough to go back to
 // the last "*" and let it take one more character: an earlier "*" could only
 // shift the text that the later one takes anyway. The elements themselves
-// ("?", "[...]", "\x", a character; case folding) are read exactly as
-// Tcl_StringCaseMatch of Tcl 8.6 reads them, through Tcl's own functions.
+// ("?", "[...]", "\x", a character; case folding) are read as
+// Tcl_StringCaseMatch of Tcl 8.6.13 reads them, odd corners included (a
+// "[" without "]" reaches to the end of the pattern; invalid UTF-8 bytes are
+// characters of their own); the tests and fuzz_pattern compare the answers
+// with Tcl's.
 #include "HSTGlob.h"
 
 #include <tcl.h>
@@ -37,7 +40,7 @@ int lowered(int c, bool nocase) { return nocase && c <= 0xFFFF ? Tcl_UniCharToLo
 
 // One character of text at str against the element at pattern (not "*");
 // advances both past them and returns whether they match.
-bool matchElement(const char*& str, const char*& pattern, const char* patternStart, bool nocase) {
+bool matchElement(const char*& str, const char*& pattern, bool nocase) {
     int textChar = 0;
     int patternChar = 0;
     if (*pattern == '?') {
@@ -65,15 +68,9 @@ bool matchElement(const char*& str, const char*& pattern, const char* patternSta
                 break;
             }
         }
-        // Past the closing "]"; Tcl steps back onto the last character when there is none.
-        while (*pattern != ']') {
-            if (*pattern == '\0') {
-                pattern = Tcl_UtfPrev(pattern, patternStart);
-                break;
-            }
-            ++pattern;
-        }
-        pattern += readChar(pattern, patternChar);
+        // Past the closing "]"; without one, at the end of the pattern.
+        while (*pattern != ']' && *pattern != '\0') ++pattern;
+        if (*pattern == ']') ++pattern;
         return true;
     }
     if (*pattern == '\\') {
@@ -90,7 +87,6 @@ bool matchElement(const char*& str, const char*& pattern, const char* patternSta
 namespace HSTGlob {
 
 bool match(const char* str, const char* pattern, bool nocase) {
-    const char* const patternStart = pattern;
     const char* starPattern = nullptr;  // just past the last "*" met
     const char* starText = nullptr;     // where the text after that "*" starts now
     for (;;) {
@@ -103,7 +99,7 @@ bool match(const char* str, const char* pattern, bool nocase) {
             continue;
         }
         if (*pattern == '\0' && *str == '\0') return true;
-        if (*pattern != '\0' && *str != '\0' && matchElement(str, pattern, patternStart, nocase)) continue;
+        if (*pattern != '\0' && *str != '\0' && matchElement(str, pattern, nocase)) continue;
         // This try fails: the last "*" takes one more character, if there is one.
         if (!starPattern || *starText == '\0') return false;
         int skipped = 0;
