@@ -102,7 +102,7 @@ const Names cobaltComponents{"part0",      "ddr3_sdram", "diff_clock", "user_led
 const Names cobaltInterfaces{"ddr3_sdram", "diff_clock", "user_leds", "uart",
                              "iic_main",   "fan_pwm",    "j5_gpio",   "j5_gpio_low"};
 const Names cobaltBuses{"part0_ddr3_sdram",  "part0_diff_clock", "part0_user_leds", "part0_uart_bridge",
-                        "part0_iic_eeprom", "part0_fan_ctrl",   "part0_J5"};
+                        "part0_iic_eeprom", "part0_fan_ctrl",   "part0_J5",        "part0_J5_spare"};
 
 }  // namespace
 
@@ -359,10 +359,11 @@ TEST_F(SampleGetters, SchemaTwoBusesNetsAndPinsAtBothEnds) {
     std::vector<HBOBoardBus*> buses;
     cobalt->getBuses(buses);
     ASSERT_EQ(namesOf(buses), cobaltBuses);
-    EXPECT_EQ(collect(buses, &HBOBoardBus::getComp1), Names(7, "part0"));
-    EXPECT_EQ(collect(buses, &HBOBoardBus::getComp2), Names(cobaltComponents.begin() + 1, cobaltComponents.end()));
+    EXPECT_EQ(collect(buses, &HBOBoardBus::getComp1), Names(8, "part0"));
+    EXPECT_EQ(collect(buses, &HBOBoardBus::getComp2),
+              concat({Names(cobaltComponents.begin() + 1, cobaltComponents.end()), {"J5"}}));
     EXPECT_EQ(collect(buses, &HBOBoardBus::getIsEnabled),
-              (Names{"true", "true", "True", "true", "true", "false", "true"}));
+              (Names{"true", "true", "True", "true", "true", "false", "true", "true"}));
     for (HBOBoardBus* bus : buses) {
         EXPECT_EQ(bus->getBoard(), cobalt);
         std::vector<HBOBoardComponent*> ends;
@@ -375,17 +376,23 @@ TEST_F(SampleGetters, SchemaTwoBusesNetsAndPinsAtBothEnds) {
     cobalt->getBusesOfComponent("J5", ofJ5);
     cobalt->getBusesOfComponent("no_such_component", ofNothing);
     EXPECT_EQ(ofPart0, buses);
-    EXPECT_EQ(namesOf(ofJ5), (Names{"part0_J5"}));
+    EXPECT_EQ(namesOf(ofJ5), (Names{"part0_J5", "part0_J5_spare"}));
     EXPECT_TRUE(ofNothing.empty());
 
-    // J5's two maps skip J5 pins 9 and 10 (indexes 8, 9) and 19, 20 (18, 19).
+    // part0_J5's two maps skip J5 pins 9 and 10 (indexes 8, 9), which part0_J5_spare wires
+    // (its second map disabled), and 19, 20 (18, 19).
     std::vector<HBOBoardBusNet*> j5Nets;
     cobalt->getNetsOfComponent("J5", j5Nets);
-    EXPECT_EQ(namesOf(j5Nets), concat({numbered("part0_J5_1_", 0, 8), numbered("part0_J5_2_", 0, 8)}));
+    EXPECT_EQ(namesOf(j5Nets), concat({numbered("part0_J5_1_", 0, 8), numbered("part0_J5_2_", 0, 8),
+                                       {"part0_J5_spare_1_0", "part0_J5_spare_2_0"}}));
     std::vector<std::pair<uint32_t, uint32_t>> j5Pairs;
     for (uint32_t i = 0; i < 8; ++i) j5Pairs.emplace_back(63 + i, i);
     for (uint32_t i = 0; i < 8; ++i) j5Pairs.emplace_back(71 + i, 10 + i);
+    j5Pairs.emplace_back(79, 8);
+    j5Pairs.emplace_back(80, 9);
     EXPECT_EQ(indexPairs(j5Nets), j5Pairs);
+    EXPECT_EQ(collect(j5Nets, &HBOBoardBusNet::getIsEnabled), concat({Names(17, "true"), {"false"}}));
+    EXPECT_EQ(netEnds(j5Nets[17]), (Names{"gpio_spare1", "J5_10"}));
     EXPECT_EQ(netEnds(j5Nets[0]), (Names{"j5_io0", "J5_1"}));
     EXPECT_EQ(netEnds(j5Nets[8]), (Names{"j5_io8", "J5_11"}));
     EXPECT_EQ(netEnds(j5Nets[15]), (Names{"j5_io15", "J5_18"}));
@@ -409,7 +416,7 @@ TEST_F(SampleGetters, SchemaTwoBusesNetsAndPinsAtBothEnds) {
 
     std::vector<HBOBoardBusNet*> allOfPart0;
     cobalt->getNetsOfComponent("part0", allOfPart0);
-    ASSERT_EQ(allOfPart0.size(), 79u);  // 48 + 2 + 8 + 2 + 2 + 1 + 16, bus by bus
+    ASSERT_EQ(allOfPart0.size(), 81u);  // 48 + 2 + 8 + 2 + 2 + 1 + 16 + 2, bus by bus
     EXPECT_EQ(allOfPart0[48]->getName(), "part0_diff_clock_1_0");
     EXPECT_EQ(netEnds(allOfPart0[49]), (Names{"sys_clk_n", "CLK_N"}));
     EXPECT_EQ(netEnds(allOfPart0[57]), (Names{"led7", "LD7"}));
