@@ -1,15 +1,13 @@
 // Class names and properties of the board objects, for filters, help texts
 // and property queries. Properties that only schema-2 boards carry are in
 // the initV2Props() groups.
-#include <tcl.h>
-
 #include <initializer_list>
-#include <vector>
 
 #include "HBOBoardModel.h"
 #include "HBOCPropertyInit.h"
 #include "HCPProperty.h"
 #include "HSTStringUtils.h"
+#include "HTCTclUtils.h"
 
 namespace {
 
@@ -64,15 +62,6 @@ std::string endOf(const HBOBoardBusNet& net, bool firstEnd) {
     return firstEnd ? bus->getComp1() : bus->getComp2();
 }
 
-// The names as a Tcl list, quoted where a name needs it.
-std::string tclList(const std::vector<std::string>& words) {
-    std::vector<const char*> argv;
-    for (const std::string& word : words) argv.push_back(word.c_str());
-    char* merged = Tcl_Merge(static_cast<int>(argv.size()), argv.data());
-    std::string list(merged);
-    Tcl_Free(merged);
-    return list;
-}
 
 // The thirteen pin properties, NAME first.
 void registerPinProps() {
@@ -281,7 +270,7 @@ void init() {
          {"COMPONENT", Type::String, "Owning component", [](const M& m) { return text(componentNameOf(m.getOwner())); }},
          {"BOARD", Type::String, "Full name of the board", [](const M& m) { return text(boardNameOf(m.getOwner())); }},
          {"INTERFACES", Type::String, "Names of the mode's interfaces, a list",
-          [](const M& m) { return text(tclList(m.getInterfaceNames())); }}});
+          [](const M& m) { return text(HTCTclUtils::mergeList(m.getInterfaceNames())); }}});
 }
 }  // namespace board_component_mode
 
