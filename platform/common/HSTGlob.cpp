@@ -15,6 +15,9 @@
 
 #include <tcl.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 // One character, as Tcl 8.6 reads it for matching: a four-byte sequence is
@@ -87,6 +90,11 @@ bool matchElement(const char*& str, const char*& pattern, bool nocase) {
 namespace HSTGlob {
 
 bool match(const char* str, const char* pattern, bool nocase) {
+    // A range ending in "]" ("[+a-]*-]") makes where its bracket ends depend
+    // on which entry matched, which the reasoning above does not cover. Such
+    // rare patterns with few stars (so quick enough) are left to Tcl itself.
+    if (std::strstr(pattern, "-]") && std::count(pattern, pattern + std::strlen(pattern), '*') <= 3)
+        return Tcl_StringCaseMatch(str, pattern, nocase) != 0;
     const char* starPattern = nullptr;  // just past the last "*" met
     const char* starText = nullptr;     // where the text after that "*" starts now
     for (;;) {
