@@ -169,13 +169,16 @@ public:
     std::string getLibrary() const { return library_; }
     std::string getVersion() const { return version_; }
     const std::string& getIpInterface() const { return ipInterface_; }
+    // The board interface an IP-associated rule names; empty for a preset file's presets.
+    const std::string& getBoardInterface() const { return boardInterface_; }
     std::string getVlnv() const;
     void getParameters(std::vector<HBOParameter*>& parameters) const;
 
     void addParameter(std::unique_ptr<HBOParameter> parameter) { parameters_.push_back(std::move(parameter)); }
+    void setBoardInterface(const std::string& name) { boardInterface_ = name; }
 
 private:
-    std::string presetName_, vendor_, library_, name_, version_, ipInterface_;
+    std::string presetName_, vendor_, library_, name_, version_, ipInterface_, boardInterface_;
     std::vector<std::unique_ptr<HBOParameter>> parameters_;
 };
 

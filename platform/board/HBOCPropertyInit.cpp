@@ -1,7 +1,10 @@
 // Class names and properties of the board objects, for filters, help texts
 // and property queries. Properties that only schema-2 boards carry are in
 // the initV2Props() groups.
+#include <tcl.h>
+
 #include <initializer_list>
+#include <vector>
 
 #include "HBOBoardModel.h"
 #include "HBOCPropertyInit.h"
@@ -32,6 +35,23 @@ void registerProps(const char* className, std::initializer_list<Prop<T>> props) 
 HCPValue text(std::string value) { return HCPValue(std::move(value)); }
 HCPValue flag(const std::string& enabled) { return HCPValue(HSTStringUtils::iequals(enabled, "true")); }
 HCPValue number(long long value) { return HCPValue(value); }
+
+// The preset's user parameters as a Tcl dict: name value name value ...
+std::string userParametersOf(const HBOIpPreset& preset) {
+    std::vector<HBOParameter*> parameters;
+    preset.getParameters(parameters);
+    std::vector<std::string> names;
+    for (const HBOParameter* parameter : parameters) names.push_back(parameter->getName());
+    std::vector<const char*> words;
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        words.push_back(names[i].c_str());
+        words.push_back(parameters[i]->getValue().c_str());
+    }
+    char* merged = Tcl_Merge(static_cast<int>(words.size()), words.data());
+    std::string text = merged;
+    Tcl_Free(merged);
+    return text;
+}
 
 std::string boardNameOf(const HBOBoardComponent* component) {
     return component && component->getBoard() ? component->getBoard()->getName() : std::string();
@@ -163,7 +183,11 @@ void init() {
          {"LIBRARY", Type::String, "IP library", [](const P& p) { return text(p.getLibrary()); }},
          {"VERSION", Type::String, "IP version", [](const P& p) { return text(p.getVersion()); }},
          {"VLNV", Type::String, "vendor:library:name:version", [](const P& p) { return text(p.getVlnv()); }},
-         {"IP_INTERFACE", Type::String, "IP interface of the rule", [](const P& p) { return text(p.getIpInterface()); }}});
+         {"IP_INTERFACE", Type::String, "IP interface of the rule", [](const P& p) { return text(p.getIpInterface()); }},
+         {"BOARD_INTERFACE", Type::String, "Board interface the rule associates",
+          [](const P& p) { return text(p.getBoardInterface()); }},
+         {"USER_PARAMETERS", Type::String, "Parameter names and values the preset sets (a dict)",
+          [](const P& p) { return text(userParametersOf(p)); }}});
 }
 }  // namespace board_ip_preset
 

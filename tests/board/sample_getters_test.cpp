@@ -626,6 +626,7 @@ TEST_F(SampleGetters, DeepCopyBelongsToTheInstance) {
     EXPECT_NE(copy.getIpPresets().at("UART_PRESET")[0], cobalt->getIpPresets().at("UART_PRESET")[0]);
     EXPECT_EQ(vlnvsOf(copy.getIpPresets().at("UART_PRESET")), vlnvsOf(cobalt->getIpPresets().at("UART_PRESET")));
     EXPECT_EQ(keysOf(copy.getIpAssociatedInterfaces()), keysOf(cobalt->getIpAssociatedInterfaces()));
+    EXPECT_EQ(copy.getIpAssociatedInterfaces().at("uart")[1]->getBoardInterface(), "uart");
 
     // The repository board is untouched.
     EXPECT_EQ(repositoryBoard("acme.com:cobalt_x4:2.0"), cobalt);
