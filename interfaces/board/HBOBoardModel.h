@@ -163,11 +163,12 @@ public:
     HBOIpPreset(std::string presetName, std::string vendor, std::string library, std::string name,
                 std::string version, std::string ipInterface);
     HBOIpPreset(const HBOIpPreset& other);
-    std::string getName() const { return name_; }
-    std::string getPresetName() const { return presetName_; }
-    std::string getVendor() const { return vendor_; }
-    std::string getLibrary() const { return library_; }
-    std::string getVersion() const { return version_; }
+    // References: the -ip filter compares these for every preset gathered.
+    const std::string& getName() const { return name_; }
+    const std::string& getPresetName() const { return presetName_; }
+    const std::string& getVendor() const { return vendor_; }
+    const std::string& getLibrary() const { return library_; }
+    const std::string& getVersion() const { return version_; }
     const std::string& getIpInterface() const { return ipInterface_; }
     // The board interface an IP-associated rule names; empty for a preset file's presets.
     const std::string& getBoardInterface() const { return boardInterface_; }

@@ -1,5 +1,7 @@
 #include "HBOCTcVlnvFilter.h"
 
+#include <locale>
+
 #include "HBOBoardModel.h"
 #include "HTCErrors.h"
 
@@ -18,29 +20,24 @@ std::vector<std::string> split_at_colons(const std::string& text) {
 
 }  // namespace
 
-HBOCTcVlnvFilter::HBOCTcVlnvFilter(const std::string& option, const std::string& text)
-    : parts_(split_at_colons(text)), ctype_(std::use_facet<std::ctype<char>>(locale_)) {
+HBOCTcVlnvFilter::HBOCTcVlnvFilter(const std::string& option, const std::string& text) : parts_(split_at_colons(text)) {
     if (parts_.size() < 3) {
         throw HTCErrors::validation_error("bad value \"" + text + "\" for " + option +
                                           ": expected vendor:library:name[:version]");
     }
+    for (std::size_t c = 0; c < upper_.size(); ++c) upper_[c] = static_cast<char>(c);
+    std::use_facet<std::ctype<char>>(std::locale()).toupper(upper_.data(), upper_.data() + upper_.size());
 }
 
 std::string HBOCTcVlnvFilter::upper_case(const std::string& text) {
-    const std::locale locale;
-    const std::ctype<char>& ctype = std::use_facet<std::ctype<char>>(locale);
     std::string upper = text;
-    for (char& c : upper) c = ctype.toupper(c);
+    std::use_facet<std::ctype<char>>(std::locale()).toupper(&upper[0], &upper[0] + upper.size());
     return upper;
 }
 
-bool HBOCTcVlnvFilter::same_vlnv(const HBOIpPreset& preset) const {
-    return same_vln(preset) && same_text(preset.getVersion(), parts_[3]);
-}
+bool HBOCTcVlnvFilter::same_version(const HBOIpPreset& preset) const { return same_text(preset.getVersion(), parts_[3]); }
 
-bool HBOCTcVlnvFilter::any_version_of(const HBOIpPreset& preset) const {
-    return same_vln(preset) && preset.getVersion() == "*";
-}
+bool HBOCTcVlnvFilter::any_version(const HBOIpPreset& preset) { return preset.getVersion() == "*"; }
 
 bool HBOCTcVlnvFilter::same_vln(const HBOIpPreset& preset) const {
     return same_text(preset.getVendor(), parts_[0]) && same_text(preset.getLibrary(), parts_[1]) &&
@@ -50,7 +47,7 @@ bool HBOCTcVlnvFilter::same_vln(const HBOIpPreset& preset) const {
 bool HBOCTcVlnvFilter::same_text(const std::string& a, const std::string& b) const {
     if (a.size() != b.size()) return false;
     for (std::string::size_type i = 0; i < a.size(); ++i) {
-        if (ctype_.toupper(a[i]) != ctype_.toupper(b[i])) return false;
+        if (upper_[static_cast<unsigned char>(a[i])] != upper_[static_cast<unsigned char>(b[i])]) return false;
     }
     return true;
 }

@@ -9,7 +9,7 @@
 // fifth part never matches a version.
 #pragma once
 
-#include <locale>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -20,31 +20,29 @@ public:
     // Throws HTCErrors::validation_error for a value of fewer than three parts.
     HBOCTcVlnvFilter(const std::string& option, const std::string& text);
 
-    // The presets the value keeps, in the order given.
+    // The presets the value keeps, in the order given. Both passes are taken
+    // in one walk: the second's answer is used only when the first keeps nothing.
     template <class List>
     List apply(const List& presets) const {
-        List kept;
-        if (parts_.size() == 4) keep_if(presets, kept, [this](const HBOIpPreset& p) { return same_vlnv(p); });
-        if (kept.empty()) keep_if(presets, kept, [this](const HBOIpPreset& p) { return any_version_of(p); });
-        return kept;
+        List exact, anyVersion;
+        for (std::size_t i = 0; i < presets.size(); ++i) {
+            const HBOIpPreset& preset = *presets[i];
+            if (!same_vln(preset)) continue;
+            if (parts_.size() == 4 && same_version(preset)) exact.push_back(presets[i]);
+            if (any_version(preset)) anyVersion.push_back(presets[i]);
+        }
+        return exact.empty() ? anyVersion : exact;
     }
 
     // Capitals of the global locale, as the preset map keys are written.
     static std::string upper_case(const std::string& text);
 
 private:
-    template <class List, class Test>
-    static void keep_if(const List& presets, List& kept, Test test) {
-        for (std::size_t i = 0; i < presets.size(); ++i) {
-            if (test(*presets[i])) kept.push_back(presets[i]);
-        }
-    }
-    bool same_vlnv(const HBOIpPreset& preset) const;
-    bool any_version_of(const HBOIpPreset& preset) const;
     bool same_vln(const HBOIpPreset& preset) const;
+    bool same_version(const HBOIpPreset& preset) const;
+    static bool any_version(const HBOIpPreset& preset);
     bool same_text(const std::string& a, const std::string& b) const;
 
     std::vector<std::string> parts_;
-    std::locale locale_;
-    const std::ctype<char>& ctype_;
+    std::array<char, 256> upper_;  // the global locale's capitals, taken once per filter
 };
