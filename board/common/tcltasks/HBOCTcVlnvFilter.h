@@ -25,7 +25,10 @@ public:
     template <class List>
     List apply(const List& presets) const {
         List exact, anyVersion;
-        for (std::size_t i = 0; i < presets.size(); ++i) {
+        const std::size_t count = presets.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            // Presets lie apart in memory: ask for later ones while comparing this one.
+            if (i + kAhead < count) __builtin_prefetch(presets[i + kAhead]);
             const HBOIpPreset& preset = *presets[i];
             if (!same_vln(preset)) continue;
             if (parts_.size() == 4 && same_version(preset)) exact.push_back(presets[i]);
@@ -38,6 +41,7 @@ public:
     static std::string upper_case(const std::string& text);
 
 private:
+    static constexpr std::size_t kAhead = 8;
     bool same_vln(const HBOIpPreset& preset) const;
     bool same_version(const HBOIpPreset& preset) const;
     static bool any_version(const HBOIpPreset& preset);
