@@ -16,17 +16,16 @@
 
 namespace HBOCTcPresetQuery {
 
-using namespace tov::tcltasks;
-
 // T supplies, besides what query_task asks for:
 //   static const HBOIpPresetMap& presets_of(const HBOBoard&);
 //   static constexpr const char* source_file;
 //   static constexpr int no_board_part_line;
 template <class T, class Scope, class OfTypes>
-class preset_query : public query_task<T, Scope, HBOIpPreset*, OfTypes> {
+class preset_query : public tov::tcltasks::query_task<T, Scope, HBOIpPreset*, OfTypes> {
 public:
-    static void describe_extra(options_description& table) {
-        table.add_option("-ip", Scope::string_value(), HTCTclTaskOptions::OptionDescription("Filter list with ip vlnv"));
+    static void describe_extra(tov::tcltasks::options_description& table) {
+        table.add_option("-ip", Scope::string_value(),
+                         tov::tcltasks::HTCTclTaskOptions::OptionDescription("Filter list with ip vlnv"));
     }
 
     // A malformed -ip value is an error whatever is gathered.
