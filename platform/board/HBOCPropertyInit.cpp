@@ -1,8 +1,6 @@
 // Class names and properties of the board objects, for filters, help texts
 // and property queries. Properties that only schema-2 boards carry are in
 // the initV2Props() groups.
-#include <tcl.h>
-
 #include <initializer_list>
 #include <vector>
 
@@ -10,6 +8,7 @@
 #include "HBOCPropertyInit.h"
 #include "HCPProperty.h"
 #include "HSTStringUtils.h"
+#include "HTCTclUtils.h"
 
 namespace {
 
@@ -40,17 +39,12 @@ HCPValue number(long long value) { return HCPValue(value); }
 std::string userParametersOf(const HBOIpPreset& preset) {
     std::vector<HBOParameter*> parameters;
     preset.getParameters(parameters);
-    std::vector<std::string> names;
-    for (const HBOParameter* parameter : parameters) names.push_back(parameter->getName());
-    std::vector<const char*> words;
-    for (std::size_t i = 0; i < parameters.size(); ++i) {
-        words.push_back(names[i].c_str());
-        words.push_back(parameters[i]->getValue().c_str());
+    std::vector<std::string> words;
+    for (const HBOParameter* parameter : parameters) {
+        words.push_back(parameter->getName());
+        words.push_back(parameter->getValue());
     }
-    char* merged = Tcl_Merge(static_cast<int>(words.size()), words.data());
-    std::string text = merged;
-    Tcl_Free(merged);
-    return text;
+    return HTCTclUtils::mergeList(words);
 }
 
 std::string boardNameOf(const HBOBoardComponent* component) {
