@@ -23,4 +23,16 @@ show "preset values" {get_property USER_PARAMETERS [::tesmar::board::get_board_p
 show "IPs for uart" {::tesmar::board::get_ip_associated_interfaces -filter {BOARD_INTERFACE == uart}}
 show "LED pins" {get_property LOC [get_board_component_pins -of_objects [current_board_part] led*]}
 show count {sizeof_collection [get_boards *acme*]}
+
+puts "\nInside the current board:"
+show parts {board_common::get_board_parts}
+show components {get_board_components}
+show disabled {get_board_components -all -filter {!IS_ENABLED}}
+show buses {get_board_buses -of_objects [get_board_components *:J5:*] -filter {COMPONENT1 == part0}}
+show nets {get_board_bus_nets -all -of_objects [get_board_buses part0_J5_spare]}
+show pin {set net [get_board_bus_nets -all -of_objects [get_board_components *:J5:*] -filter {C2_PIN == J5_10}]}
+show net {report_property $net}
+show interfaces {get_board_component_interfaces -of_objects [current_board_part]}
+show modes {get_board_component_modes -all -of_objects [current_board_part]}
+show mode {get_property INTERFACES [get_board_component_modes user_io -of_objects [current_board_part]]}
 show usage {help get_boards}
