@@ -15,6 +15,16 @@ show select {current_board_part acme.com:cobalt_x4:part0:2.0}
 show current {current_board}
 show property {get_property DISPLAY_NAME [current_board]}
 show report {report_property [current_board]}
+show jumpers {get_board_jumpers}
+show "jumper mode" {get_property DEFAULT_MODE [get_board_jumpers JP3]}
+show parameters {get_board_parameters -filter {VALUE_TYPE == long}}
+show "presets of user_leds" {::tesmar::board::get_board_presets -of_objects [get_board_component_interfaces -of_objects [current_board_part] user_leds]}
+show "IPs preferred for uart" {get_property VLNV [get_board_ip_preferences -of_objects [get_board_component_interfaces -of_objects [current_board_part] uart]]}
+show "J5 pins" {get_board_component_pins -of_objects [get_board_components *:J5:*]}
+show presets {::tesmar::board::get_board_presets -ip acme.com:ip:gpio:1.0}
+show "preset values" {get_property USER_PARAMETERS [::tesmar::board::get_board_presets -ip acme.com:ip:gpio:1.0]}
+show "IPs for uart" {::tesmar::board::get_ip_associated_interfaces -filter {BOARD_INTERFACE == uart}}
+show "LED pins" {get_property LOC [get_board_component_pins -of_objects [current_board_part] led*]}
 show count {sizeof_collection [get_boards *acme*]}
 
 puts "\nInside the current board:"

@@ -96,16 +96,18 @@ inline bool of_objects_empty_means_all(const task_options_base& options) {
            HPAParamMgr::getParamMgr().getValueAsBool("tcl.returnAllIfOfObjectEmpty");
 }
 
-// Keeps the objects whose names match the patterns, pattern by pattern:
-// an object matched by two patterns stays twice, under the earlier first.
-template <class V>
-void keep_matching_names(const name_options& options, Tcl_Interp* interp, tcl_collection<HSTVector<V*>>& objects) {
+// Keeps the objects whose names (name_of(object)) match the patterns,
+// pattern by pattern: an object matched by two patterns stays twice, under
+// the earlier first.
+template <class V, class NameOf>
+void keep_matching_names(const name_options& options, Tcl_Interp* interp, tcl_collection<HSTVector<V*>>& objects,
+                         NameOf name_of) {
     if (!options.patterns_given) return;
     tcl_collection<HSTVector<V*>> matched;
     for (std::size_t p = 0; p < options.patterns.size(); ++p) {
         const HTCTclPatternMatch matcher(options.patterns[p], options.regexp, options.nocase, interp);
         for (std::size_t i = 0; i < objects.size(); ++i) {
-            const std::string name = objects[i]->getName();
+            const std::string name = name_of(objects[i]);
             if (options.nocase ? matcher.matchNoCase(name, -1) : matcher.match(name, -1)) matched.push_back(objects[i]);
         }
     }
@@ -137,6 +139,8 @@ void keep_filtered(const name_options& options, const filter_settings& settings,
 //                                                   rule: keep_enabled_unless_all)
 //   int finish(Tcl_Interp*);                        after the result is set; its status is the command's
 //   static void describe_extra(options_description&);  options declared after -filter (e.g. -ip)
+//   void narrow_named();                            after the names, before -filter (e.g. the -ip filter)
+//   static std::string name_of(Result);             the name the patterns match (getName() by default)
 template <class T, class Scope, class Result, class OfTypes>
 class query_task : public HTCITaskHelper<T> {
 public:
@@ -180,7 +184,8 @@ public:
             self.gather_default(interp);
         }
         self.narrow();
-        keep_matching_names(names_, interp, result_);
+        keep_matching_names(names_, interp, result_, &T::name_of);
+        self.narrow_named();
         keep_filtered(names_, T::filtering, interp, result_);
         Scope::set_result(interp, result_);
         return self.finish(interp);
@@ -190,6 +195,8 @@ public:
     static void describe_extra(options_description&) {}
     int check(Tcl_Interp*) { return TCL_OK; }
     void narrow() {}
+    void narrow_named() {}
+    static std::string name_of(Result object) { return object->getName(); }
     int finish(Tcl_Interp*) { return TCL_OK; }
 
 protected:

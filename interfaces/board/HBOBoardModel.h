@@ -179,12 +179,15 @@ public:
     HBOIpPreset(std::string presetName, std::string vendor, std::string library, std::string name,
                 std::string version, std::string ipInterface);
     HBOIpPreset(const HBOIpPreset& other);
-    std::string getName() const { return name_; }
-    std::string getPresetName() const { return presetName_; }
-    std::string getVendor() const { return vendor_; }
-    std::string getLibrary() const { return library_; }
-    std::string getVersion() const { return version_; }
+    // References: the -ip filter compares these for every preset gathered.
+    const std::string& getName() const { return name_; }
+    const std::string& getPresetName() const { return presetName_; }
+    const std::string& getVendor() const { return vendor_; }
+    const std::string& getLibrary() const { return library_; }
+    const std::string& getVersion() const { return version_; }
     const std::string& getIpInterface() const { return ipInterface_; }
+    // The board interface an IP-associated rule names; empty for a preset file's presets.
+    const std::string& getBoardInterface() const { return boardInterface_; }
     std::string getVlnv() const;
     void getParameters(std::vector<HBOParameter*>& parameters) const;
     const HBOBoard* getBoard() const { return board_; }
@@ -192,9 +195,10 @@ public:
     void setBoard(const HBOBoard* board);
 
     void addParameter(std::unique_ptr<HBOParameter> parameter);
+    void setBoardInterface(const std::string& name) { boardInterface_ = name; }
 
 private:
-    std::string presetName_, vendor_, library_, name_, version_, ipInterface_;
+    std::string presetName_, vendor_, library_, name_, version_, ipInterface_, boardInterface_;
     std::vector<std::unique_ptr<HBOParameter>> parameters_;
     const HBOBoard* board_ = nullptr;
 };

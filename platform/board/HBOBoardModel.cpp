@@ -191,7 +191,8 @@ HBOIpPreset::HBOIpPreset(std::string presetName, std::string vendor, std::string
 
 HBOIpPreset::HBOIpPreset(const HBOIpPreset& other)
     : presetName_(other.presetName_), vendor_(other.vendor_), library_(other.library_), name_(other.name_),
-      version_(other.version_), ipInterface_(other.ipInterface_), parameters_(copyPlain(other.parameters_)) {}
+      version_(other.version_), ipInterface_(other.ipInterface_), boardInterface_(other.boardInterface_),
+      parameters_(copyPlain(other.parameters_)) {}
 
 std::string HBOIpPreset::getVlnv() const { return vendor_ + ":" + library_ + ":" + name_ + ":" + version_; }
 

@@ -2,6 +2,7 @@
 // and property queries. Properties that only schema-2 boards carry are in
 // the initV2Props() groups.
 #include <initializer_list>
+#include <vector>
 
 #include "HBOBoardModel.h"
 #include "HBOCPropertyInit.h"
@@ -36,6 +37,18 @@ HCPValue text(std::string value) { return HCPValue(std::move(value)); }
 HCPValue flag(const std::string& enabled) { return HCPValue(HSTStringUtils::iequals(enabled, "true")); }
 HCPValue exactFlag(const std::string& enabled) { return HCPValue(enabled == "true"); }
 HCPValue number(long long value) { return HCPValue(value); }
+
+// The preset's user parameters as a Tcl dict: name value name value ...
+std::string userParametersOf(const HBOIpPreset& preset) {
+    std::vector<HBOParameter*> parameters;
+    preset.getParameters(parameters);
+    std::vector<std::string> words;
+    for (const HBOParameter* parameter : parameters) {
+        words.push_back(parameter->getName());
+        words.push_back(parameter->getValue());
+    }
+    return HTCTclUtils::mergeList(words);
+}
 
 std::string boardNameOf(const HBOBoardComponent* component) {
     return component && component->getBoard() ? component->getBoard()->getName() : std::string();
@@ -188,7 +201,11 @@ void init() {
          {"LIBRARY", Type::String, "IP library", [](const P& p) { return text(p.getLibrary()); }},
          {"VERSION", Type::String, "IP version", [](const P& p) { return text(p.getVersion()); }},
          {"VLNV", Type::String, "vendor:library:name:version", [](const P& p) { return text(p.getVlnv()); }},
-         {"IP_INTERFACE", Type::String, "IP interface of the rule", [](const P& p) { return text(p.getIpInterface()); }}});
+         {"IP_INTERFACE", Type::String, "IP interface of the rule", [](const P& p) { return text(p.getIpInterface()); }},
+         {"BOARD_INTERFACE", Type::String, "Board interface the rule associates",
+          [](const P& p) { return text(p.getBoardInterface()); }},
+         {"USER_PARAMETERS", Type::String, "Parameter names and values the preset sets (a dict)",
+          [](const P& p) { return text(userParametersOf(p)); }}});
 }
 }  // namespace board_ip_preset
 

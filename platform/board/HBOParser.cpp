@@ -481,10 +481,12 @@ private:
         std::string rule = required(r, "name");
         for (pugi::xml_node ip : r.children("ip")) {
             for (pugi::xml_node a : ip.children("associated_board_interface")) {
-                board_.addIpAssociatedPreset(
-                    required(a, "name"),
-                    std::make_unique<HBOIpPreset>(rule, attr(ip, "vendor"), attr(ip, "library"), required(ip, "name"),
-                                                  attr(ip, "version"), attr(ip, "ip_interface")));
+                std::string boardInterface = required(a, "name");
+                auto preset = std::make_unique<HBOIpPreset>(rule, attr(ip, "vendor"), attr(ip, "library"),
+                                                            required(ip, "name"), attr(ip, "version"),
+                                                            attr(ip, "ip_interface"));
+                preset->setBoardInterface(boardInterface);
+                board_.addIpAssociatedPreset(boardInterface, std::move(preset));
             }
         }
     }

@@ -203,4 +203,9 @@ TEST(Properties, ClassesAndValues) {
     EXPECT_EQ(value(io0, "INDEX"), "4");
     EXPECT_EQ(value(io0, "DQS_BIAS"), "TRUE");
     EXPECT_EQ(value(io0, "COMPONENT"), "part0");
+    // A preset's user parameters read back as a dict, values with blanks kept whole.
+    HBOIpPreset* uart = alpha->getIpPresets().at("UART_PRESET")[0];
+    EXPECT_EQ(value(uart, "USER_PARAMETERS"), "CONFIG.BAUD 115200 CONFIG.LABEL {debug port}");
+    EXPECT_EQ(value(uart, "BOARD_INTERFACE"), "");
+    EXPECT_EQ(value(alpha->getIpAssociatedInterfaces().at("led_4bits")[0], "BOARD_INTERFACE"), "led_4bits");
 }

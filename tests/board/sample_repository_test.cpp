@@ -166,6 +166,7 @@ void expectPresetsResolve(const HBOBoard* board) {
         EXPECT_TRUE(std::any_of(interfaces.begin(), interfaces.end(),
                                 [&](const HBOBusIf* busIf) { return busIf->getName() == entry.first; }))
             << entry.first;
+        for (const HBOIpPreset* preset : entry.second) EXPECT_EQ(preset->getBoardInterface(), entry.first);
     }
 }
 

@@ -39,10 +39,14 @@ int HBOCTcBoardQuery::schema2_gate(const char* sourceFile, int line) {
 }
 
 HBOBoard* HBOCTcBoardQuery::evaluate_current_board(Tcl_Interp* interp) {
-    tclcmdobj evaluation(interp, "::board::current_board");
+    tcl_collection<HSTVector<HBOBoard*>> boards = evaluate_boards(interp, "::board::current_board");
+    return boards.empty() ? nullptr : boards[0];
+}
+
+tcl_collection<HSTVector<HBOBoard*>> HBOCTcBoardQuery::evaluate_boards(Tcl_Interp* interp, const char* command) {
+    tclcmdobj evaluation(interp, command);
     evaluation.eval(task_manager::dont_record_command, false);
     const result_reference result{evaluation.get_result()};
-    if (!result.obj) return nullptr;
-    tcl_collection<HSTVector<HBOBoard*>> boards = scope::to_collection<HBOBoard*>(interp, result.obj);
-    return boards.empty() ? nullptr : boards[0];
+    if (!result.obj) return {};
+    return scope::to_collection<HBOBoard*>(interp, result.obj);
 }

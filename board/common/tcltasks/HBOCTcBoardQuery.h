@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "tcl_collection.h"
+
 class HBOBoard;
 
 namespace HBOCTcBoardQuery {
@@ -26,5 +28,8 @@ int schema2_gate(const char* sourceFile, int line);
 // board of its result; null when the result holds none. A result that is not
 // a list of boards ends the command with the conversion's error.
 HBOBoard* evaluate_current_board(Tcl_Interp* interp);
+
+// Evaluates command the same way and gives the boards of its result.
+tov::tcltasks::tcl_collection<HSTVector<HBOBoard*>> evaluate_boards(Tcl_Interp* interp, const char* command);
 
 }  // namespace HBOCTcBoardQuery
