@@ -6,36 +6,16 @@
 #include <benchmark/benchmark.h>
 #include <tcl.h>
 
-#include <cstdlib>
-#include <stdexcept>
 #include <string>
 
-#include "HPAParamMgr.h"
-#include "ZemHost.h"
-
-extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
+#include "bench_shell.h"
 
 namespace {
 
-std::string repository() {
-    if (const char* given = std::getenv("ZEM_BENCH_REPO")) return given;
-    const std::string folder = "/tmp/zem_bench_get_boards_repo";
-    const std::string command = "tclsh " ZEM_BENCH_SOURCE_DIR "/gen_repo -boards 1000 -out " + folder + " > /dev/null";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("bench/gen_repo failed");
-    return folder;
-}
-
+// Warm: the repository is listed once.
 Tcl_Interp* shell() {
-    static Tcl_Interp* interp = [] {
-        Tcl_FindExecutable(nullptr);
-        Tcl_Interp* created = Tcl_CreateInterp();
-        HPAParamMgr::getParamMgr().setValue("board.repoPaths", repository());
-        if (Zem_host_Init(created) != TCL_OK || Zem_boardcommontasks_Init(created) != TCL_OK) {
-            throw std::runtime_error(Tcl_GetStringResult(created));
-        }
-        Tcl_Eval(created, "::board::get_boards");  // warm: the repository is listed once
-        return created;
-    }();
+    static Tcl_Interp* interp =
+        bench::makeShell(bench::repository("/tmp/zem_bench_get_boards_repo", "-boards 1000"), "::board::get_boards");
     return interp;
 }
 

@@ -11,52 +11,23 @@
 #include <benchmark/benchmark.h>
 #include <tcl.h>
 
-#include <cstdlib>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "HPAParamMgr.h"
-#include "ZemHost.h"
-
-extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
+#include "bench_shell.h"
 
 namespace {
 
-std::string repository() {
-    if (const char* given = std::getenv("ZEM_BENCH_REPO")) return given;
-    const std::string folder = "/tmp/zem_bench_part_pins_repo";
-    const std::string command = "tclsh " ZEM_BENCH_SOURCE_DIR "/gen_repo -boards 20 -bigpart 3000 -out " + folder +
-                                " > /dev/null";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("bench/gen_repo failed");
-    return folder;
-}
-
-// Tcl_EvalEx, not Tcl_Eval: Tcl_Eval turns the result into a new string
-// object, and a list of pin objects into a list of names.
-void evalOrThrow(Tcl_Interp* interp, const std::string& script) {
-    if (Tcl_EvalEx(interp, script.c_str(), -1, 0) != TCL_OK) {
-        throw std::runtime_error(script + ": " + Tcl_GetStringResult(interp));
-    }
-}
+using bench::evalOrThrow;
 
 // gen_repo gives the first board, synth_0000, the big part.
 Tcl_Interp* shell() {
-    static Tcl_Interp* interp = [] {
-        Tcl_FindExecutable(nullptr);
-        Tcl_Interp* created = Tcl_CreateInterp();
-        HPAParamMgr::getParamMgr().setValue("board.repoPaths", repository());
-        if (Zem_host_Init(created) != TCL_OK || Zem_boardcommontasks_Init(created) != TCL_OK) {
-            throw std::runtime_error(Tcl_GetStringResult(created));
-        }
-        evalOrThrow(created,
-                    "set board [index_collection [::board::get_boards *:synth_0000:*] 0]\n"
-                    "current_board_part -quiet [get_property VENDOR $board]:synth_0000:part0:[get_property "
-                    "FILE_VERSION $board]\n"
-                    "set pins [::board::get_board_part_pins]\n"
-                    "foreach_in_collection pin $pins { ::board::get_board_interface_ports -of_objects $pin }");
-        return created;
-    }();
+    static Tcl_Interp* interp = bench::makeShell(
+        bench::repository("/tmp/zem_bench_part_pins_repo", "-boards 20 -bigpart 3000"),
+        "set board [index_collection [::board::get_boards *:synth_0000:*] 0]\n"
+        "current_board_part -quiet [get_property VENDOR $board]:synth_0000:part0:[get_property FILE_VERSION $board]\n"
+        "set pins [::board::get_board_part_pins]\n"
+        "foreach_in_collection pin $pins { ::board::get_board_interface_ports -of_objects $pin }");
     return interp;
 }
 
