@@ -1,7 +1,7 @@
-// The walks from pins to interface ports: the index a component builds on
-// first use must answer what the walk over its interfaces answers, in the
-// same order and with the same repeats, and follow added interfaces and
-// deep copies.
+// The interface ports of a pin, from the index a component builds on first
+// use: the order and repeats of the walk over its interfaces (interfaces in
+// order, ports in map order, once per naming entry), also after an interface
+// is added and in deep copies.
 #include <gtest/gtest.h>
 
 #include "board_test_support.h"
@@ -9,19 +9,6 @@
 using Ports = std::vector<HBOModelPort*>;
 
 namespace {
-
-// The walk the index stands for: interfaces in order, ports in map order,
-// a port once per pin-map entry naming the pin.
-Ports walkPortsOfPin(const HBOBoardComponent& component, const std::string& pin) {
-    Ports ports;
-    std::vector<HBOBusIf*> interfaces;
-    component.getInterfacesVec(interfaces);
-    for (const HBOBusIf* busIf : interfaces)
-        for (const auto& logical : busIf->getPortMaps())
-            for (const auto& mapped : logical.second->getPinPortMap())
-                if (mapped.second == pin) ports.push_back(logical.second);
-    return ports;
-}
 
 Ports indexedPortsOfPin(const HBOBoardComponent& component, const std::string& pin) {
     Ports ports{nullptr};  // appended after what the caller holds
@@ -44,8 +31,6 @@ HBOBusIf* addInterface(HBOBoardComponent& component, const std::string& name,
     return busIf;
 }
 
-// A part with pins "A" and "a"; port maps in file order Z, M, B, so that map
-// order (B, M, Z) differs from file order.
 HBOBoardComponent::Attributes fpgaAttributes() {
     HBOBoardComponent::Attributes attributes;
     attributes.name = "part0";
@@ -53,6 +38,8 @@ HBOBoardComponent::Attributes fpgaAttributes() {
     return attributes;
 }
 
+// A part with pins "A" and "a"; port maps in file order Z, M, B, so that map
+// order (B, M, Z) differs from file order.
 struct Part {
     HBOBoard board;
     HBOBoardComponent* part = board.addComponent(std::make_unique<HBOBoardComponent>(fpgaAttributes(), &board));
@@ -99,27 +86,5 @@ TEST(PinPortWalks, DeepCopiesAnswerWithTheirOwnPorts) {
         EXPECT_EQ(port->getBusIf()->getOwnerComponent(), part);
         EXPECT_EQ(port->getBusIf()->getPortMaps().at(port->getLogicalPort()), port);
     }
-    EXPECT_EQ(ports, walkPortsOfPin(*part, "A"));
-}
-
-TEST(PinPortWalks, SampleRepositoryIndexAgreesWithTheWalkForEveryPin) {
-    HBOBoardUtils::defineParameters();
-    HPAParamMgr::getParamMgr().reset("board.repoPaths");
-    std::vector<HBOBoard*> boards;
-    HBOBoardCReposMgr::getGlobal()->appendAllBoards(boards);
-    std::size_t answered = 0;
-    for (HBOBoard* board : boards) {
-        std::vector<HBOBoardComponent*> components;
-        board->getBoardComponentsVec(components);
-        for (HBOBoardComponent* component : components) {
-            std::vector<HBOPinProps*> pins;
-            component->getPinsVec(pins);
-            for (HBOPinProps* pin : pins) {
-                const Ports ports = indexedPortsOfPin(*component, pin->getName());
-                EXPECT_EQ(ports, walkPortsOfPin(*component, pin->getName())) << component->getName() << " " << pin->getName();
-                answered += ports.size();
-            }
-        }
-    }
-    EXPECT_GT(answered, 100u);  // the sample boards map many pins
+    EXPECT_EQ(ports[1], ports[2]);  // the port that names "A" twice
 }
