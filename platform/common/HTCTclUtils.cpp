@@ -31,6 +31,15 @@ int tclGetPrecision(int defaultPrecision) {
     return static_cast<int>(precision);
 }
 
+bool splitList(const std::string& text, std::vector<std::string>& words) {
+    int count = 0;
+    const char** parts = nullptr;
+    if (Tcl_SplitList(nullptr, text.c_str(), &count, &parts) != TCL_OK) return false;
+    words.assign(parts, parts + count);
+    Tcl_Free(reinterpret_cast<char*>(parts));
+    return true;
+}
+
 }  // namespace HTCTclUtils
 
 namespace tov {
