@@ -15,7 +15,7 @@ namespace {
 // Warm: the repository is listed once.
 Tcl_Interp* shell() {
     static Tcl_Interp* interp =
-        bench::makeShell(bench::repository("/tmp/zem_bench_get_boards_repo", "-boards 1000"), "::board::get_boards");
+        bench::makeShell(generatedRepository(), "::board::get_boards");
     return interp;
 }
 

@@ -23,7 +23,7 @@ using bench::evalOrThrow;
 // gen_repo gives the first board, synth_0000, the big part.
 Tcl_Interp* shell() {
     static Tcl_Interp* interp = bench::makeShell(
-        bench::repository("/tmp/zem_bench_part_pins_repo", "-boards 20 -bigpart 3000"),
+        generatedRepository("/tmp/zem_bench_part_pins_repo", "-boards 20 -bigpart 3000"),
         "set board [index_collection [::board::get_boards *:synth_0000:*] 0]\n"
         "current_board_part -quiet [get_property VENDOR $board]:synth_0000:part0:[get_property FILE_VERSION $board]\n"
         "set pins [::board::get_board_part_pins]\n"

@@ -9,6 +9,8 @@
 
 #include "ComMsgMgr.h"
 #include "HEXAll.h"
+#include "HSTGlob.h"
+#include "HSTStringUtils.h"
 #include "HSTValueText.h"
 
 namespace {
@@ -79,7 +81,7 @@ std::string environmentName(const std::string& name) {
 }
 
 std::string badValueText(const std::string& name, HPAParamType type, const std::string& value) {
-    return "invalid value \"" + value + "\" for parameter \"" + name + "\": expected " + expectedText(type);
+    return "invalid value \"" + HSTStringUtils::excerpt(value) + "\" for parameter \"" + name + "\": expected " + expectedText(type);
 }
 
 }  // namespace
@@ -101,7 +103,9 @@ struct HPAParamMgr::Impl {
 
     Param& find(const std::string& name) {
         const auto found = params.find(name);
-        if (found == params.end()) throw HEXError("unknown parameter \"" + name + "\"");
+        if (found == params.end()) {
+            throw HEXError("unknown parameter \"" + HSTStringUtils::excerpt(name) + "\"", HEXAll::Kind::notfound, name);
+        }
         return found->second;
     }
 
@@ -159,7 +163,8 @@ bool HPAParamMgr::exists(const std::string& name) const { return impl_->params.c
 void HPAParamMgr::setValue(const std::string& name, const std::string& value) {
     Param& param = impl_->find(name);
     std::string canonical;
-    if (!canonicalText(param.type, value, canonical)) throw HEXError(badValueText(name, param.type, value));
+    if (!canonicalText(param.type, value, canonical))
+        throw HEXError(badValueText(name, param.type, value), HEXAll::Kind::value, name);
     impl_->assign(param, canonical);
 }
 
@@ -174,7 +179,8 @@ namespace {
 const HPAParamMgr::Param& requireType(const HPAParamMgr::Param& param, HPAParamType type) {
     if (param.type != type) {
         throw HEXError("parameter \"" + param.name + "\" is of type " + HPAParamMgr::typeName(param.type) + ", not " +
-                       HPAParamMgr::typeName(type));
+                           HPAParamMgr::typeName(type),
+                       HEXAll::Kind::type, param.name);
     }
     return param;
 }
@@ -200,7 +206,7 @@ const HPAParamMgr::Param& HPAParamMgr::get(const std::string& name) const { retu
 std::vector<const HPAParamMgr::Param*> HPAParamMgr::list(const std::string& globPattern) const {
     std::vector<const Param*> out;
     for (const auto& entry : impl_->params) {
-        if (Tcl_StringCaseMatch(entry.first.c_str(), globPattern.c_str(), 1)) out.push_back(&entry.second);
+        if (HSTGlob::match(entry.first.c_str(), globPattern.c_str(), true)) out.push_back(&entry.second);
     }
     return out;
 }

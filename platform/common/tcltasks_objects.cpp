@@ -1,9 +1,12 @@
 #include "tcltasks_objects.h"
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <stdexcept>
 #include <typeindex>
+#include <unordered_set>
 
 #include "HPAParamMgr.h"
 
@@ -24,6 +27,27 @@ bool is_collection_type(const Tcl_ObjType* type) {
 std::map<std::type_index, std::unique_ptr<native_cache_base>>& caches() {
     static auto* table = new std::map<std::type_index, std::unique_ptr<native_cache_base>>;
     return *table;
+}
+
+// Every collection wrapper alive, so that the objects they hold can be found.
+// Never destroyed, like the caches.
+std::unordered_set<const collection_wrapper_base*>& live_wrappers() {
+    static auto* wrappers = new std::unordered_set<const collection_wrapper_base*>;
+    return *wrappers;
+}
+
+// The elements of a wrapper that are no text, each with its type: a tclany
+// holds a model object pointer, a text or a collection handle, the last
+// two one pointer wide; the visitor knows its own pointer types.
+void visit_elements(const collection_wrapper_base& wrapper, const native_cache_base::held_visitor& visit) {
+    if (wrapper.element_type() == typeid(std::string)) return;
+    for (std::size_t i = 0; i < wrapper.size(); ++i) {
+        const tclany element = wrapper.element_tclany(i);
+        if (element.empty() || element.type() == typeid(std::string)) continue;
+        const void* object = nullptr;
+        std::memcpy(&object, element.holder()->address(), sizeof(object));
+        visit(element.type(), object);
+    }
 }
 
 // Cached objects hold a reference until Tcl exits; give back what only the
@@ -182,12 +206,20 @@ native_cache_base& native_cache_base::of(const std::type_info& pointerType) {
             exitHandlerSet = true;
         }
         slot.reset(new native_cache_base);
+        slot->pointer_type_ = &pointerType;
     }
     return *slot;
 }
 
 void native_cache_base::release_all_unreferenced() {
     for (auto& cache : caches()) cache.second->release_unreferenced();
+}
+
+void native_cache_base::for_each_held(const held_visitor& visit) {
+    release_all_unreferenced();
+    for (auto& cache : caches())
+        for (const auto& entry : cache.second->n2t()) visit(cache.second->pointer_type(), entry.first);
+    for (const collection_wrapper_base* wrapper : live_wrappers()) visit_elements(*wrapper, visit);
 }
 
 void native_cache_base::set_type(const Tcl_ObjType* type, const detail::itcltypeinfo* info) {
@@ -203,7 +235,28 @@ Tcl_Obj* native_cache_base::find_tclobj(const void* native) const {
 
 const void* native_cache_base::find_native(Tcl_Obj* obj) const {
     auto found = t2n_.find(obj);
-    return found == t2n_.end() ? nullptr : found->second;
+    return found == t2n_.end() ? find_copy(obj) : found->second;
+}
+
+// The native types have no duplicate procedure, so Tcl_DuplicateObj copies
+// the internal form (pointer and type information) and the string. Such a
+// copy is the object while its pointer is still cached under an object of
+// the same name (the model has not deleted it). The copy is not cached
+// itself: nothing would tell us when Tcl frees it once its internal form is
+// replaced, so after that it is plain text.
+const void* native_cache_base::find_copy(Tcl_Obj* obj) const {
+    const detail::itcltypeinfo* info = detail::GetTclTypeInfo(obj);
+    if (!info || !typeinfo_ || is_collection_type(obj->typePtr) || info->native_type() != typeinfo_->native_type()) {
+        return nullptr;
+    }
+    const void* native = obj->internalRep.twoPtrValue.ptr1;
+    Tcl_Obj* original = native ? find_tclobj(native) : nullptr;
+    if (!is_alive(original)) return nullptr;
+    // A copy without a string has nothing to compare (its string would be rebuilt from the pointer).
+    if (!obj->bytes) return native;
+    int length = 0;
+    const char* name = Tcl_GetStringFromObj(original, &length);
+    return length == obj->length && std::equal(name, name + length, obj->bytes) ? native : nullptr;
 }
 
 void native_cache_base::insert(const void* native, Tcl_Obj* obj) {
@@ -305,12 +358,17 @@ void HTCCollectionContextMgr::append(collection_context_ptr& context, const coll
 
 // ------------------------------------------------------------- wrappers
 
-collection_wrapper_base::collection_wrapper_base() = default;
+collection_wrapper_base::collection_wrapper_base() { live_wrappers().insert(this); }
 
 collection_wrapper_base::collection_wrapper_base(const collection_wrapper_base& other)
-    : context_(other.context_), tcl_type_(other.tcl_type_), tcl_typeinfo_(other.tcl_typeinfo_) {}
+    : context_(other.context_), tcl_type_(other.tcl_type_), tcl_typeinfo_(other.tcl_typeinfo_) {
+    live_wrappers().insert(this);
+}
 
-collection_wrapper_base::~collection_wrapper_base() { invalidate_tcllist(); }
+collection_wrapper_base::~collection_wrapper_base() {
+    live_wrappers().erase(this);
+    invalidate_tcllist();
+}
 
 void collection_wrapper_base::decr_ref() {
     if (--refcount_ <= 0) delete this;
