@@ -22,4 +22,16 @@ show pins {foreach_in_collection pin [get_board_part_pins -of_objects [get_board
 show ports {get_board_interface_ports -of_objects [get_board_part_pins led3]}
 show filter {get_board_part_pins -filter {IOSTANDARD == LVDS && LOC =~ A*}}
 show count {sizeof_collection [get_boards *acme*]}
+
+puts "\nInside the current board:"
+show parts {board_common::get_board_parts}
+show components {get_board_components}
+show disabled {get_board_components -all -filter {!IS_ENABLED}}
+show buses {get_board_buses -of_objects [get_board_components *:J5:*] -filter {COMPONENT1 == part0}}
+show nets {get_board_bus_nets -all -of_objects [get_board_buses part0_J5_spare]}
+show pin {set net [get_board_bus_nets -all -of_objects [get_board_components *:J5:*] -filter {C2_PIN == J5_10}]}
+show net {report_property $net}
+show interfaces {get_board_component_interfaces -of_objects [current_board_part]}
+show modes {get_board_component_modes -all -of_objects [current_board_part]}
+show mode {get_property INTERFACES [get_board_component_modes user_io -of_objects [current_board_part]]}
 show usage {help get_boards}

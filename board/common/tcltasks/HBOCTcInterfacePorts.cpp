@@ -19,8 +19,6 @@ using scope = tcl_scope<tcl_extension, tuid>;
 
 const char* const source_file = "board/common/tcltasks/HBOCTcPartPorts";
 
-using port_list = std::vector<HBOModelPort*>;
-
 class task : public query_task<task, scope, HBOModelPort*, of_types<HBOBusIf*, HBOPinProps*>> {
 public:
     static constexpr const char* command_name = "::board::get_board_interface_ports";
@@ -45,10 +43,8 @@ public:
     // Interfaces of older boards have no ports of their own and give nothing.
     void gather(HBOBusIf* busIf) {
         if (!HBOBoardUtils::isSchema20OrGreater(busIf->getParentBoard())) return;
-        append_to_result([busIf](port_list& out) {
-            for (const auto& logical : busIf->getPortMaps())
-                if (logical.second) out.push_back(logical.second);
-        });
+        for (const auto& logical : busIf->getPortMaps())
+            if (logical.second) gathered().push_back(logical.second);
     }
 
     // Over every interface of the pin's component, the ports whose pin map
@@ -56,7 +52,7 @@ public:
     void gather(HBOPinProps* pin) {
         const HBOBoardComponent* owner = pin->getOwner();
         if (!owner) return;
-        append_to_result([owner, pin](port_list& out) { owner->getInterfacePortsOfPin(pin->getName(), out); });
+        owner->getInterfacePortsOfPin(pin->getName(), gathered());
     }
 };
 

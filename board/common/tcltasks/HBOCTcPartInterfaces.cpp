@@ -28,11 +28,11 @@ public:
     }
 
     void gather(HBOBoard* board) {
-        append_to_result([board](std::vector<HBOBusIf*>& out) { board->getBusIfSeq(out); });
+        board->getBusIfSeq(gathered());
     }
 
     void gather(HBOBoardComponent* component) {
-        append_to_result([component](std::vector<HBOBusIf*>& out) { component->getBusIfSeq(out, true); });
+        component->getBusIfSeq(gathered(), true);
     }
 };
 

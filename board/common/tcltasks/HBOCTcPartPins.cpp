@@ -18,8 +18,6 @@ using scope = tcl_scope<tcl_extension, tuid>;
 
 const char* const source_file = "board/common/tcltasks/HBOCTcPartPins";
 
-using pin_list = std::vector<HBOPinProps*>;
-
 class task : public query_task<task, scope, HBOPinProps*, of_types<HBOBusIf*, HBOModelPort*>> {
 public:
     static constexpr const char* command_name = "::board::get_board_part_pins";
@@ -34,7 +32,7 @@ public:
         HBOBoardComponent* part = HBOCTcPartQuery::current_part(interp, source_file, __LINE__);
         if (!part->getBoard()) HBOCTcPartQuery::no_current_part(source_file, __LINE__);
         if (HBOBoardUtils::isV2SchemaBoard(part)) {
-            append_to_result([part](pin_list& out) { part->getPinsVec(out); });
+            part->getPinsVec(gathered());
             return;
         }
         std::vector<HBOModelPort*> ports;
@@ -49,13 +47,11 @@ public:
         HBOBoardComponent* owner = busIf->getOwnerComponent();
         if (!owner) return;
         if (HBOBoardUtils::isV2SchemaBoard(busIf)) {
-            append_to_result([busIf, owner](pin_list& out) {
-                for (const auto& logical : busIf->getPortMaps()) {
-                    if (!logical.second) continue;
-                    for (const auto& mapped : logical.second->getPinPortMap())
-                        if (HBOPinProps* pin = owner->findPin(mapped.second)) out.push_back(pin);
-                }
-            });
+            for (const auto& logical : busIf->getPortMaps()) {
+                if (!logical.second) continue;
+                for (const auto& mapped : logical.second->getPinPortMap())
+                    if (HBOPinProps* pin = owner->findPin(mapped.second)) gathered().push_back(pin);
+            }
             return;
         }
         std::vector<HBOPortMap*> maps;
@@ -69,7 +65,7 @@ public:
 
     void gather(HBOModelPort* port) {
         if (HBOBoardUtils::isV2SchemaBoard(port)) {
-            append_to_result([port](pin_list& out) { port->getPins(out); });
+            port->getPins(gathered());
         } else {
             append_port_pins(port);
         }
@@ -77,7 +73,7 @@ public:
 
 private:
     void append_port_pins(const HBOModelPort* port) {
-        append_to_result([port](pin_list& out) { port->getPortPropsSeq(out); });
+        port->getPortPropsSeq(gathered());
     }
 };
 
