@@ -65,7 +65,7 @@ Tcl_Interp* shell() {
     static Tcl_Interp* interp = [] {
         HUTEnv::setProductName("Corvel");
         Tcl_Interp* created =
-            bench::makeShell(bench::repository("/tmp/zem_bench_board_details_repo", "-boards 1000"), "");
+            bench::makeShell(generatedRepository("/tmp/zem_bench_board_details_repo", "-boards 1000"), "");
         setStartingObjects(created);
         // Warm: presets and pins are read on first use.
         bench::evalOrThrow(created, "::tesmar::board::get_board_presets -of_objects $boards; "

@@ -6,29 +6,16 @@
 #include <benchmark/benchmark.h>
 #include <tcl.h>
 
-#include <cstdlib>
-#include <stdexcept>
 #include <string>
 
-#include "HPAParamMgr.h"
-#include "bench_repository.h"
-#include "ZemHost.h"
-
-extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
+#include "bench_shell.h"
 
 namespace {
 
+// Warm: the repository is listed once.
 Tcl_Interp* shell() {
-    static Tcl_Interp* interp = [] {
-        Tcl_FindExecutable(nullptr);
-        Tcl_Interp* created = Tcl_CreateInterp();
-        HPAParamMgr::getParamMgr().setValue("board.repoPaths", generatedRepository());
-        if (Zem_host_Init(created) != TCL_OK || Zem_boardcommontasks_Init(created) != TCL_OK) {
-            throw std::runtime_error(Tcl_GetStringResult(created));
-        }
-        Tcl_Eval(created, "::board::get_boards");  // warm: the repository is listed once
-        return created;
-    }();
+    static Tcl_Interp* interp =
+        bench::makeShell(generatedRepository(), "::board::get_boards");
     return interp;
 }
 

@@ -4,25 +4,16 @@
 
 #include <tcl.h>
 
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
 #include "HPAParamMgr.h"
 #include "ZemHost.h"
+#include "bench_repository.h"
 
 extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
 
 namespace bench {
-
-// ZEM_BENCH_REPO when set; else folder, written by gen_repo with options.
-inline std::string repository(const std::string& folder, const std::string& options) {
-    if (const char* given = std::getenv("ZEM_BENCH_REPO")) return given;
-    const std::string command =
-        "tclsh " ZEM_BENCH_SOURCE_DIR "/gen_repo " + options + " -out " + folder + " > /dev/null";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("bench/gen_repo failed: " + command);
-    return folder;
-}
 
 // Tcl_EvalEx, not Tcl_Eval: Tcl_Eval turns the result into a new string
 // object, and so a list of objects into a list of names.

@@ -5,7 +5,7 @@
 #
 #   bench/compare_tdom.sh ?-build DIR? ?-repo DIR?
 #
-# -build  build folder holding bin/bench_board_load and bin/bench_get_boards
+# -build  build folder holding bin/bench_board_load, bin/bench_get_boards and bin/bench_part_pins
 #         (default: build/ of the source tree)
 # -repo   folder for the generated repository (default: $TMPDIR/zem_compare_tdom_repo);
 #         gen_repo replaces it when an earlier gen_repo run made it
@@ -31,7 +31,7 @@ while [ $# -gt 0 ]; do
     esac
     shift 2
 done
-for program in bench_board_load bench_get_boards; do
+for program in bench_board_load bench_get_boards bench_part_pins; do
     [ -x "$build/bin/$program" ] || fail "bad value \"$build\" for -build: no bin/$program (build the project first)"
 done
 
@@ -42,8 +42,10 @@ echo "repository: $repo"
 echo "big pin file: $big_pins ($(grep -c '<pin ' "$big_pins") pins)"
 
 ours=$(ZEM_BENCH_REPO=$repo "$build/bin/bench_board_load" --benchmark_color=false 2> /dev/null
-       ZEM_BENCH_REPO=$repo "$build/bin/bench_get_boards" --benchmark_color=false 2> /dev/null)
-theirs=$(tclsh "$bench_dir/tdom_load.tcl" -repo "$repo" -pinfile "$big_pins")
+       ZEM_BENCH_REPO=$repo "$build/bin/bench_get_boards" --benchmark_color=false 2> /dev/null
+       ZEM_BENCH_REPO=$repo "$build/bin/bench_part_pins" --benchmark_color=false 2> /dev/null)
+theirs=$(tclsh "$bench_dir/tdom_load.tcl" -repo "$repo" -pinfile "$big_pins"
+         tclsh "$bench_dir/tdom_pins.tcl" -board "$(dirname "$big_pins")/board.xml" -pinfile "$big_pins")
 echo "$ours" | grep '^BM_' | sed 's/^/  /'
 echo "$theirs" | sed 's/^/  /'
 
@@ -73,3 +75,11 @@ pair() {
 pair "list 1,000 boards (cold)" "$(ours_seconds BM_ListRepositoryCold)" "$(tdom_value list_boards seconds)"
 pair "load pins of the 3,000-pin part" "$(ours_seconds BM_LoadPinsOf3000PinPart)" "$(tdom_value load_pins seconds)"
 pair "filter query, boards in memory" "$(ours_seconds BM_GetBoardsFilter)" "$(tdom_value query_boards seconds_per_query)"
+# The pin questions on the 3,000-pin part, pins loaded, DOMs parsed (XPath).
+pair "all 3,000 pins (collection)" "$(ours_seconds BM_PartPinsAll)" "$(tdom_value all_pins seconds_per_query)"
+pair "all 3,000 pins (plain list)" "$(ours_seconds BM_PartPinsAllAsList)" "$(tdom_value all_pins seconds_per_query)"
+pair "pins filtered by attributes" "$(ours_seconds BM_PartPinsFilter)" "$(tdom_value filtered_pins seconds_per_query)"
+pair "pins of every interface" "$(ours_seconds BM_PartPinsOfEveryInterface)" "$(tdom_value pins_of_interfaces seconds_per_query)"
+pair "  tDOM with a Tcl dict of pins" "$(ours_seconds BM_PartPinsOfEveryInterface)" "$(tdom_value pins_of_interfaces_indexed seconds_per_query)"
+pair "interface ports of a pin, per call" "$(ours_seconds BM_InterfacePortsPerPin)" "$(tdom_value ports_per_pin seconds_per_call)"
+printf '%-34s %14.3f\n' "floor: plain list of 3,000 strings" "$(awk -v s="$(ours_seconds BM_PlainListFloor)" 'BEGIN { print s * 1e3 }')"

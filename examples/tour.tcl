@@ -25,6 +25,12 @@ show presets {::tesmar::board::get_board_presets -ip acme.com:ip:gpio:1.0}
 show "preset values" {get_property USER_PARAMETERS [::tesmar::board::get_board_presets -ip acme.com:ip:gpio:1.0]}
 show "IPs for uart" {::tesmar::board::get_ip_associated_interfaces -filter {BOARD_INTERFACE == uart}}
 show "LED pins" {get_property LOC [get_board_component_pins -of_objects [current_board_part] led*]}
+
+puts "\nFrom the board part to its interfaces, pins and interface ports:"
+show interfaces {get_board_part_interfaces}
+show pins {foreach_in_collection pin [get_board_part_pins -of_objects [get_board_part_interfaces diff_clock]] { puts "[get_property NAME $pin]: LOC [get_property LOC $pin], IOSTANDARD [get_property IOSTANDARD $pin]" }}
+show ports {get_board_interface_ports -of_objects [get_board_part_pins led3]}
+show filter {get_board_part_pins -filter {IOSTANDARD == LVDS && LOC =~ A*}}
 show count {sizeof_collection [get_boards *acme*]}
 
 puts "\nInside the current board:"

@@ -9,6 +9,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "HCPProperty.h"
 #include "HCPTclFilterMatch.h"
@@ -107,7 +108,7 @@ void keep_matching_names(const name_options& options, Tcl_Interp* interp, tcl_co
     for (std::size_t p = 0; p < options.patterns.size(); ++p) {
         const HTCTclPatternMatch matcher(options.patterns[p], options.regexp, options.nocase, interp);
         for (std::size_t i = 0; i < objects.size(); ++i) {
-            const std::string name = name_of(objects[i]);
+            const std::string& name = name_of(objects[i]);  // a reference where the model gives one
             if (options.nocase ? matcher.matchNoCase(name, -1) : matcher.match(name, -1)) matched.push_back(objects[i]);
         }
     }
@@ -122,7 +123,7 @@ void keep_filtered(const name_options& options, const filter_settings& settings,
     const HCPTclFilterMatch matcher(options.filter, interp, false, settings.ignore_unknown_properties);
     tcl_collection<HSTVector<V*>> kept;
     for (std::size_t i = 0; i < objects.size(); ++i) {
-        if (matcher.match(tclany(objects[i]))) kept.push_back(objects[i]);
+        if (matcher.match(objects[i])) kept.push_back(objects[i]);  // no tclany per object
     }
     objects = kept;
 }

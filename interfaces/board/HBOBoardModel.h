@@ -80,7 +80,7 @@ public:
                 EQUALIZATION, PRE_EMPHASIS, DQS_BIAS, ATTR_COUNT };
 
     HBOPinProps(std::string name, uint32_t index, HBOBoardComponent* owner);
-    std::string getName() const { return name_; }
+    const std::string& getName() const { return name_; }
     uint32_t getPinIndex() const { return index_; }
     HBOBoardComponent* getOwner() const { return owner_; }
     const HBOBoard* getBoard() const;
@@ -115,14 +115,18 @@ class HBOModelPort {
 public:
     HBOModelPort(std::string name, std::string dir, std::string left, std::string right, HBOBoardComponent* owner);
     HBOModelPort(const HBOModelPort& other, HBOBoardComponent* owner);
-    std::string getName() const { return name_; }
+    const std::string& getName() const { return name_; }
     const std::string& getDir() const { return dir_; }
     const std::string& getLeft() const { return left_; }
     const std::string& getRight() const { return right_; }
     HBOBoardComponent* getOwner() const { return owner_; }
     const HBOBoard* getBoard() const;
+    // The interface whose port map made this port and that map's logical
+    // port (schema 2); null and empty for the ports of an older pin file.
+    HBOBusIf* getBusIf() const { return busIf_; }
+    const std::string& getLogicalPort() const { return logicalPort_; }
     // port_index -> component pin name (schema 2).
-    HBOPinPortMap getPinPortMap() const { return pinPortMap_; }
+    const HBOPinPortMap& getPinPortMap() const { return pinPortMap_; }
     // The mapped pins found on the owner component, in map order (schema 2).
     void getPins(std::vector<HBOPinProps*>& pins) const;
     // The pins of an older board's port.
@@ -130,10 +134,13 @@ public:
 
     void addPinMap(const std::string& portIndex, const std::string& componentPin);
     std::vector<HBOPinProps>& portPins() { return portPins_; }
+    void setBusIf(HBOBusIf* busIf, const std::string& logicalPort);
 
 private:
     std::string name_, dir_, left_, right_;
     HBOBoardComponent* owner_;
+    HBOBusIf* busIf_ = nullptr;
+    std::string logicalPort_;
     HBOPinPortMap pinPortMap_;
     std::vector<HBOPinProps> portPins_;
 };
@@ -225,22 +232,27 @@ public:
     const HBOBoard* getBoard() const { return getParentBoard(); }
     void getParameters(std::vector<HBOParameter*>& parameters) const;
     void getPreferences(std::vector<HBOBusIfPreference*>& preferences) const;
-    // logical_port -> model port (schema 2).
-    std::map<std::string, HBOModelPort*> getPortMaps() const;
+    // logical_port -> model port (schema 2), in byte order of the logical
+    // port; a logical port mapped twice keeps its last port.
+    const std::map<std::string, HBOModelPort*>& getPortMaps() const { return portsByLogical_; }
     void getPortMapSeq(std::vector<HBOPortMap*>& portMaps) const;
     void getModelPorts(std::vector<HBOModelPort*>& ports) const;
 
     void addParameter(std::unique_ptr<HBOParameter> parameter);
     void addPreference(std::unique_ptr<HBOBusIfPreference> preference);
+    // Schema 2 gives every port map its model port; older boards none.
     void addPortMap(std::unique_ptr<HBOPortMap> portMap, std::unique_ptr<HBOModelPort> modelPort);
 
 private:
+    void indexModelPort(std::size_t position);
+
     Attributes a_;
     HBOBoardComponent* owner_;
     std::vector<std::unique_ptr<HBOParameter>> parameters_;
     std::vector<std::unique_ptr<HBOBusIfPreference>> preferences_;
     std::vector<std::unique_ptr<HBOPortMap>> portMaps_;
-    std::vector<std::unique_ptr<HBOModelPort>> modelPorts_;  // schema 2: one per port map
+    std::vector<std::unique_ptr<HBOModelPort>> modelPorts_;  // schema 2: the port of each port map, in order
+    std::map<std::string, HBOModelPort*> portsByLogical_;
 };
 
 class HBOComponentMode {
@@ -298,8 +310,12 @@ public:
 
     // Pins load the pin file on first use.
     void getPinsVec(std::vector<HBOPinProps*>& pins) const;
+    // Exact, case-sensitive names; null when the component has no such pin.
     HBOPinProps* findPin(const std::string& name) const;
     HBOPinProps* findPinByIndex(uint32_t index) const;
+    // The interface ports whose pin map names the pin: interfaces in order,
+    // each one's ports in getPortMaps() order, each port once per naming entry.
+    void getInterfacePortsOfPin(const std::string& pinName, std::vector<HBOModelPort*>& ports) const;
     // Model ports of an older board's pin file.
     void getModelPortSeq(std::vector<HBOModelPort*>& ports) const;
     // Sets port to the model port of that name, or leaves it alone; returns whether found.
@@ -316,6 +332,7 @@ private:
     void ensurePins() const;
     void adoptPins(std::vector<HBOPinProps> pins, std::vector<std::unique_ptr<HBOModelPort>> ports) const;
     void ensurePinIndexes() const;
+    void ensurePortsOfPins() const;
 
     Attributes a_;
     HBOBoard* board_;
@@ -329,6 +346,9 @@ private:
     mutable bool pinsIndexed_ = false;
     mutable std::unordered_map<std::string, HBOPinProps*> pinsByName_;
     mutable std::unordered_map<uint32_t, HBOPinProps*> pinsByIndex_;
+    // Built on the first pin-to-port question, after the board file is read.
+    mutable bool portsOfPinsIndexed_ = false;
+    mutable std::unordered_map<std::string, std::vector<HBOModelPort*>> portsOfPins_;
 };
 
 class HBOBoardBusNet {

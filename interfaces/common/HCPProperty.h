@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <typeinfo>
 #include <variant>
 #include <vector>
@@ -22,6 +23,9 @@ public:
         Type type;
         std::string description;
         std::function<HCPValue(const void* object)> get;  // object: the T* as void*
+        // For a text the object holds: read without a copy (filters over
+        // thousands of pins). Empty for other properties.
+        std::function<const std::string&(const void* object)> text;
     };
 
     struct ObjectInfo {
@@ -52,13 +56,22 @@ public:
         });
     }
 
-    // Adds or replaces a property of a registered class.
+    // Adds or replaces a property of a registered class. A getter that
+    // returns const std::string& also gives the property its text reader.
     template <class T, class F>
     static void addProperty(ObjectInfo& info, const std::string& name, Type type, const std::string& description,
                             F getter) {
-        addPropertyImpl(info, PropertyDef{name, type, description, [getter](const void* object) -> HCPValue {
-                                              return getter(*static_cast<const T*>(object));
-                                          }});
+        PropertyDef property{name, type, description,
+                             [getter](const void* object) -> HCPValue {
+                                 return HCPValue(getter(*static_cast<const T*>(object)));
+                             },
+                             {}};
+        if constexpr (std::is_same_v<decltype(getter(std::declval<const T&>())), const std::string&>) {
+            property.text = [getter](const void* object) -> const std::string& {
+                return getter(*static_cast<const T*>(object));
+            };
+        }
+        addPropertyImpl(info, std::move(property));
     }
 
     // The value of a property of an object; monostate for an empty value or

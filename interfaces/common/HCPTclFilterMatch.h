@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <typeinfo>
 
 struct Tcl_Interp;
 
@@ -33,8 +34,15 @@ public:
     HCPTclFilterMatch& operator=(const HCPTclFilterMatch&) = delete;
 
     bool match(const tov::tcltasks::tclany& object) const;
+    // The same for a native object, without wrapping it in a tclany.
+    template <class T>
+    bool match(T* object) const {
+        return matchObject(typeid(T*), static_cast<const void*>(object));
+    }
 
 private:
+    bool matchObject(const std::type_info& pointerType, const void* object) const;
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

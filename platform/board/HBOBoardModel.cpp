@@ -142,7 +142,7 @@ HBOModelPort::HBOModelPort(std::string name, std::string dir, std::string left, 
 
 HBOModelPort::HBOModelPort(const HBOModelPort& other, HBOBoardComponent* owner)
     : name_(other.name_), dir_(other.dir_), left_(other.left_), right_(other.right_), owner_(owner),
-      pinPortMap_(other.pinPortMap_), portPins_(other.portPins_) {
+      logicalPort_(other.logicalPort_), pinPortMap_(other.pinPortMap_), portPins_(other.portPins_) {
     for (auto& pin : portPins_) pin.setOwner(owner);
 }
 
@@ -175,6 +175,11 @@ bool HBOPortIndexLess::operator()(const std::string& a, const std::string& b) co
         if (order != 0) return order < 0;
     }
     return a < b;
+}
+
+void HBOModelPort::setBusIf(HBOBusIf* busIf, const std::string& logicalPort) {
+    busIf_ = busIf;
+    logicalPort_ = logicalPort;
 }
 
 void HBOModelPort::addPinMap(const std::string& portIndex, const std::string& componentPin) {
@@ -220,6 +225,7 @@ HBOBusIf::HBOBusIf(const HBOBusIf& other, HBOBoardComponent* owner)
     stampBoard(parameters_, board);
     stampBoard(preferences_, board);
     stampBoard(portMaps_, board);
+    for (std::size_t i = 0; i < modelPorts_.size(); ++i) indexModelPort(i);
 }
 
 HBOBusIf::~HBOBusIf() = default;
@@ -230,13 +236,6 @@ void HBOBusIf::getParameters(std::vector<HBOParameter*>& parameters) const { app
 
 void HBOBusIf::getPreferences(std::vector<HBOBusIfPreference*>& preferences) const {
     appendRaw(preferences_, preferences);
-}
-
-std::map<std::string, HBOModelPort*> HBOBusIf::getPortMaps() const {
-    std::map<std::string, HBOModelPort*> ports;
-    for (std::size_t i = 0; i < portMaps_.size() && i < modelPorts_.size(); ++i)
-        ports[portMaps_[i]->getLogicalPort()] = modelPorts_[i].get();
-    return ports;
 }
 
 void HBOBusIf::getPortMapSeq(std::vector<HBOPortMap*>& portMaps) const { appendRaw(portMaps_, portMaps); }
@@ -256,7 +255,17 @@ void HBOBusIf::addPreference(std::unique_ptr<HBOBusIfPreference> preference) {
 void HBOBusIf::addPortMap(std::unique_ptr<HBOPortMap> portMap, std::unique_ptr<HBOModelPort> modelPort) {
     portMap->setBoard(getParentBoard());
     portMaps_.push_back(std::move(portMap));
-    if (modelPort) modelPorts_.push_back(std::move(modelPort));
+    if (!modelPort) return;
+    modelPorts_.push_back(std::move(modelPort));
+    indexModelPort(modelPorts_.size() - 1);
+}
+
+// Model ports pair with port maps by position.
+void HBOBusIf::indexModelPort(std::size_t position) {
+    if (position >= portMaps_.size()) return;
+    const std::string& logical = portMaps_[position]->getLogicalPort();
+    modelPorts_[position]->setBusIf(this, logical);
+    portsByLogical_[logical] = modelPorts_[position].get();
 }
 
 // ---- component modes
@@ -371,6 +380,23 @@ HBOPinProps* HBOBoardComponent::findPinByIndex(uint32_t index) const {
     return found == pinsByIndex_.end() ? nullptr : found->second;
 }
 
+void HBOBoardComponent::ensurePortsOfPins() const {
+    if (portsOfPinsIndexed_) return;
+    for (const auto& busIf : interfaces_)
+        for (const auto& logical : busIf->getPortMaps()) {
+            HBOModelPort* port = logical.second;
+            if (!port) continue;
+            for (const auto& mapped : port->getPinPortMap()) portsOfPins_[mapped.second].push_back(port);
+        }
+    portsOfPinsIndexed_ = true;
+}
+
+void HBOBoardComponent::getInterfacePortsOfPin(const std::string& pinName, std::vector<HBOModelPort*>& ports) const {
+    ensurePortsOfPins();
+    auto found = portsOfPins_.find(pinName);
+    if (found != portsOfPins_.end()) ports.insert(ports.end(), found->second.begin(), found->second.end());
+}
+
 void HBOBoardComponent::getModelPortSeq(std::vector<HBOModelPort*>& ports) const {
     ensurePins();
     appendRaw(filePorts_, ports);
@@ -393,6 +419,8 @@ void HBOBoardComponent::addParameter(std::unique_ptr<HBOParameter> parameter) {
 }
 
 HBOBusIf* HBOBoardComponent::addBusIf(std::unique_ptr<HBOBusIf> busIf) {
+    portsOfPins_.clear();
+    portsOfPinsIndexed_ = false;
     interfaces_.push_back(std::move(busIf));
     return interfaces_.back().get();
 }

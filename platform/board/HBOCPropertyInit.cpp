@@ -76,13 +76,36 @@ std::string endOf(const HBOBoardBusNet& net, bool firstEnd) {
 }
 
 
+// The interface of a port: its own for schema 2; for an older pin file's
+// port, the first interface of the component whose port map names it.
+std::string interfaceNameOf(const HBOModelPort& port) {
+    if (const HBOBusIf* busIf = port.getBusIf()) return busIf->getName();
+    std::vector<HBOBusIf*> interfaces;
+    if (port.getOwner()) port.getOwner()->getInterfacesVec(interfaces);
+    for (const HBOBusIf* busIf : interfaces) {
+        std::vector<HBOPortMap*> maps;
+        busIf->getPortMapSeq(maps);
+        for (const HBOPortMap* map : maps)
+            if (map->getPhysicalPort() == port.getName()) return busIf->getName();
+    }
+    return std::string();
+}
+
+// Schema 2: the entries of the pin map; older pin files: the port's pins.
+long long pinCountOf(const HBOModelPort& port) {
+    if (port.getBusIf()) return static_cast<long long>(port.getPinPortMap().size());
+    std::vector<HBOPinProps*> pins;
+    port.getPortPropsSeq(pins);
+    return static_cast<long long>(pins.size());
+}
+
 // The thirteen pin properties, NAME first.
 void registerPinProps() {
     HCPProperty::ObjectInfo& info = HCPProperty::registerClass<HBOPinProps>("board_part_pin");
     HCPProperty::addProperty<HBOPinProps>(info, "CLASS", Type::String, "Class of the object",
                                           [](const HBOPinProps&) { return text("board_part_pin"); });
     HCPProperty::addProperty<HBOPinProps>(info, HBO_PIN_PROP_NAME, Type::String, "Pin name",
-                                          [](const HBOPinProps& p) { return text(p.getName()); });
+                                          [](const HBOPinProps& p) -> const std::string& { return p.getName(); });
     HCPProperty::addProperty<HBOPinProps>(info, HBO_PIN_PROP_INDEX, Type::Int, "Pin index",
                                           [](const HBOPinProps& p) { return number(p.getPinIndex()); });
     const std::pair<const std::string*, HBOPinProps::Attr> textProps[] = {
@@ -100,8 +123,9 @@ void registerPinProps() {
     };
     for (const auto& entry : textProps) {
         HBOPinProps::Attr attr = entry.second;
-        HCPProperty::addProperty<HBOPinProps>(info, *entry.first, Type::String, "Pin attribute from the pin file",
-                                              [attr](const HBOPinProps& p) { return text(p.getAttr(attr)); });
+        HCPProperty::addProperty<HBOPinProps>(
+            info, *entry.first, Type::String, "Pin attribute from the pin file",
+            [attr](const HBOPinProps& p) -> const std::string& { return p.getAttr(attr); });
     }
 }
 
@@ -186,7 +210,9 @@ void initV2Props() {
         {{"COMPONENT", Type::String, "Owning component",
           [](const HBOPinProps& p) { return text(componentNameOf(p.getOwner())); }},
          {"BOARD", Type::String, "Full name of the board",
-          [](const HBOPinProps& p) { return text(boardNameOf(p.getOwner())); }}});
+          [](const HBOPinProps& p) { return text(boardNameOf(p.getOwner())); }},
+         {"PORT", Type::String, "Port of an older board's pin file (empty for schema 2)",
+          [](const HBOPinProps& p) { return text(p.getPortName()); }}});
 }
 }  // namespace board_part_pin
 
@@ -272,7 +298,12 @@ void init() {
          {"DIR", Type::String, "Direction", [](const M& m) { return text(m.getDir()); }},
          {"LEFT", Type::String, "Left bound", [](const M& m) { return text(m.getLeft()); }},
          {"RIGHT", Type::String, "Right bound", [](const M& m) { return text(m.getRight()); }},
-         {"COMPONENT", Type::String, "Owning component", [](const M& m) { return text(componentNameOf(m.getOwner())); }}});
+         {"PIN_COUNT", Type::Int, "Pins of the port", [](const M& m) { return number(pinCountOf(m)); }},
+         {"LOGICAL_PORT", Type::String, "Logical port of the port map (schema 2)",
+          [](const M& m) { return text(m.getLogicalPort()); }},
+         {"INTERFACE", Type::String, "Interface that maps the port", [](const M& m) { return text(interfaceNameOf(m)); }},
+         {"COMPONENT", Type::String, "Owning component", [](const M& m) { return text(componentNameOf(m.getOwner())); }},
+         {"BOARD", Type::String, "Full name of the board", [](const M& m) { return text(boardNameOf(m.getOwner())); }}});
 }
 }  // namespace board_interface_port
 

@@ -232,14 +232,8 @@ private:
 };
 
 // --- evaluation ------------------------------------------------------------
-
-bool numberOf(const HCPValue& value, double& number) {
-    if (const auto* i = std::get_if<long long>(&value)) return number = static_cast<double>(*i), true;
-    if (const auto* d = std::get_if<double>(&value)) return number = *d, true;
-    if (const auto* b = std::get_if<bool>(&value)) return number = *b ? 1 : 0, true;
-    if (const auto* s = std::get_if<std::string>(&value)) return HSTValueText::parseDouble(*s, number);
-    return false;
-}
+// Each test has a form for texts the object holds (read by reference, so
+// that a filter over thousands of pins copies nothing) and one for values.
 
 // Negative, zero or positive as a is less than, equal to or greater than b.
 int compareText(const std::string& a, const std::string& b, bool nocase) {
@@ -253,17 +247,36 @@ int compareText(const std::string& a, const std::string& b, bool nocase) {
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
+int compareNumber(double number, double literal) { return number < literal ? -1 : (number > literal ? 1 : 0); }
+
+// Numeric texts compare as numbers, other texts as text.
+int compareValue(const std::string& text, const Literal& literal, bool nocase) {
+    double number = 0;
+    if (literal.isNumber && HSTValueText::parseDouble(text, number)) return compareNumber(number, literal.number);
+    return compareText(text, literal.text, nocase);
+}
+
+bool numberOf(const HCPValue& value, double& number) {
+    if (const auto* i = std::get_if<long long>(&value)) return number = static_cast<double>(*i), true;
+    if (const auto* d = std::get_if<double>(&value)) return number = *d, true;
+    if (const auto* b = std::get_if<bool>(&value)) return number = *b ? 1 : 0, true;
+    if (const auto* s = std::get_if<std::string>(&value)) return HSTValueText::parseDouble(*s, number);
+    return false;
+}
+
 // Numbers compare as numbers (integers exactly), other values as text.
 int compareValue(const HCPValue& value, const Literal& literal, bool nocase) {
+    if (const auto* s = std::get_if<std::string>(&value)) return compareValue(*s, literal, nocase);
     if (const auto* i = std::get_if<long long>(&value); i && literal.isInteger) {
         return *i < literal.integer ? -1 : (*i > literal.integer ? 1 : 0);
     }
     double number = 0;
-    if (literal.isNumber && numberOf(value, number)) {
-        return number < literal.number ? -1 : (number > literal.number ? 1 : 0);
-    }
-    if (const auto* s = std::get_if<std::string>(&value)) return compareText(*s, literal.text, nocase);
+    if (literal.isNumber && numberOf(value, number)) return compareNumber(number, literal.number);
     return compareText(HCPProperty::toText(value), literal.text, nocase);
+}
+
+bool equalValue(const std::string& text, const Literal& literal, bool nocase) {
+    return compareValue(text, literal, nocase) == 0;
 }
 
 bool equalValue(const HCPValue& value, const Literal& literal, bool nocase) {
@@ -272,26 +285,33 @@ bool equalValue(const HCPValue& value, const Literal& literal, bool nocase) {
     return compareValue(value, literal, nocase) == 0;
 }
 
+bool globValue(const std::string& text, const Literal& literal, bool nocase) {
+    return HSTGlob::match(text.c_str(), literal.text.c_str(), nocase);
+}
+
 bool globValue(const HCPValue& value, const Literal& literal, bool nocase) {
-    if (const auto* s = std::get_if<std::string>(&value)) return HSTGlob::match(s->c_str(), literal.text.c_str(), nocase);
-    return HSTGlob::match(HCPProperty::toText(value).c_str(), literal.text.c_str(), nocase);
+    if (const auto* s = std::get_if<std::string>(&value)) return globValue(*s, literal, nocase);
+    return globValue(HCPProperty::toText(value), literal, nocase);
 }
 
 // A bare property name: a true boolean, a non-zero number, or other
 // non-empty text.
+bool truthOf(const std::string& text) {
+    bool word = false;
+    if (HSTValueText::parseBool(text, word)) return word;
+    double number = 0;
+    if (HSTValueText::parseDouble(text, number)) return number != 0;
+    return !text.empty();
+}
+
 bool truthOf(const HCPValue& value) {
-    if (const auto* s = std::get_if<std::string>(&value)) {
-        bool word = false;
-        if (HSTValueText::parseBool(*s, word)) return word;
-        double number = 0;
-        if (HSTValueText::parseDouble(*s, number)) return number != 0;
-        return !s->empty();
-    }
+    if (const auto* s = std::get_if<std::string>(&value)) return truthOf(*s);
     double number = 0;
     return numberOf(value, number) && number != 0;
 }
 
-bool compare(const HCPValue& value, const Comparison& comparison, bool nocase) {
+template <class Value>
+bool compare(const Value& value, const Comparison& comparison, bool nocase) {
     switch (comparison.op) {
         case Op::Eq: return equalValue(value, comparison.literal, nocase);
         case Op::Ne: return !equalValue(value, comparison.literal, nocase);
@@ -319,8 +339,7 @@ struct HCPTclFilterMatch::Impl {
     mutable const std::type_info* cachedType = nullptr;
     mutable const HCPProperty::ObjectInfo* cachedInfo = nullptr;
 
-    const HCPProperty::ObjectInfo* classOf(const tov::tcltasks::tclany& object) const {
-        const std::type_info& type = object.type();
+    const HCPProperty::ObjectInfo* classOf(const std::type_info& type) const {
         if (!cachedType || *cachedType != type) {
             cachedType = &type;
             cachedInfo = HCPProperty::getObjectInfo(type);
@@ -364,6 +383,7 @@ struct HCPTclFilterMatch::Impl {
     bool evaluateLeaf(const Node& node, const HCPProperty::ObjectInfo* info, const void* object) const {
         const Comparison& comparison = comparisons[static_cast<std::size_t>(node.comparison)];
         const HCPProperty::PropertyDef* property = propertyOf(comparison, info);
+        if (property && object && property->text) return compare(property->text(object), comparison, nocase);
         const HCPValue value = (property && object && property->get) ? property->get(object) : HCPValue{};
         return compare(value, comparison, nocase);
     }
@@ -378,7 +398,11 @@ HCPTclFilterMatch::HCPTclFilterMatch(const std::string& expression, Tcl_Interp* 
 HCPTclFilterMatch::~HCPTclFilterMatch() = default;
 
 bool HCPTclFilterMatch::match(const tov::tcltasks::tclany& object) const {
-    const HCPProperty::ObjectInfo* info = impl_->classOf(object);
+    const HCPProperty::ObjectInfo* info = impl_->classOf(object.type());
     const void* native = info ? info->objectOf(object) : nullptr;
     return impl_->evaluate(impl_->root, info, native);
+}
+
+bool HCPTclFilterMatch::matchObject(const std::type_info& pointerType, const void* object) const {
+    return impl_->evaluate(impl_->root, impl_->classOf(pointerType), object);
 }

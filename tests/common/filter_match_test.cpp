@@ -28,7 +28,9 @@ void registerTestClasses() {
     static const bool done = [] {
         using Type = HCPProperty::Type;
         auto& led = HCPProperty::registerClass<Led>("test_led");
-        HCPProperty::addProperty<Led>(led, "NAME", Type::String, "name", [](const Led& l) { return HCPValue(l.name); });
+        // NAME is read by reference (the filters' copy-free path), LABEL as a value.
+        HCPProperty::addProperty<Led>(led, "NAME", Type::String, "name",
+                                      [](const Led& l) -> const std::string& { return l.name; });
         HCPProperty::addProperty<Led>(led, "is_enabled", Type::Bool, "on?", [](const Led& l) { return HCPValue(l.enabled); });
         HCPProperty::addProperty<Led>(led, "INDEX", Type::Int, "index", [](const Led& l) { return HCPValue(l.index); });
         HCPProperty::addProperty<Led>(led, "POWER", Type::Double, "mW", [](const Led& l) { return HCPValue(l.power); });
@@ -235,6 +237,8 @@ TEST_F(FilterTest, ObjectsOfSeveralClassesAndPlainValues) {
     EXPECT_TRUE(filter.match(tov::tcltasks::tclany(&other)));
     EXPECT_FALSE(filter.match(tov::tcltasks::tclany(&led3)));
     EXPECT_TRUE(filter.match(tov::tcltasks::tclany(&other)));
+    EXPECT_TRUE(filter.match(&other));  // native objects need no tclany
+    EXPECT_FALSE(filter.match(&led3));
     EXPECT_THROW(filter.match(tov::tcltasks::tclany(std::string("plain"))), HTCErrors::error);
     HCPTclFilterMatch lenient("NAME == \"\"", nullptr, false, true);
     EXPECT_TRUE(lenient.match(tov::tcltasks::tclany(std::string("plain"))));

@@ -96,3 +96,26 @@ proc ::zem::objects {objects} {
 }
 
 source [file join [file dirname [info script]] query_contract.tcl]
+
+# Runs script with the host's current_board_part answering body instead;
+# returns {code result}.
+proc ::zem::withHostCommand {body script} {
+    rename ::current_board_part ::host_current_board_part
+    proc ::current_board_part {args} $body
+    try {
+        return [list [catch {uplevel 1 $script} result] $result]
+    } finally {
+        rename ::current_board_part {}
+        rename ::host_current_board_part ::current_board_part
+    }
+}
+
+# Runs script with the repository set to the fixture folder tests/files/<name>.
+proc ::zem::withRepository {name script} {
+    set_param board.repoPaths [list [file join $::zem::sourceDir tests files $name]]
+    try {
+        return [uplevel 1 $script]
+    } finally {
+        reset_param board.repoPaths
+    }
+}
