@@ -1,7 +1,11 @@
 // Class names and properties of the board objects, for filters, help texts
 // and property queries. Properties that only schema-2 boards carry are in
 // the initV2Props() groups.
+#include <tcl.h>
+
 #include <initializer_list>
+#include <map>
+#include <vector>
 
 #include "HBOBoardModel.h"
 #include "HBOCPropertyInit.h"
@@ -32,6 +36,21 @@ void registerProps(const char* className, std::initializer_list<Prop<T>> props) 
 HCPValue text(std::string value) { return HCPValue(std::move(value)); }
 HCPValue flag(const std::string& enabled) { return HCPValue(HSTStringUtils::iequals(enabled, "true")); }
 HCPValue number(long long value) { return HCPValue(value); }
+
+// A map as a Tcl dictionary (key value key value ...), in key order, so that
+// a script reads it with dict and a filter matches it with =~.
+HCPValue dictionary(const std::map<std::string, std::string>& map) {
+    std::vector<const char*> words;
+    words.reserve(2 * map.size());
+    for (const auto& entry : map) {
+        words.push_back(entry.first.c_str());
+        words.push_back(entry.second.c_str());
+    }
+    char* merged = Tcl_Merge(static_cast<int>(words.size()), words.data());
+    std::string value(merged);
+    Tcl_Free(merged);
+    return text(std::move(value));
+}
 
 std::string boardNameOf(const HBOBoardComponent* component) {
     return component && component->getBoard() ? component->getBoard()->getName() : std::string();
@@ -89,7 +108,11 @@ void init() {
           [](const HBOBoard& b) { return HCPValue(b.isIntegratedBoard()); }},
          {"DESCRIPTION", Type::String, "Description", [](const HBOBoard& b) { return text(b.getDescription()); }},
          {"BOARD_FILE", Type::String, "Path of the board file", [](const HBOBoard& b) { return text(b.getBoardFile()); }},
-         {"REPOSITORY", Type::String, "Folder of the board", [](const HBOBoard& b) { return text(b.getRepository()); }}});
+         {"REPOSITORY", Type::String, "Folder of the board", [](const HBOBoard& b) { return text(b.getRepository()); }},
+         {"CONNECTED_BOARDS", Type::String, "Instances of a diagram: instance name -> base board (a dict)",
+          [](const HBOBoard& b) { return dictionary(b.getConnectedBoards()); }},
+         {"CONNECTORS", Type::String, "Connections of a diagram: board#connector -> board#connector (a dict)",
+          [](const HBOBoard& b) { return dictionary(b.getConnectedComponents()); }}});
 }
 }  // namespace board
 
