@@ -91,14 +91,6 @@ std::string class_name_of() {
     return name.empty() ? std::string("unknown") : name;
 }
 
-// "Get '<class of Result>' objects of these types: '<accepted classes>'."
-template <class Result, class... Accepted>
-std::string of_objects_text() {
-    std::string accepted;
-    for (const std::string& name : {class_name_of<Accepted>()...}) accepted += (accepted.empty() ? "" : " ") + name;
-    return "Get '" + class_name_of<Result>() + "' objects of these types: '" + accepted + "'.";
-}
-
 // init/uninit of one command file.
 template <class Task, class Factory>
 struct command_registration {

@@ -2,7 +2,8 @@
 // HTCITaskHelper<T>, its factory from HTCIFactoryHelper<T>. T supplies
 //   static constexpr const char* command_name;   the full Tcl name
 //   int execute(Tcl_Interp*) override;             the body
-// and, to describe its options, a static describe() (see command.h).
+// and, to describe its options, a static describe() (see tcl_command.h; a
+// query command derives from query_task in tcl_query.h instead).
 #pragma once
 
 #include <boost/any.hpp>

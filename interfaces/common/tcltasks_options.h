@@ -148,7 +148,8 @@ public:
     int parse_options(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]);
     std::string help(Tcl_Interp* interp, const std::string& name, const std::string& text);
 
-    // The stored value (given or default), or null. name with or without dash.
+    // The stored value (given or default), or null. name with or without
+    // dash; a name the command does not declare throws HTCErrors::error.
     const boost::any* get_option_value(const std::string& name) const;
     bool specified_option(const std::string& name) const;
     bool quiet() const { return silencer_ != nullptr; }
@@ -164,6 +165,7 @@ protected:
     virtual const char* command_name() const = 0;
 
 private:
+    std::string declared_key(const std::string& name) const;
     void parse_word(const options_description::entry& entry, const std::vector<std::string>& tokens,
                     const std::vector<Tcl_Obj*>& objects);
     void assign_positionals(const std::vector<Tcl_Obj*>& words);

@@ -295,12 +295,23 @@ void task_options_base::apply_defaults() {
     }
 }
 
+// A command that reads an option it never declared has a misspelt name:
+// fail at once rather than let the default stand in silently.
+std::string task_options_base::declared_key(const std::string& name) const {
+    std::string key = strip_dash(name);
+    if (!const_cast<task_options_base*>(this)->options().find_key(key)) {
+        throw HTCErrors::error("command \"" + std::string(command_name()) + "\" reads option \"" + name +
+                               "\", which it does not declare");
+    }
+    return key;
+}
+
 const boost::any* task_options_base::get_option_value(const std::string& name) const {
-    auto found = values_.find(strip_dash(name));
+    auto found = values_.find(declared_key(name));
     return found == values_.end() ? nullptr : &found->second;
 }
 
-bool task_options_base::specified_option(const std::string& name) const { return specified_.count(strip_dash(name)) > 0; }
+bool task_options_base::specified_option(const std::string& name) const { return specified_.count(declared_key(name)) > 0; }
 
 void task_options_base::bad_cast(const std::string& name, const boost::any* value, const std::string& expectedType,
                                  const task_options_base* options) {

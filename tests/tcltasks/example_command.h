@@ -13,9 +13,7 @@
 #include <vector>
 
 #include "ComMsgMgr.h"
-#include "HCPTclFilterMatch.h"
-#include "HTCTclPatternMatch.h"
-#include "tcl_command.h"
+#include "tcl_query.h"
 
 namespace example {
 
@@ -70,89 +68,33 @@ using namespace tov::tcltasks::HTCTclTaskOptions;
 struct tcl_extension {};
 struct tuid {};
 using scope = tcl_scope<tcl_extension, tuid>;
-using widget_list = tcl_collection<HSTVector<Widget*>>;
 
-class task : public HTCITaskHelper<task> {
+class task : public query_task<task, scope, Widget*, of_types<Gadget*>> {
 public:
     static constexpr const char* command_name = "::test::get_widgets";
-
-    static void describe() {
-        add_category("Object");
-        add_category("Widget");
-        option_table("Get the list of widgets", "list of widget objects")
-            .add_options()
-            .add_option("-regexp", scope::switch_value(), OptionDescription("Patterns are full regular expressions"))
-            .add_option("-nocase", scope::switch_value(), OptionDescription("Perform case-insensitive matching"))
-            .add_option("patterns", scope::string_list_value("*"), OptionDescription("Match widget names against patterns"),
-                        ValueDescription("The default search pattern is the wildcard *."), DefaultValueDescription("*"))
-            .add_option("-filter", scope::string_value(), OptionDescription("Filter list with expression"));
-        positional_table().add("patterns", -1);
-        option_table("dummy").add_option("-of_objects", scope::object_list_value(),
-                                         OptionDescription(of_objects_text<Widget*, Gadget*>()));
-    }
+    static constexpr query_description description = {"Get the list of widgets", "list of widget objects",
+                                                      "Object:Widget", "Match widget names against patterns", nullptr};
+    static constexpr filter_settings filtering = {false, false};
 
     const char* owner() const override { return "test.widgets"; }
 
-    int execute(Tcl_Interp* interp) override {
-        gather(interp);
-        match_patterns(interp);
-        apply_filter(interp);
-        if (result_.empty()) {
+    void gather_default(Tcl_Interp*) {
+        for (const auto& widget : Model::global().widgets) result().push_back(widget.get());
+    }
+
+    void gather(Gadget* gadget) {
+        for (const auto& widget : Model::global().widgets) {
+            if (widget->gadget == gadget) result().push_back(widget.get());
+        }
+    }
+
+    int finish(Tcl_Interp*) {
+        if (result().empty()) {
             ComMsgMgr::sendMsg::eval(0, "tests/tcltasks/example_command.h", __LINE__, "test", HMSG_MASK_WARNING,
                                      "@99-1@");
         }
-        return scope::set_result(interp, result_);
+        return TCL_OK;
     }
-
-private:
-    void gather(Tcl_Interp*) {
-        const object_list of = read_option<object_list>("of_objects");
-        if (of.empty()) {
-            const bool allIfEmpty = HPAParamMgr::getParamMgr().getValueAsBool("tcl.returnAllIfOfObjectEmpty");
-            if (specified_option("of_objects") && !allIfEmpty) return;
-            for (const auto& widget : Model::global().widgets) result_.push_back(widget.get());
-            return;
-        }
-        for (std::size_t i = 0; i < of.size(); ++i) {
-            Gadget* const* gadget = tclany_cast<Gadget*>(of[i]);
-            if (!gadget || !*gadget) {
-                throw HEXAll(HTCErrors::ofObjectNotSupported(
-                    HCPProperty::getObjectClassName(HCPProperty::getObjectInfo(of[i])), class_name_of<Gadget*>()));
-            }
-            for (const auto& widget : Model::global().widgets) {
-                if (widget->gadget == *gadget) result_.push_back(widget.get());
-            }
-        }
-    }
-
-    void match_patterns(Tcl_Interp* interp) {
-        if (!specified_option("patterns")) return;
-        const bool regexp = read_option<bool>("regexp");
-        const bool nocase = read_option<bool>("nocase");
-        const string_list patterns = read_option<string_list>("patterns");
-        widget_list matched;
-        for (std::size_t p = 0; p < patterns.size(); ++p) {
-            HTCTclPatternMatch matcher(patterns[p], regexp, nocase, interp);
-            for (std::size_t i = 0; i < result_.size(); ++i) {
-                const std::string name = result_[i]->getName();
-                if (nocase ? matcher.matchNoCase(name, -1) : matcher.match(name, -1)) matched.push_back(result_[i]);
-            }
-        }
-        result_ = matched;
-    }
-
-    void apply_filter(Tcl_Interp* interp) {
-        const std::string filter = read_option<std::string>("filter");
-        if (result_.empty() || filter.empty()) return;
-        HCPTclFilterMatch matcher(filter, interp, false, false);
-        widget_list kept;
-        for (std::size_t i = 0; i < result_.size(); ++i) {
-            if (matcher.match(tclany(result_[i]))) kept.push_back(result_[i]);
-        }
-        result_ = kept;
-    }
-
-    widget_list result_;
 };
 
 class factory : public HTCIFactoryHelper<task> {};
@@ -212,6 +154,6 @@ class factory : public HTCIFactoryHelper<task> {};
 using widgets_command = tov::tcltasks::command_registration<get_widgets::task, get_widgets::factory>;
 using noisy_command = tov::tcltasks::command_registration<noisy::task, noisy::factory>;
 using widget_scope = get_widgets::scope;
-using widget_list = get_widgets::widget_list;
+using widget_list = get_widgets::task::result_list;
 
 }  // namespace example

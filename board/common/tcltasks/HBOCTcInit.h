@@ -4,15 +4,12 @@
 
 #include <tcl.h>
 
-#define HBOCTC_ENTRY_PAIR(File)              \
-    namespace File {                         \
-    void init(Tcl_Interp* interp);           \
-    void uninit();                           \
-    }
-
 namespace HBOCTcInit {
-HBOCTC_ENTRY_PAIR(HBOCTcBoard)
-HBOCTC_ENTRY_PAIR(HBOTcActiveBoard)
+#define HBOCTC_COMMAND(File, name, group) \
+    namespace File {                      \
+    void init(Tcl_Interp* interp);        \
+    void uninit();                        \
+    }
+#include "HBOCTcCommands.def"
+#undef HBOCTC_COMMAND
 }  // namespace HBOCTcInit
-
-#undef HBOCTC_ENTRY_PAIR

@@ -23,8 +23,9 @@ struct CommandEntry {
 
 // Registration order; a group's rows are registered and removed in this order.
 const CommandEntry commands[] = {
-    {Group::schema2, HBOCTcInit::HBOCTcBoard::init, HBOCTcInit::HBOCTcBoard::uninit},
-    {Group::schema2, HBOCTcInit::HBOTcActiveBoard::init, HBOCTcInit::HBOTcActiveBoard::uninit},
+#define HBOCTC_COMMAND(File, name, group) {Group::group, HBOCTcInit::File::init, HBOCTcInit::File::uninit},
+#include "HBOCTcCommands.def"
+#undef HBOCTC_COMMAND
 };
 
 bool exitHandlerRegistered = false;
