@@ -106,28 +106,7 @@ TEST(MessagesTest, ExceptionFromMessageCarriesThePrintedForm) {
     EXPECT_EQ(base.text(), instance.formatted());
 }
 
-TEST(ErrorsTest, TextsNameTheOptionValueAndIndex) {
-    EXPECT_STREQ(HTCErrors::invalid_option_value("-nocase", "abc").what(),
-                 "invalid value \"abc\" for option \"-nocase\"");
-    EXPECT_STREQ(HTCErrors::multiple_occurrences("-nocase").what(), "option \"-nocase\" given more than once");
-    EXPECT_STREQ(HTCErrors::index_out_of_range(7).what(), "index 7 is out of range");
-    EXPECT_STREQ(HTCErrors::not_implemented().what(), "not implemented");
-    EXPECT_STREQ(HTCErrors::type_error().what(), "wrong type of value");
-    EXPECT_STREQ(HTCErrors::type_error("expected a list").what(), "wrong type of value: expected a list");
-    EXPECT_STREQ(HTCErrors::command_failed("current_board", "no board").what(),
-                 "command \"current_board\" failed: no board");
-}
 
-TEST(ErrorsTest, FrameworkErrorsAreCaughtAsHEXErrorAndHEXAll) {
-    try {
-        throw HTCErrors::not_implemented();
-    } catch (const HEXError& e) {
-        EXPECT_STREQ(e.what(), "not implemented");
-    }
-    EXPECT_THROW(throw HTCErrors::append_typed_collection(), HEXAll);
-    EXPECT_THROW(throw HEXAlgException("x"), HEXAll);
-    EXPECT_THROW(throw HEXDataException("x"), HEXAll);
-}
 
 TEST(ErrorsTest, OfObjectNotSupportedNamesClassAndAcceptedTypes) {
     const auto message = HTCErrors::ofObjectNotSupported("board", "board_component");

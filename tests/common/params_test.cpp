@@ -22,29 +22,6 @@ std::string errorOf(const std::function<void()>& action) {
     return "(no error)";
 }
 
-TEST(ParamsTest, BuiltInsHaveTheirTypesAndDefaults) {
-    struct Expected {
-        const char* name;
-        HPAParamType type;
-        const char* value;
-    };
-    const Expected builtIns[] = {
-        {"tcl.disableCollections", HPAParamType::Bool, "0"},
-        {"tcl.returnAllIfOfObjectEmpty", HPAParamType::Bool, "0"},
-        {"tcl.collectionResultDisplayLimit", HPAParamType::Int, "500"},
-        {"tcl.collectionResultDisplayLimitCheck", HPAParamType::Bool, "1"},
-        {"board.repoPaths", HPAParamType::String, ""},
-        {"board.enableSchema2", HPAParamType::Bool, "1"},
-        {"board.enableIntegration", HPAParamType::Bool, "1"},
-    };
-    for (const auto& expected : builtIns) {
-        const auto& param = params().get(expected.name);
-        EXPECT_EQ(param.type, expected.type) << expected.name;
-        EXPECT_EQ(param.defaultValue, expected.value) << expected.name;
-    }
-    EXPECT_FALSE(params().getValueAsBool("tcl.disableCollections"));
-    EXPECT_EQ(params().getValueAsInt("tcl.collectionResultDisplayLimit"), 500);
-}
 
 TEST(ParamsTest, BoolAcceptsTclWordsCaseBlindAndStoresCanonically) {
     const char* name = "tcl.returnAllIfOfObjectEmpty";
@@ -134,12 +111,6 @@ TEST(ParamsTest, ListSelectsByGlobInNameOrder) {
     EXPECT_EQ(names, (std::vector<std::string>{"board.enableIntegration", "board.enableSchema2", "board.repoPaths"}));
 }
 
-TEST(UtilitiesTest, ProductNameIsEmptyUntilSet) {
-    const std::string before = HUTEnv::getProductName();
-    HUTEnv::setProductName("Corvel");
-    EXPECT_EQ(HUTEnv::getProductName(), "Corvel");
-    HUTEnv::setProductName(before);
-}
 
 TEST(UtilitiesTest, IequalsIgnoresAsciiCaseOnly) {
     EXPECT_TRUE(HSTStringUtils::iequals("Board_Part", "BOARD_part"));

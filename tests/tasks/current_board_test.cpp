@@ -45,17 +45,6 @@ TEST_F(CurrentBoardTest, MissingHostCommandGivesNullPartAndATypeErrorForTheBoard
     EXPECT_THROW(HBOCTcBoardTaskUtils::get_current_board(interp), HTCErrors::type_error);
 }
 
-TEST_F(CurrentBoardTest, SelectedPartAndItsBoard) {
-    loadHost();
-    eval(std::string("current_board_part -quiet ") + trellisPart);
-    HBOBoardComponent* part = HBOCTcBoardTaskUtils::get_current_board_part(interp);
-    ASSERT_NE(part, nullptr);
-    EXPECT_EQ(part->getName(), trellisPart);
-    HBOBoard* board = HBOCTcBoardTaskUtils::get_current_board(interp);
-    ASSERT_NE(board, nullptr);
-    EXPECT_EQ(board, part->getBoard());
-    EXPECT_EQ(board->getName(), "acme.com:trellis_a1:1.1");
-}
 
 TEST_F(CurrentBoardTest, TextIsNeverReadAsAnObject) {
     eval(std::string("proc current_board_part args { return ") + trellisPart + " }");
@@ -64,30 +53,6 @@ TEST_F(CurrentBoardTest, TextIsNeverReadAsAnObject) {
     EXPECT_EQ(HBOCTcBoardTaskUtils::get_current_board_part(interp), nullptr);
 }
 
-TEST_F(CurrentBoardTest, AnObjectUsedAsAListIsStampedBackAsABoardPart) {
-    loadHost();
-    eval(std::string("set part [current_board_part -quiet ") + trellisPart + "]; llength $part");
-    Tcl_Obj* held = Tcl_GetVar2Ex(interp, "part", nullptr, TCL_GLOBAL_ONLY);
-    ASSERT_NE(held, nullptr);
-    ASSERT_NE(held->typePtr, nullptr);
-    EXPECT_STREQ(held->typePtr->name, "list");
-    eval("rename current_board_part host_current_board_part; proc current_board_part args { return $::part }");
-    HBOBoardComponent* part = HBOCTcBoardTaskUtils::get_current_board_part(interp);
-    ASSERT_NE(part, nullptr);
-    EXPECT_EQ(part->getName(), trellisPart);
-    ASSERT_NE(held->typePtr, nullptr);
-    EXPECT_EQ(std::string(held->typePtr->name).rfind("pelko:", 0), 0u) << held->typePtr->name;
-}
 
-TEST_F(CurrentBoardTest, EveryCallEvaluatesTheCommandAgain) {
-    loadHost();
-    eval(std::string("current_board_part -quiet ") + trellisPart);
-    eval("rename current_board_part host_current_board_part; set calls 0;"
-         "proc current_board_part args { incr ::calls; host_current_board_part {*}$args }");
-    HBOCTcBoardTaskUtils::get_current_board_part(interp);
-    HBOCTcBoardTaskUtils::get_current_board(interp);
-    eval("set calls");
-    EXPECT_STREQ(Tcl_GetStringResult(interp), "2");
-}
 
 }  // namespace

@@ -87,3 +87,12 @@ proc ::zem::tclType {value} {
 proc ::zem::linesMatching {output pattern} {
     return [lsearch -all -inline -glob [split $output \n] $pattern]
 }
+
+# The objects of a collection or list of objects, as a plain Tcl list.
+proc ::zem::objects {objects} {
+    set list {}
+    foreach_in_collection object $objects { lappend list $object }
+    return $list
+}
+
+source [file join [file dirname [info script]] query_contract.tcl]

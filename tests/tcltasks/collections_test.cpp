@@ -1,6 +1,8 @@
-// Collections: wrapper slots, string forms, display limit, Tcl commands,
+// Collections: wrapper slots, string forms, display limit,
 // plain lists, and reference counts.
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "tcltasks_fixture.h"
 
@@ -43,20 +45,17 @@ TEST_F(CollectionsTest, StringIsTheNamesSeparatedByBlanks) {
 
 TEST_F(CollectionsTest, DisplayLimitStopsTheStringWithDots) {
     widget_list list = four();
-    set_param("tcl.collectionResultDisplayLimitCheck", "1");
-    set_param("tcl.collectionResultDisplayLimit", "2");
-    EXPECT_EQ(list.get().limited_string(), "beta Alpha ...");
-    set_param("tcl.collectionResultDisplayLimit", "4");
-    EXPECT_EQ(list.get().limited_string(), "beta Alpha gamma beta");
-    set_param("tcl.collectionResultDisplayLimit", "0");
-    EXPECT_EQ(list.get().limited_string(), " ...");
-    set_param("tcl.collectionResultDisplayLimit", "-1");
-    EXPECT_EQ(list.get().limited_string(), "beta Alpha gamma beta");
-    set_param("tcl.collectionResultDisplayLimit", "1");
-    set_param("tcl.collectionResultDisplayLimitCheck", "0");
-    EXPECT_EQ(list.get().limited_string(), "beta Alpha gamma beta");
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"1", "2", "beta Alpha ..."}, {"1", "4", "beta Alpha gamma beta"}, {"1", "0", " ..."},
+        {"1", "-1", "beta Alpha gamma beta"}, {"0", "1", "beta Alpha gamma beta"}};
+    for (const auto& [check, limit, expected] : cases) {
+        set_param("tcl.collectionResultDisplayLimitCheck", check);
+        set_param("tcl.collectionResultDisplayLimit", limit);
+        EXPECT_EQ(list.get().limited_string(), expected) << check << " " << limit;
+    }
     // The Tcl string follows the rule; shimmer makes it read the settings again.
     set_param("tcl.collectionResultDisplayLimitCheck", "1");
+    set_param("tcl.collectionResultDisplayLimit", "1");
     Tcl_Obj* obj = widget_scope::to_tcl(list);
     Tcl_IncrRefCount(obj);
     EXPECT_STREQ(Tcl_GetString(obj), "beta ...");
@@ -148,17 +147,6 @@ TEST_F(CollectionsTest, ObjectsOfOneNameStayDistinctInUniqueAndRemove) {
     EXPECT_EQ(*tclany_cast<Widget*>(values[0]), &twins[1]);
 }
 
-TEST_F(CollectionsTest, ElementObjectsLeaveAsNativeObjectsAfterUseAsAList) {
-    Tcl_Obj* obj = widget_scope::to_tcl(widget(2));
-    Tcl_SetVar2Ex(interp, "w", nullptr, obj, 0);
-    EXPECT_EQ(eval("llength $w"), "1");
-    ASSERT_EQ(detail::GetTclTypeInfo(obj), nullptr) << "the script replaced the internal form";
-    widget_list list;
-    list.push_back(widget(2));
-    EXPECT_EQ(list.get().element_tclobj(0), obj);
-    EXPECT_NE(detail::GetTclTypeInfo(obj), nullptr);
-    EXPECT_EQ(detail::GetTclTypeInfo(obj)->native_type(), typeid(Widget*));
-}
 
 TEST_F(CollectionsTest, SliceAndCloneCopyElementsAndContext) {
     widget_list list = four();
@@ -173,27 +161,6 @@ TEST_F(CollectionsTest, SliceAndCloneCopyElementsAndContext) {
     EXPECT_EQ(copy.get().refcount(), 1);
 }
 
-TEST_F(CollectionsTest, CommandsWorkOnCollections) {
-    eval("set all [::test::get_widgets]");
-    EXPECT_EQ(eval("sizeof_collection $all"), "3");
-    EXPECT_EQ(eval("index_collection $all 2"), "gamma");
-    EXPECT_EQ(eval("index_collection $all 3"), "ERROR: index_collection: index is out of range");
-    EXPECT_EQ(eval("sort_collection $all"), "Alpha beta gamma");
-    EXPECT_EQ(eval("set b [::test::get_widgets beta]; add_to_collection $all $b"), "beta Alpha gamma beta");
-    EXPECT_EQ(eval("remove_from_collection $all $b"), "Alpha gamma");
-    EXPECT_EQ(eval("filter_collection $all {NAME != beta}"), "Alpha gamma");
-    EXPECT_EQ(eval("set n {}; foreach_in_collection w $all {lappend n [sizeof_collection [::test::get_widgets "
-                   "-of_objects {}]] $w}; set n"),
-              "0 beta 0 Alpha 0 gamma");
-    EXPECT_EQ(eval("set n {}; foreach_in_collection w $all {if {$w eq {gamma}} break; lappend n $w}; set n"),
-              "beta Alpha");
-    EXPECT_EQ(eval("sizeof_collection notacollection"), "ERROR: sizeof_collection: wrong type of value: "
-                                                        "\"notacollection\" is not a collection");
-    EXPECT_EQ(eval("foreach_in_collection w"),
-              "ERROR: wrong # args: should be \"foreach_in_collection varName collection body\"");
-    // Elements keep being objects: the loop variable feeds -of_objects.
-    EXPECT_EQ(eval("set c [copy_collection $all]; string equal $c $all"), "1");
-}
 
 TEST_F(CollectionsTest, ForeachKeepsObjectsOfAPlainListWhenCollectionsAreDisabled) {
     set_param("tcl.disableCollections", "1");
@@ -273,14 +240,6 @@ TEST_F(CollectionsTest, StringCollectionsFromWordsAndOtherCollections) {
     Tcl_DecrRefCount(obj);
 }
 
-TEST_F(CollectionsTest, TclanyElementsPrintNumbersInFixedNotation) {
-    object_list values;
-    values.push_back(tclany(std::string("word")));
-    values.push_back(tclany(widget(1)));
-    EXPECT_EQ(values.get().limited_string(), "word Alpha");
-    EXPECT_THROW(values.get().element_text(2), std::out_of_range);
-}
-
 }  // namespace
 
 namespace {
@@ -296,25 +255,5 @@ public:
 };
 
 const auto* const finalize_tcl = ::testing::AddGlobalTestEnvironment(new FinalizeTcl);
-
-}  // namespace
-
-namespace {
-
-TEST_F(CollectionsTest, ContextStringCanStandForTheCollection) {
-    eval("set a [::test::get_widgets beta]; set b [::test::get_widgets gamma]");
-    Tcl_Obj* pair = Tcl_NewStringObj("", -1);
-    Tcl_IncrRefCount(pair);
-    Tcl_ListObjAppendElement(interp, pair, var("a"));
-    Tcl_ListObjAppendElement(interp, pair, var("b"));
-    widget_list both = widget_scope::to_collection<Widget*>(interp, pair);
-    EXPECT_EQ(both.size(), 2u);
-    detail::set_use_collection_context_string_rep(true);
-    EXPECT_EQ(both.get().string_rep(nullptr), "beta gamma");
-    both.get().clear_context();
-    EXPECT_EQ(both.get().string_rep(nullptr), "beta gamma") << "without a context the elements speak";
-    detail::set_use_collection_context_string_rep(false);
-    Tcl_DecrRefCount(pair);
-}
 
 }  // namespace

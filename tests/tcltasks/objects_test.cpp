@@ -39,19 +39,6 @@ TEST_F(ObjectsTest, CommandResultsAreTheCachedObjects) {
     EXPECT_EQ(std::string(collection->typePtr->name), "pelko:" + std::string(typeid(Widget*).name()) + "(tclcoll)");
 }
 
-TEST_F(ObjectsTest, TextIsNeverAnObject) {
-    Tcl_Obj* text = Tcl_NewStringObj("beta", -1);
-    Tcl_IncrRefCount(text);
-    try {
-        widget_scope::to_native<Widget*>(text);
-        FAIL() << "text must not convert";
-    } catch (const HTCErrors::not_implemented& error) {
-        EXPECT_STREQ(error.what(), "not implemented");
-    }
-    Tcl_DecrRefCount(text);
-    // Nor is an object of another type.
-    EXPECT_THROW(widget_scope::to_native<Widget*>(widget_scope::to_tcl(gadget(0))), HTCErrors::not_implemented);
-}
 
 TEST_F(ObjectsTest, AnObjectUsedAsAListConvertsBackAndIsRestamped) {
     Tcl_Obj* obj = widget_scope::to_tcl(widget(1));
@@ -167,10 +154,6 @@ TEST_F(ObjectsTest, OfObjectsTakesGadgetsInListsAndRepeatedOptions) {
     EXPECT_EQ(eval("::test::get_widgets -of_objects [list $g2 $g1]"), "gamma beta Alpha");
     EXPECT_EQ(eval("::test::get_widgets -of_objects $g2 -of_objects $g1"), "gamma beta Alpha");
     EXPECT_EQ(eval("::test::get_widgets -of_objects $g1 a*"), "");
-    // An empty -of_objects gives nothing, or everything when the parameter says so.
-    EXPECT_EQ(eval("::test::get_widgets -quiet -of_objects {}"), "");
-    set_param("tcl.returnAllIfOfObjectEmpty", "1");
-    EXPECT_EQ(eval("::test::get_widgets -of_objects {}"), "beta Alpha gamma");
     // A widget where a gadget is expected ends in the of-objects error.
     eval("set w [::test::get_widgets beta]");
     EXPECT_EQ(eval("::test::get_widgets -of_objects $w"),

@@ -15,16 +15,6 @@ namespace {
 
 class OptionsTest : public TclTasksTest {};
 
-TEST_F(OptionsTest, ExampleCommandNarrowsByPatternsSwitchesAndFilter) {
-    EXPECT_EQ(eval("::test::get_widgets"), "beta Alpha gamma");
-    EXPECT_EQ(eval("::test::get_widgets a*"), "");
-    EXPECT_EQ(eval("::test::get_widgets -nocase a*"), "Alpha");
-    EXPECT_EQ(eval("::test::get_widgets -regexp {^[ab].*}"), "beta");
-    EXPECT_EQ(eval("::test::get_widgets -filter {NAME == gamma}"), "gamma");
-    // Unique prefixes of option names are accepted.
-    EXPECT_EQ(eval("::test::get_widgets -noc -re {^A.*}"), "Alpha");
-}
-
 TEST_F(OptionsTest, RepeatedPositionalWordsAndListsComposeInOrder) {
     // Each word may itself be a list; a widget matching two patterns is listed twice.
     EXPECT_EQ(eval("::test::get_widgets gamma {beta gamma}"), "gamma beta gamma");
@@ -175,19 +165,6 @@ TEST_F(OptionsTest, TypedReadReportsAMistypedValueAndGivesTheDefault) {
     EXPECT_THROW(task.specified_option("-nocasee"), HTCErrors::error);
 }
 
-TEST_F(OptionsTest, TaskAndFactoryAnswerTheSlots) {
-    example::get_widgets::factory factory;
-    boost::shared_ptr<tov::tcltasks::itask> task = factory.create();
-    EXPECT_STREQ(task->name(), factory.name());
-    EXPECT_STREQ(task->owner(), "test.widgets");
-    EXPECT_EQ(task->categories(), "Object:Widget");
-    EXPECT_EQ(task->translate("x y"), "x y");
-    EXPECT_FALSE(task->can_undo());
-    EXPECT_FALSE(task->can_redo());
-    EXPECT_TRUE(task->is_journaled());
-    EXPECT_NE(task->options_text().find("-of_objects"), std::string::npos);
-    EXPECT_EQ(example::noisy::task().execute(interp), TCL_OK);
-}
 
 }  // namespace
 
@@ -216,23 +193,6 @@ protected:
         Tcl_DecrRefCount(obj);
     }
 };
-
-TEST_F(ValueSemanticTest, UsageTextsAndTokenCountsFollowTheBoostConvention) {
-    std::unique_ptr<widget_scope::semantic<bool>> flag(widget_scope::switch_value());
-    EXPECT_EQ(flag->name(), "[=arg(=1)] (=0)");
-    EXPECT_EQ(flag->min_tokens(), 0u);
-    EXPECT_EQ(flag->max_tokens(), 0u);
-    EXPECT_TRUE(flag->is_composing());
-    EXPECT_FALSE(flag->is_required());
-    std::unique_ptr<widget_scope::list_semantic<string_list>> words(widget_scope::string_list_value("*"));
-    EXPECT_EQ(words->name(), "arg (=*)");
-    EXPECT_EQ(words->min_tokens(), 1u);
-    words->multitoken();
-    EXPECT_EQ(words->max_tokens(), 32000u);
-    std::unique_ptr<widget_scope::semantic<std::string>> text(widget_scope::string_value());
-    EXPECT_EQ(text->name(), "arg");
-    EXPECT_EQ(text->option_name(), "unknown");
-}
 
 TEST_F(ValueSemanticTest, ListsComposeUnlessToldToReplaceWithAWarning) {
     std::unique_ptr<widget_scope::list_semantic<string_list>> words(widget_scope::string_list_value("*"));

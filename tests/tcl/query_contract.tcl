@@ -1,0 +1,209 @@
+# The behaviour every query command shares (patterns, -nocase, -regexp,
+# -filter, -of_objects, the result's form), run as tcltest cases against any
+# one command, so that a command's own test file covers only its gathering.
+# Options and cases: docs/task-framework.md, "Testing a command".
+#
+#   query_contract ::board::get_boards -name acme.com:cobalt_x4:2.0 \
+#       -of {list [current_board_part -quiet acme.com:cobalt_x4:part0:2.0]} \
+#       -wrong {index_collection [::board::get_boards *wren*] 0} \
+#       ?-setup script? ?-cleanup script? ?-gather script? ?-empty ok|error? \
+#       ?-unknownProperty error|ignore? ?-skip keys? ?-prefix text?
+namespace eval ::zem::contract {
+    # key, title and the proc that checks it; each proc returns the list of
+    # problems it found, empty when the command keeps the contract.
+    variable cases {
+        patterns  {each pattern (or list of them) adds its matches in pattern order, repeats kept; a glob matches the whole name}
+        nocase    {patterns compare case-sensitively unless -nocase}
+        regexp    {-regexp matches the whole name; -nocase applies to it; a bad one is an error}
+        filter    {-filter narrows what the patterns found; values compare case-sensitively; a malformed filter is an error}
+        emptyOf   {empty -of_objects: nothing, or as if not given with tcl.returnAllIfOfObjectEmpty}
+        of        {-of_objects accepts its classes and names both sides for another class}
+        noMatch   {a pattern matching nothing: an empty result, or status 1 where that is the rule}
+        result    {a collection of objects, or a plain list with tcl.disableCollections}
+    }
+    variable params {tcl.disableCollections tcl.returnAllIfOfObjectEmpty}
+}
+
+proc query_contract {command args} {
+    set spec [dict merge {-setup {} -cleanup {} -gather {} -empty ok -unknownProperty error -skip {} -of {} -wrong {}} $args]
+    dict set spec command $command
+    foreach required {-name -of -wrong} {
+        if {![dict exists $spec $required] || [dict get $spec $required] eq ""} {
+            error "query_contract $command: $required is required"
+        }
+    }
+    if {![dict exists $spec -prefix]} { dict set spec -prefix [namespace tail $command] }
+    set number 0
+    dict for {key title} $::zem::contract::cases {
+        incr number
+        if {$key in [dict get $spec -skip]} continue
+        ::tcltest::test [dict get $spec -prefix]-contract-$number "$title" \
+            -setup [list uplevel #0 [dict get $spec -setup]] \
+            -body [list ::zem::contract::check_$key $spec] \
+            -cleanup [list ::zem::contract::cleanup $spec] \
+            -result {}
+    }
+}
+
+proc ::zem::contract::cleanup {spec} {
+    foreach name $::zem::contract::params { reset_param $name }
+    uplevel #0 [dict get $spec -cleanup]
+}
+
+# Runs the command quietly with the gathering arguments and words; returns
+# {code names}: names of the result objects, or the error message (left out
+# where an empty result is an error, whose text is not the contract's).
+proc ::zem::contract::call {spec args} {
+    tailcall callBare $spec {*}[uplevel #0 [dict get $spec -gather]] {*}$args
+}
+proc ::zem::contract::callBare {spec args} {
+    set code [catch {{*}[dict get $spec command] -quiet {*}$args} result]
+    if {$code == 0} { set result [::zem::names $result] }
+    if {$code == 1 && [dict get $spec -empty] eq "error"} { set result {} }
+    return [list $code $result]
+}
+
+# What an empty result must look like under the command's rule.
+proc ::zem::contract::empty {spec} {
+    if {[dict get $spec -empty] eq "error"} { return {1 {}} }
+    return {0 {}}
+}
+
+# Problem text when got differs from expected, else nothing.
+proc ::zem::contract::expect {what got expected} {
+    if {$got eq $expected} { return {} }
+    return [list "$what: got {$got}, expected {$expected}"]
+}
+
+# Runs the command expecting an error whose message matches every regexp
+# in patterns (checked loosely, on the words that matter) and, where the
+# command sets a project -errorcode, whose kind is one of kinds.
+proc ::zem::contract::expectError {what spec kinds patterns args} {
+    set code [catch {{*}[dict get $spec command] -quiet {*}$args} message options]
+    if {$code != 1} { return [list "$what: no error, got {$message}"] }
+    set problems {}
+    foreach pattern $patterns {
+        if {![regexp -- $pattern $message]} { lappend problems "$what: message {$message} lacks /$pattern/" }
+    }
+    set errorcode [dict get $options -errorcode]
+    if {[lindex $errorcode 0] eq "ZEM" && [lindex $errorcode 1] ni $kinds} {
+        lappend problems "$what: -errorcode {$errorcode}, expected a kind in {$kinds}"
+    }
+    return $problems
+}
+
+proc ::zem::contract::allNames {spec} {
+    lassign [call $spec] code all
+    if {$code != 0 || [llength $all] == 0} { error "[dict get $spec command] gathers nothing to test: $all" }
+    if {[dict get $spec -name] ni $all} { error "[dict get $spec -name] is not in the result {$all}" }
+    return $all
+}
+
+# The name with its case changed, so that only a case-blind match finds it.
+proc ::zem::contract::otherCase {name} {
+    if {[string toupper $name] ne $name} { return [string toupper $name] }
+    return [string tolower $name]
+}
+
+# A regular expression matching exactly the text.
+proc ::zem::contract::quoted {text} { return [regsub -all {[^[:alnum:]_]} $text {\\&}] }
+
+proc ::zem::contract::check_patterns {spec} {
+    set all [allNames $spec]
+    set name [dict get $spec -name]
+    set same [lsearch -all -inline -exact $all $name]
+    concat [expect "patterns {$name *}" [call $spec $name *] [list 0 [concat $same $all]]] \
+           [expect "patterns {* $name}" [call $spec * $name] [list 0 [concat $all $same]]] \
+           [expect "patterns {$name $name}" [call $spec $name $name] [list 0 [concat $same $same]]] \
+           [expect "one word listing {$name $name}" [call $spec [list $name $name]] [list 0 [concat $same $same]]] \
+           [expect "pattern [string range $name 1 end] (a glob matches the whole name)" \
+                [call $spec [string range $name 1 end]] [empty $spec]]
+}
+
+proc ::zem::contract::check_nocase {spec} {
+    allNames $spec
+    set name [dict get $spec -name]
+    set other [otherCase $name]
+    set same [call $spec $name]
+    concat [expect "pattern $other" [call $spec $other] [empty $spec]] \
+           [expect "-nocase $other" [call $spec -nocase $other] $same]
+}
+
+proc ::zem::contract::check_regexp {spec} {
+    allNames $spec
+    set name [dict get $spec -name]
+    set same [call $spec $name]
+    set whole [quoted $name]
+    set inner [quoted [string range $name 1 end-1]]
+    concat [expect "-regexp $whole" [call $spec -regexp $whole] $same] \
+           [expect "-regexp $inner" [call $spec -regexp $inner] [empty $spec]] \
+           [expect "-regexp .*$inner.* finds $name" [expr {$name in [lindex [call $spec -regexp .*$inner.*] 1]}] 1] \
+           [expect "-regexp -nocase" [call $spec -regexp -nocase [quoted [otherCase $name]]] $same] \
+           [expectError "-regexp {a(b}" $spec VALUE {{a\(b}} -regexp {a(b}]
+}
+
+proc ::zem::contract::check_filter {spec} {
+    allNames $spec
+    set name [dict get $spec -name]
+    set gather [uplevel #0 [dict get $spec -gather]]
+    set same [call $spec $name]
+    concat [expect "-filter NAME == name" [call $spec -filter "NAME == $name"] $same] \
+           [expect "-filter after patterns {$name *}" [call $spec -filter "NAME == $name" $name *] \
+                [list 0 [concat [lindex $same 1] [lindex $same 1]]]] \
+           [expect "-filter NAME == other case" [call $spec -filter "NAME == [otherCase $name]"] [empty $spec]] \
+           [expectError "-filter {NAME ==}" $spec VALUE {filter {NAME ==}} {*}$gather -filter {NAME ==}] \
+           [unknownProperty $spec $gather]
+}
+
+# An unknown property in a filter: an error naming it, or ignored where
+# that is the command's rule (then the filter keeps nothing).
+proc ::zem::contract::unknownProperty {spec gather} {
+    if {[dict get $spec -unknownProperty] eq "ignore"} {
+        return [expect "-filter {COLOR == red}" [call $spec -filter {COLOR == red}] [empty $spec]]
+    }
+    expectError "-filter {COLOR == red}" $spec {VALUE NOTFOUND} COLOR {*}$gather -filter {COLOR == red}
+}
+
+# Compared with the command's default gathering, not with -gather.
+proc ::zem::contract::check_emptyOf {spec} {
+    set name [dict get $spec -name]
+    set without [callBare $spec]
+    set withoutName [callBare $spec $name]
+    set problems [expect "-of_objects {}" [callBare $spec -of_objects {}] [empty $spec]]
+    set_param tcl.returnAllIfOfObjectEmpty 1
+    concat $problems \
+           [expect "-of_objects {}, returning all" [callBare $spec -of_objects {}] $without] \
+           [expect "-of_objects {} $name, returning all" [callBare $spec -of_objects {} $name] $withoutName]
+}
+
+proc ::zem::contract::check_of {spec} {
+    set good [uplevel #0 [dict get $spec -of]]
+    set wrong [uplevel #0 [dict get $spec -wrong]]
+    set accepted [get_property CLASS [lindex [::zem::objects $good] 0]]
+    set rejected [get_property CLASS $wrong]
+    set names [list "\\m$rejected\\M" "\\m$accepted\\M"]
+    set code [catch {{*}[dict get $spec command] -quiet -of_objects $good} result]
+    concat [expect "-of_objects with $accepted objects" $code 0] \
+           [expectError "-of_objects $rejected" $spec TYPE $names -of_objects $wrong] \
+           [expectError "-of_objects $accepted then $rejected" $spec TYPE $names \
+                -of_objects [list {*}[::zem::objects $good] $wrong]] \
+           [expectError "-of_objects text" $spec {VALUE TYPE} {-of_objects} -of_objects [list [dict get $spec -name]]]
+}
+
+proc ::zem::contract::check_noMatch {spec} {
+    expect "pattern matching nothing" [call $spec no_such_object_anywhere] [empty $spec]
+}
+
+proc ::zem::contract::check_result {spec} {
+    set all [allNames $spec]
+    set gather [uplevel #0 [dict get $spec -gather]]
+    set command [dict get $spec command]
+    set collection [{*}$command -quiet {*}$gather]
+    set problems [expect "collection type" [string match pelko:* [::zem::tclType $collection]] 1]
+    set_param tcl.disableCollections 1
+    set list [{*}$command -quiet {*}$gather]
+    lappend problems {*}[expect "type with tcl.disableCollections" [::zem::tclType $list] list]
+    set names {}
+    foreach object $list { lappend names [get_property NAME $object] }
+    concat $problems [expect "plain list names" $names $all]
+}
