@@ -4,9 +4,11 @@
 
 #include "HostCommands.h"
 #include "HTCTclUtils.h"
+#include "ZemCommon.h"
 #include "tcltasks_framework.h"
 
 extern "C" int Zem_host_Init(Tcl_Interp* interp) {
+    if (!Tcl_InitStubs(interp, "8.6", 0) || Zem_common_Init(interp) != TCL_OK) return TCL_ERROR;
     try {
         HTCTclUtils::setInterp(interp);
         zemhost::register_board_part_command(interp);

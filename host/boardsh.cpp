@@ -2,6 +2,9 @@
 // does (script with argv0/argv, or an interactive prompt), sets the product
 // name, and loads the host commands and the board command extension.
 //
+// Without a script, on a terminal, the console (ConsoleTerminal.h) reads
+// the commands; otherwise Tcl_Main does, as in tclsh.
+//
 // Host switches come first and are written --name or --name=value; the
 // first word that does not start with "--" is the script, and every word
 // after it belongs to the script.
@@ -16,6 +19,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "ConsoleTerminal.h"
 #include "HPAParamMgr.h"
 #include "HUTEnv.h"
 #include "ZemHost.h"
@@ -77,8 +81,28 @@ int appInit(Tcl_Interp* interp) {
         Tcl_DecrRefCount(load);
         if (status != TCL_OK) return TCL_ERROR;
     }
+    // What is loaded is provided, so "package require zem::board" in a
+    // script written for tclsh finds it here.
+    if (Tcl_PkgProvide(interp, "zem::host", ZEM_VERSION) != TCL_OK) return TCL_ERROR;
+    if (settings.loadExtension && Tcl_PkgProvide(interp, "zem::board", ZEM_VERSION) != TCL_OK) return TCL_ERROR;
     Tcl_SetVar(interp, "tcl_rcFileName", "~/.boardshrc", TCL_GLOBAL_ONLY);
     return TCL_OK;
+}
+
+// Starts the interpreter as Tcl_Main does for an interactive session, then
+// hands it to the console.
+void runInteractive(const char* argv0) {
+    Tcl_FindExecutable(argv0);
+    Tcl_Interp* interp = Tcl_CreateInterp();
+    Tcl_SetVar2Ex(interp, "argv0", nullptr, Tcl_NewStringObj(argv0, -1), TCL_GLOBAL_ONLY);
+    Tcl_SetVar2Ex(interp, "argv", nullptr, Tcl_NewListObj(0, nullptr), TCL_GLOBAL_ONLY);
+    Tcl_SetVar2Ex(interp, "argc", nullptr, Tcl_NewIntObj(0), TCL_GLOBAL_ONLY);
+    Tcl_SetVar2Ex(interp, "tcl_interactive", nullptr, Tcl_NewIntObj(1), TCL_GLOBAL_ONLY);
+    if (appInit(interp) != TCL_OK) {
+        std::cerr << "application-specific initialization failed: " << Tcl_GetStringResult(interp) << "\n";
+    }
+    Tcl_SourceRCFile(interp);
+    zemconsole::runConsole(interp);
 }
 
 // Splits off the host switches (the leading words that start with "--").
@@ -122,10 +146,14 @@ int main(int argc, char** argv) {
     int status = parseHostSwitches(static_cast<int>(switches), argv);
     if (status >= 0) return status;
 
-    std::vector<char*> tclArgs;
-    tclArgs.push_back(argv[0]);
     int first = static_cast<int>(switches) + 1;
     if (first < argc && std::strcmp(argv[first], "--") == 0) ++first;
+    if (first == argc && isatty(STDIN_FILENO) && zemconsole::lineEditingAvailable()) {
+        runInteractive(argv[0]);
+        return 0;
+    }
+    std::vector<char*> tclArgs;
+    tclArgs.push_back(argv[0]);
     for (int i = first; i < argc; ++i) tclArgs.push_back(argv[i]);
     tclArgs.push_back(nullptr);
     Tcl_Main(static_cast<int>(tclArgs.size()) - 1, tclArgs.data(), appInit);

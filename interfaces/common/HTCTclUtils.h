@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct Tcl_Interp;
 
@@ -13,6 +14,12 @@ Tcl_Interp* getInterp();
 // The display precision: Tcl's tcl_precision when the framework's
 // interpreter has it set to a positive value, else the given default.
 int tclGetPrecision(int defaultPrecision);
+
+// The words of a Tcl list into words; false, words untouched, when text is
+// not a well-formed list. For the libraries that make no Tcl call of their own.
+bool splitList(const std::string& text, std::vector<std::string>& words);
+// The Tcl list of the words, quoted as Tcl quotes them; splitList reads it back.
+std::string mergeList(const std::vector<std::string>& words);
 }  // namespace HTCTclUtils
 
 namespace tov {

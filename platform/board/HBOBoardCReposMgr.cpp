@@ -10,7 +10,6 @@
 #include <map>
 
 #include <boost/filesystem.hpp>
-#include <tcl.h>
 
 #include "HBOBoardCReposMgr.h"
 #include "HBOBoardInternal.h"
@@ -18,6 +17,7 @@
 #include "HBOBoardUtils.h"
 #include "HBOParser.h"
 #include "HPAParamMgr.h"
+#include "HTCTclUtils.h"
 
 namespace fs = boost::filesystem;
 
@@ -27,12 +27,9 @@ const char* const kRepoPathsParam = "board.repoPaths";
 
 // The words of a Tcl list; a malformed list counts as one folder name.
 std::vector<std::string> splitTclList(const std::string& text) {
-    int count = 0;
-    const char** words = nullptr;
-    if (Tcl_SplitList(nullptr, text.c_str(), &count, &words) != TCL_OK) return {text};
-    std::vector<std::string> result(words, words + count);
-    Tcl_Free(reinterpret_cast<char*>(words));
-    return result;
+    std::vector<std::string> words;
+    if (!HTCTclUtils::splitList(text, words)) return {text};
+    return words;
 }
 
 // What the folders held when they were listed: each board file and its time.
@@ -112,17 +109,13 @@ HBOBoardCReposMgr* HBOBoardCReposMgr::getGlobal() {
     return &manager;
 }
 
+// The sample repository installed (or, in the build tree, linked) beside the
+// library: found from the library's own file, never from a compiled-in path.
 std::string HBOBoardCReposMgr::defaultRepositoryFolder() {
     Dl_info info;
-    if (dladdr(reinterpret_cast<void*>(&HBOBoardCReposMgr::getGlobal), &info) && info.dli_fname) {
-        fs::path libraryDir = fs::absolute(info.dli_fname).parent_path();
-        for (const char* relative : {"../data/boards", "../share/zem/data/boards"}) {
-            fs::path candidate = (libraryDir / relative).lexically_normal();
-            boost::system::error_code error;
-            if (fs::is_directory(candidate, error)) return candidate.string();
-        }
-    }
-    return (fs::path(ZEM_SOURCE_DATA_DIR) / "boards").string();
+    if (!dladdr(reinterpret_cast<void*>(&HBOBoardCReposMgr::getGlobal), &info) || !info.dli_fname) return "boards";
+    fs::path libraryDir = fs::absolute(info.dli_fname).parent_path();
+    return (libraryDir / ZEM_DATA_FROM_LIBDIR / "boards").lexically_normal().string();
 }
 
 std::vector<std::string> HBOBoardCReposMgr::getRootFolders() const {

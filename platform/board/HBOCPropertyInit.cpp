@@ -1,8 +1,6 @@
 // Class names and properties of the board objects, for filters, help texts
 // and property queries. Properties that only schema-2 boards carry are in
 // the initV2Props() groups.
-#include <tcl.h>
-
 #include <initializer_list>
 #include <map>
 #include <vector>
@@ -11,6 +9,7 @@
 #include "HBOCPropertyInit.h"
 #include "HCPProperty.h"
 #include "HSTStringUtils.h"
+#include "HTCTclUtils.h"
 
 namespace {
 
@@ -40,23 +39,13 @@ HCPValue number(long long value) { return HCPValue(value); }
 // A map as a Tcl dictionary (key value key value ...), in key order, so that
 // a script reads it with dict and a filter matches it with =~.
 HCPValue dictionary(const std::map<std::string, std::string>& map) {
-    std::vector<const char*> words;
+    std::vector<std::string> words;
     words.reserve(2 * map.size());
     for (const auto& entry : map) {
-        words.push_back(entry.first.c_str());
-        words.push_back(entry.second.c_str());
+        words.push_back(entry.first);
+        words.push_back(entry.second);
     }
-    char* merged = Tcl_Merge(static_cast<int>(words.size()), words.data());
-    std::string value(merged);
-    Tcl_Free(merged);
-    return text(std::move(value));
-}
-
-std::string boardNameOf(const HBOBoardComponent* component) {
-    return component && component->getBoard() ? component->getBoard()->getName() : std::string();
-}
-std::string componentNameOf(const HBOBoardComponent* component) {
-    return component ? component->getComponentName() : std::string();
+    return text(HTCTclUtils::mergeList(words));
 }
 
 // The thirteen pin properties, NAME first.

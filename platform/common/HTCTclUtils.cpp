@@ -31,6 +31,25 @@ int tclGetPrecision(int defaultPrecision) {
     return static_cast<int>(precision);
 }
 
+bool splitList(const std::string& text, std::vector<std::string>& words) {
+    int count = 0;
+    const char** parts = nullptr;
+    if (Tcl_SplitList(nullptr, text.c_str(), &count, &parts) != TCL_OK) return false;
+    words.assign(parts, parts + count);
+    Tcl_Free(reinterpret_cast<char*>(parts));
+    return true;
+}
+
+std::string mergeList(const std::vector<std::string>& words) {
+    std::vector<const char*> texts;
+    texts.reserve(words.size());
+    for (const std::string& word : words) texts.push_back(word.c_str());
+    char* merged = Tcl_Merge(static_cast<int>(texts.size()), texts.data());
+    std::string list(merged);
+    Tcl_Free(merged);
+    return list;
+}
+
 }  // namespace HTCTclUtils
 
 namespace tov {

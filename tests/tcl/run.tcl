@@ -1,13 +1,12 @@
 # Runs one tcltest file and exits non-zero when a test failed.
 # In boardsh the host and the extension are loaded already; in a plain
-# tclsh they are loaded here, as a user of the extension would.
+# tclsh the package is required here, as a user of the extension would.
 package require tcltest 2
 
 set testFile [lindex $argv 0]
 if {[llength [info commands current_board_part]] == 0} {
-    set libDir [file join $env(ZEM_BUILD_DIR) lib]
-    load [file join $libDir libzem_host.so]
-    load [file join $libDir libzem_boardcommontasks.so]
+    lappend auto_path [file join $env(ZEM_BUILD_DIR) lib]
+    package require zem::board
 }
 
 namespace eval ::zem {

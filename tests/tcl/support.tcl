@@ -48,7 +48,7 @@ set ::zem::childCount 0
 
 # The script lines that load host and extension in a plain tclsh.
 proc ::zem::loadLines {} {
-    return "load [list [file join $::zem::libDir libzem_host.so]]\nload [list [file join $::zem::libDir libzem_boardcommontasks.so]]\n"
+    return "lappend auto_path [list $::zem::libDir]\npackage require zem::board\n"
 }
 
 # Names of a collection or list of objects, as a plain list of strings.

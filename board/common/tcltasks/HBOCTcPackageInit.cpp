@@ -10,6 +10,7 @@
 #include "HBOCPropertyInit.h"
 #include "HBOCTcInit.h"
 #include "HUTEnv.h"
+#include "ZemCommon.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ int registerCommands(Tcl_Interp* interp) {
 }  // namespace
 
 extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp) {
+    if (!Tcl_InitStubs(interp, "8.6", 0) || Zem_common_Init(interp) != TCL_OK) return TCL_ERROR;
     if (!exitHandlerRegistered) {
         Tcl_CreateExitHandler(exitHandler, nullptr);
         exitHandlerRegistered = true;
