@@ -48,6 +48,13 @@ HCPValue dictionary(const std::map<std::string, std::string>& map) {
     return text(HTCTclUtils::mergeList(words));
 }
 
+std::string boardNameOf(const HBOBoardComponent* component) {
+    return component && component->getBoard() ? component->getBoard()->getName() : std::string();
+}
+std::string componentNameOf(const HBOBoardComponent* component) {
+    return component ? component->getComponentName() : std::string();
+}
+
 // The thirteen pin properties, NAME first.
 void registerPinProps() {
     HCPProperty::ObjectInfo& info = HCPProperty::registerClass<HBOPinProps>("board_part_pin");
