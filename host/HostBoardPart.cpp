@@ -51,8 +51,9 @@ public:
     int execute(Tcl_Interp* interp) override {
         if (specified_option("board_part")) select(read_option<std::string>("board_part"));
         if (!currentBoardPart) {
-            throw HEXError("current_board_part: no board part is selected; select one with "
-                           "\"current_board_part <board_part>\" (see board_common::get_board_parts)");
+            throw HEXError(
+                "no board part is selected; select one with "
+                "\"current_board_part <board_part>\" (see board_common::get_board_parts)");
         }
         if (Tcl_Obj* object = scope::to_tcl(currentBoardPart)) Tcl_SetObjResult(interp, object);
         return TCL_OK;
@@ -62,8 +63,9 @@ private:
     static void select(const std::string& name) {
         HBOBoardComponent* part = findBoardPart(name);
         if (!part) {
-            throw HEXError("current_board_part: no board part named \"" + name +
-                           "\" in the board repository; expected a name as board_common::get_board_parts shows it");
+            throw HEXError("no board part named \"" + name +
+                               "\" in the board repository; expected a name as board_common::get_board_parts shows it",
+                           HEXAll::Kind::notfound, name);
         }
         currentBoardPart = part;
         ComMsgMgr::sendMsg::eval(1, "host/HostBoardPart", __LINE__, "host", HMSG_MASK_INFO, "@50-1@",

@@ -71,7 +71,7 @@ private:
             report << std::left << std::setw(48) << displayName(name) << captionOf(name) << "\n";
             ++listed;
         }
-        if (listed == 0) throw HEXError("help: no command matches \"" + pattern + "\"");
+        if (listed == 0) throw HEXError("no command matches \"" + pattern + "\"", HEXAll::Kind::notfound, pattern);
         return report.str();
     }
 };

@@ -25,8 +25,8 @@ template <class Task>
 std::string parameterName(const Task& task) {
     const std::string name = task.template read_option<std::string>("name");
     if (!HPAParamMgr::getParamMgr().exists(name)) {
-        throw HEXError(std::string(Task::command_name) + ": unknown parameter \"" + name +
-                       "\"; see report_param for the parameters");
+        throw HEXError("unknown parameter \"" + name + "\"; see report_param for the parameters",
+                       HEXAll::Kind::notfound, name);
     }
     return name;
 }
@@ -44,7 +44,7 @@ public:
         positional_table().add("name", 1).add("value", 1);
     }
     int execute(Tcl_Interp* interp) override {
-        if (!specified_option("value")) throw HEXError("set_param: missing value; usage: set_param name value");
+        if (!specified_option("value")) throw HTCErrors::wrong_args("set_param name value");
         const std::string name = parameterName(*this);
         HPAParamMgr::getParamMgr().setValue(name, read_option<std::string>("value"));
         setResult(interp, HPAParamMgr::getParamMgr().getValue(name));

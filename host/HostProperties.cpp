@@ -18,19 +18,20 @@ using namespace tov::tcltasks::HTCTclTaskOptions;
 using zemhost::scope;
 
 // The class of every object given; an object of no registered class is an error.
-const HCPProperty::ObjectInfo& classOf(const char* command, const tclany& object) {
+const HCPProperty::ObjectInfo& classOf(const tclany& object) {
     const HCPProperty::ObjectInfo* info = HCPProperty::getObjectInfo(object);
     if (!info) {
-        throw HEXError(std::string(command) + ": \"" + object.text() +
-                       "\" is not an object with properties; expected an object such as get_boards returns");
+        throw HEXError(
+            "\"" + object.text() + "\" is not an object with properties; expected an object such as get_boards returns",
+            HEXAll::Kind::type);
     }
     return *info;
 }
 
 template <class Task>
-object_list objectsOf(const Task& task) {
+object_list objectsOf(Task& task) {
     object_list objects = task.template read_option<object_list>("objects");
-    if (objects.empty()) throw HEXError(std::string(Task::command_name) + ": no objects given");
+    if (objects.empty()) throw HTCErrors::wrong_args(task.usage(Task::command_name));
     return objects;
 }
 
@@ -73,13 +74,14 @@ public:
 
 private:
     static std::string valueOf(const std::string& name, const tclany& object) {
-        const HCPProperty::ObjectInfo& info = classOf(command_name, object);
+        const HCPProperty::ObjectInfo& info = classOf(object);
         const HCPProperty::PropertyDef* property = info.findProperty(name);
         if (!property) {
             std::string known;
             for (const auto& def : info.properties) known += (known.empty() ? "" : ", ") + def.name;
-            throw HEXError("get_property: unknown property \"" + name + "\" of class " + info.className +
-                           "; expected one of " + known);
+            throw HEXError(
+                "unknown property \"" + name + "\" of class " + info.className + "; expected one of " + known,
+                HEXAll::Kind::notfound, name);
         }
         return HCPProperty::toText(HCPProperty::getValue(object, *property));
     }
@@ -99,7 +101,7 @@ public:
         positional_table().add("objects", 1);
     }
     int execute(Tcl_Interp* interp) override {
-        const HCPProperty::ObjectInfo& info = classOf(command_name, objectsOf(*this)[0]);
+        const HCPProperty::ObjectInfo& info = classOf(objectsOf(*this)[0]);
         Tcl_Obj* names = Tcl_NewListObj(0, nullptr);
         for (const auto& property : info.properties) Tcl_ListObjAppendElement(nullptr, names, newString(property.name));
         Tcl_SetObjResult(interp, names);
@@ -125,7 +127,7 @@ public:
         const object_list objects = objectsOf(*this);
         std::ostringstream report;
         for (std::size_t i = 0; i < objects.size(); ++i) {
-            const HCPProperty::ObjectInfo& info = classOf(command_name, objects[i]);
+            const HCPProperty::ObjectInfo& info = classOf(objects[i]);
             std::vector<std::vector<std::string>> rows{{"Property", "Type", "Value"}};
             for (const auto& property : info.properties) {
                 rows.push_back({property.name, HCPProperty::typeName(property.type),

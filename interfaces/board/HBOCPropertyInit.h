@@ -26,7 +26,7 @@ namespace board_component_mode { void init(); }
 namespace board_user_preference { void init(); }
 namespace board_port_map { void init(); }
 
-// Every init() and initV2Props() above, in the package's order.
+// Every init() and initV2Props() above, in order: what the package entry runs.
 void initAll();
 
 }  // namespace HBOCPropertyInit

@@ -1,5 +1,6 @@
 // Errors and warnings of the task framework. Every error's what() is the
-// text that becomes the command's Tcl error.
+// text that becomes the command's Tcl error, and its kind the second word
+// of the command's -errorcode.
 #pragma once
 
 #include <string>
@@ -11,8 +12,15 @@ namespace HTCErrors {
 
 class error : public HEXError {
 public:
-    explicit error(const std::string& text);
+    explicit error(const std::string& text, Kind kind = Kind::error, const std::string& detail = std::string());
     ~error() override;
+};
+
+// A command called with the wrong words: "wrong # args: should be "<usage>"".
+class wrong_args : public error {
+public:
+    explicit wrong_args(const std::string& usage, const std::string& detail = std::string());
+    ~wrong_args() override;
 };
 
 // A value of the wrong type where a typed value was expected.
@@ -23,6 +31,8 @@ public:
     ~type_error() override;
 };
 
+// Kind::value; Kind::type when raised while handling a not_implemented
+// (text given where an option takes objects).
 class invalid_option_value : public error {
 public:
     invalid_option_value(const std::string& option, const std::string& value);
@@ -64,7 +74,7 @@ class command_failed : public error {
 public:
     command_failed(const std::string& command, const std::string& reason);
     // A failure whose text says it all.
-    explicit command_failed(const std::string& text);
+    explicit command_failed(const std::string& text, Kind kind = Kind::error);
     ~command_failed() override;
 };
 

@@ -3,7 +3,7 @@
 // A factory names one Tcl command and makes one task per call of it; the
 // task parses its arguments (slot 0) and runs its body (execute). Every
 // HEXAll or std::exception thrown by a task becomes the command's Tcl
-// error with the exception's text; nothing escapes into Tcl.
+// error (set_command_error); nothing escapes into Tcl.
 #pragma once
 
 #include <tcl.h>
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "HEXAll.h"
 #include "tcltasks_objects.h"
 #include "tcltasks_options.h"
 
@@ -56,11 +57,13 @@ public:
 };
 
 // Gives tasks the state of the user interface; no data of its own.
-class HTCGuiStatusAccess {
-protected:
-    // True when the interpreter runs an interactive console (tcl_interactive).
-    static bool is_interactive(Tcl_Interp* interp);
-};
+class HTCGuiStatusAccess {};
+
+// Makes error the failure of command: its text is the result (never prefixed
+// with the command name: errorInfo shows the command) and -errorcode is
+// {ZEM <kind> <command> ?detail?}, the kind and detail of an HEXAll, VALUE for
+// std::out_of_range, ERROR otherwise. Returns TCL_ERROR.
+int set_command_error(Tcl_Interp* interp, const std::string& command, const std::exception& error);
 
 class task_manager {
 public:

@@ -137,6 +137,8 @@ public:
 
     // The cached Tcl object of a native pointer, or null.
     Tcl_Obj* find_tclobj(const void* native) const;
+    // The native pointer of a cached object, or of a copy of one made by
+    // Tcl_DuplicateObj while it keeps the copied internal form; else null.
     const void* find_native(Tcl_Obj* obj) const;
     void insert(const void* native, Tcl_Obj* obj);
     // Erases obj and every entry of the pointer it maps to (no Tcl reference change).
@@ -150,6 +152,8 @@ public:
     static bool is_alive(Tcl_Obj* obj);
 
 private:
+    const void* find_copy(Tcl_Obj* obj) const;
+
     t2n_table t2n_;
     n2t_table n2t_;
     const detail::itcltypeinfo* typeinfo_ = nullptr;

@@ -142,11 +142,13 @@ public:
     virtual std::string long_help_path(Tcl_Interp* interp, const std::string& name);
     virtual const char* owner() const = 0;
 
-    // Fills the option values from objv[1..objc-1]. On a usage error the
-    // interpreter result names the command, the option and the value and
-    // TCL_ERROR is returned.
+    // Fills the option values from objv[1..objc-1]. On an error the
+    // interpreter result names the option and the value, -errorcode is set
+    // (set_command_error) and TCL_ERROR is returned.
     int parse_options(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]);
     std::string help(Tcl_Interp* interp, const std::string& name, const std::string& text);
+    // "name ?-option value? ?-switch? ... ?-quiet? ?-help? ?positional...?"
+    std::string usage(const std::string& name);
 
     // The stored value (given or default), or null. name with or without
     // dash; a name the command does not declare throws HTCErrors::error.
@@ -168,7 +170,8 @@ private:
     std::string declared_key(const std::string& name) const;
     void parse_word(const options_description::entry& entry, const std::vector<std::string>& tokens,
                     const std::vector<Tcl_Obj*>& objects);
-    void assign_positionals(const std::vector<Tcl_Obj*>& words);
+    // False when words are left over.
+    bool assign_positionals(const std::vector<Tcl_Obj*>& words);
     void apply_defaults();
 
     std::map<std::string, boost::any> values_;

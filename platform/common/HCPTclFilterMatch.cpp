@@ -197,7 +197,8 @@ private:
     [[noreturn]] void fail(const std::string& what) { fail(what, pos_); }
     [[noreturn]] void fail(const std::string& what, std::size_t at) {
         throw HTCErrors::error("invalid filter expression \"" + text_ + "\": " + what + " at position " +
-                               std::to_string(at) + "\n    " + text_ + "\n    " + std::string(at, ' ') + "^");
+                               std::to_string(at) + "\n    " + text_ + "\n    " + std::string(at, ' ') + "^",
+                               HEXAll::Kind::value);
     }
 
     const std::string& text_;
@@ -319,8 +320,9 @@ struct HCPTclFilterMatch::Impl {
     HTCErrors::error unknownProperty(const Comparison& comparison, const HCPProperty::ObjectInfo* info) const {
         const std::string where = info ? "objects of class \"" + info->className + "\" have no such property"
                                        : std::string("the value is not an object with properties");
-        return HTCErrors::error("invalid property \"" + comparison.property + "\" in filter \"" + expression +
-                                "\": " + where);
+        return HTCErrors::error(
+            "invalid property \"" + comparison.property + "\" in filter \"" + expression + "\": " + where,
+            HEXAll::Kind::value);
     }
 
     bool evaluate(int index, const HCPProperty::ObjectInfo* info, const void* object) const {

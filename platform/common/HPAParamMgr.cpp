@@ -101,7 +101,7 @@ struct HPAParamMgr::Impl {
 
     Param& find(const std::string& name) {
         const auto found = params.find(name);
-        if (found == params.end()) throw HEXError("unknown parameter \"" + name + "\"");
+        if (found == params.end()) throw HEXError("unknown parameter \"" + name + "\"", HEXAll::Kind::notfound, name);
         return found->second;
     }
 
@@ -159,7 +159,8 @@ bool HPAParamMgr::exists(const std::string& name) const { return impl_->params.c
 void HPAParamMgr::setValue(const std::string& name, const std::string& value) {
     Param& param = impl_->find(name);
     std::string canonical;
-    if (!canonicalText(param.type, value, canonical)) throw HEXError(badValueText(name, param.type, value));
+    if (!canonicalText(param.type, value, canonical))
+        throw HEXError(badValueText(name, param.type, value), HEXAll::Kind::value, name);
     impl_->assign(param, canonical);
 }
 
@@ -174,7 +175,8 @@ namespace {
 const HPAParamMgr::Param& requireType(const HPAParamMgr::Param& param, HPAParamType type) {
     if (param.type != type) {
         throw HEXError("parameter \"" + param.name + "\" is of type " + HPAParamMgr::typeName(param.type) + ", not " +
-                       HPAParamMgr::typeName(type));
+                           HPAParamMgr::typeName(type),
+                       HEXAll::Kind::type, param.name);
     }
     return param;
 }

@@ -30,7 +30,7 @@ public:
         if (!regexp_) {
             const std::string reason = Tcl_GetStringResult(interp);
             Tcl_ResetResult(interp);
-            throw HTCErrors::error("invalid regular expression \"" + original + "\": " + reason);
+            throw HTCErrors::error("invalid regular expression \"" + original + "\": " + reason, HEXAll::Kind::value);
         }
     }
 

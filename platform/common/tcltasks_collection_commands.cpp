@@ -1,7 +1,6 @@
 // Tcl commands over collections. Each returns a new collection (values
 // are immutable in Tcl); the element type of the first argument decides
 // how further objects are converted.
-#include <stdexcept>
 #include <string>
 
 #include "HCPTclFilterMatch.h"
@@ -41,7 +40,9 @@ collection_wrapper_base* collection_argument(Tcl_Interp* interp, Tcl_Obj* obj) {
 
 long index_argument(Tcl_Interp* interp, Tcl_Obj* obj) {
     long index = 0;
-    if (Tcl_GetLongFromObj(interp, obj, &index) != TCL_OK) throw HTCErrors::error(Tcl_GetStringResult(interp));
+    if (Tcl_GetLongFromObj(interp, obj, &index) != TCL_OK) {
+        throw HTCErrors::error(Tcl_GetStringResult(interp), HEXAll::Kind::value);
+    }
     return index;
 }
 
@@ -92,7 +93,7 @@ int sizeof_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
 int index_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
     wrapper_ref coll(collection_argument(interp, objv[1]));
     const long index = index_argument(interp, objv[2]);
-    if (index < 0) throw std::out_of_range("index is out of range");
+    if (index < 0 || static_cast<std::size_t>(index) >= coll->size()) throw HTCErrors::index_out_of_range(index);
     Tcl_SetObjResult(interp, coll->element_tclobj(static_cast<std::size_t>(index)));
     return TCL_OK;
 }
@@ -157,15 +158,14 @@ const collection_command kCommands[] = {
 int dispatch(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     const auto* command = static_cast<const collection_command*>(data);
     if (objc - 1 < command->minArgs || objc - 1 > command->maxArgs) {
-        Tcl_WrongNumArgs(interp, 1, objv, command->usage);
-        return TCL_ERROR;
+        const std::string usage = std::string(Tcl_GetString(objv[0])) + " " + command->usage;
+        return set_command_error(interp, command->name, HTCErrors::wrong_args(usage));
     }
     try {
         return command->run(interp, objc, objv);
     } catch (const std::exception& error) {
-        Tcl_SetObjResult(interp, Tcl_ObjPrintf("%s: %s", command->name, error.what()));
+        return set_command_error(interp, command->name, error);
     }
-    return TCL_ERROR;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <vector>
 
 #include "HEXAll.h"
@@ -12,10 +13,19 @@ namespace tcltasks {
 itask::~itask() = default;
 ifactory::~ifactory() = default;
 
-bool HTCGuiStatusAccess::is_interactive(Tcl_Interp* interp) {
-    const char* value = interp ? Tcl_GetVar2(interp, "tcl_interactive", nullptr, TCL_GLOBAL_ONLY) : nullptr;
-    int interactive = 0;
-    return value && Tcl_GetBoolean(nullptr, value, &interactive) == TCL_OK && interactive;
+int set_command_error(Tcl_Interp* interp, const std::string& command, const std::exception& error) {
+    const auto* known = dynamic_cast<const HEXAll*>(&error);
+    HEXAll::Kind kind = HEXAll::Kind::error;
+    if (known) kind = known->kind();
+    else if (dynamic_cast<const std::out_of_range*>(&error)) kind = HEXAll::Kind::value;
+    const std::string words[] = {"ZEM", HEXAll::kindName(kind), command, known ? known->detail() : std::string()};
+    Tcl_Obj* code = Tcl_NewListObj(0, nullptr);
+    for (const std::string& word : words) {
+        if (!word.empty()) Tcl_ListObjAppendElement(nullptr, code, Tcl_NewStringObj(word.c_str(), -1));
+    }
+    Tcl_SetObjResult(interp, Tcl_NewStringObj(error.what(), -1));
+    Tcl_SetObjErrorCode(interp, code);
+    return TCL_ERROR;
 }
 
 namespace {
@@ -67,11 +77,10 @@ int run_task(ifactory& factory, Tcl_Interp* interp, int objc, Tcl_Obj* const obj
         return code == task_options_base::help_shown ? TCL_OK : code;
     } catch (const std::exception& error) {
         // HEXAll (messages included) and every other std::exception.
-        Tcl_SetObjResult(interp, Tcl_NewStringObj(error.what(), -1));
+        return set_command_error(interp, factory.name(), error);
     } catch (...) {
-        Tcl_SetObjResult(interp, Tcl_ObjPrintf("%s: unexpected exception", factory.name()));
+        return set_command_error(interp, factory.name(), HEXAll("unexpected exception"));
     }
-    return TCL_ERROR;
 }
 
 int command_proc(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {

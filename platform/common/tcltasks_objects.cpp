@@ -1,5 +1,6 @@
 #include "tcltasks_objects.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -203,7 +204,28 @@ Tcl_Obj* native_cache_base::find_tclobj(const void* native) const {
 
 const void* native_cache_base::find_native(Tcl_Obj* obj) const {
     auto found = t2n_.find(obj);
-    return found == t2n_.end() ? nullptr : found->second;
+    return found == t2n_.end() ? find_copy(obj) : found->second;
+}
+
+// The native types have no duplicate procedure, so Tcl_DuplicateObj copies
+// the internal form (pointer and type information) and the string. Such a
+// copy is the object while its pointer is still cached under an object of
+// the same name (the model has not deleted it). The copy is not cached
+// itself: nothing would tell us when Tcl frees it once its internal form is
+// replaced, so after that it is plain text.
+const void* native_cache_base::find_copy(Tcl_Obj* obj) const {
+    const detail::itcltypeinfo* info = detail::GetTclTypeInfo(obj);
+    if (!info || !typeinfo_ || is_collection_type(obj->typePtr) || info->native_type() != typeinfo_->native_type()) {
+        return nullptr;
+    }
+    const void* native = obj->internalRep.twoPtrValue.ptr1;
+    Tcl_Obj* original = native ? find_tclobj(native) : nullptr;
+    if (!is_alive(original)) return nullptr;
+    // A copy without a string has nothing to compare (its string would be rebuilt from the pointer).
+    if (!obj->bytes) return native;
+    int length = 0;
+    const char* name = Tcl_GetStringFromObj(original, &length);
+    return length == obj->length && std::equal(name, name + length, obj->bytes) ? native : nullptr;
 }
 
 void native_cache_base::insert(const void* native, Tcl_Obj* obj) {

@@ -131,13 +131,14 @@ const options_description::entry* options_description::match(const std::string& 
         return nullptr;
     }
     if (!candidates.empty()) {
-        throw HTCErrors::error("ambiguous option \"" + word + "\": must be " + choice_list(candidates));
+        throw HTCErrors::error("ambiguous option \"" + word + "\": must be " + choice_list(candidates),
+                               HEXAll::Kind::usage, word);
     }
     std::vector<std::string> all(builtins);
     for (const entry& item : entries_) {
         if (item.is_dashed()) all.push_back(item.name);
     }
-    throw HTCErrors::error("bad option \"" + word + "\": must be " + choice_list(all));
+    throw HTCErrors::error("bad option \"" + word + "\": must be " + choice_list(all), HEXAll::Kind::usage, word);
 }
 
 std::string options_description::description() const {
@@ -175,15 +176,20 @@ std::string task_options_base::long_help_path(Tcl_Interp*, const std::string& na
     return std::string(dir) + "/" + file + ".txt";
 }
 
+std::string task_options_base::usage(const std::string& name) {
+    std::string line = name;
+    for (const auto& item : options().entries()) {
+        if (item.is_dashed()) line += " ?" + item.name + (item.is_switch() ? "" : " value") + "?";
+    }
+    line += " ?-quiet? ?-help?";
+    for (const auto& slot : positionals().slots()) line += " ?" + slot.first + (slot.second < 0 ? "...?" : "?");
+    return line;
+}
+
 std::string task_options_base::help(Tcl_Interp* interp, const std::string& name, const std::string& text) {
     options_description& table = options();
     std::ostringstream out;
-    out << name << " - " << table.caption() << "\n\nUsage: " << name;
-    for (const auto& item : table.entries()) {
-        if (item.is_dashed()) out << " ?" << item.name << (item.is_switch() ? "" : " value") << "?";
-    }
-    out << " ?-quiet? ?-help?";
-    for (const auto& slot : positionals().slots()) out << " ?" << slot.first << (slot.second < 0 ? "...?" : "?");
+    out << name << " - " << table.caption() << "\n\nUsage: " << usage(name);
     out << "\n\nOptions:\n" << table.description();
     out << "  -quiet                    Do not report messages while the command runs\n";
     out << "  -help                     Show this text\n";
@@ -254,8 +260,12 @@ int task_options_base::parse_options(Tcl_Interp* interp, int objc, Tcl_Obj* cons
                 parse_word(*entry, tokens, objects);
                 continue;
             }
-            if (equals != std::string::npos) throw HTCErrors::error("bad option \"" + text + "\"");
-            if (i + 1 >= objc) throw HTCErrors::error("missing value for option \"" + entry->name + "\"");
+            if (equals != std::string::npos) {
+                throw HTCErrors::error(
+                    "bad option \"" + text + "\": " + entry->name + " takes its value as the next word",
+                    HEXAll::Kind::usage, entry->name);
+            }
+            if (i + 1 >= objc) throw HTCErrors::wrong_args(usage(Tcl_GetString(objv[0])), entry->name);
             ++i;
             parse_word(*entry, {Tcl_GetString(objv[i])}, {objv[i]});
         }
@@ -263,16 +273,15 @@ int task_options_base::parse_options(Tcl_Interp* interp, int objc, Tcl_Obj* cons
             Tcl_SetObjResult(interp, Tcl_NewStringObj(help(interp, command_name(), "").c_str(), -1));
             return help_shown;
         }
-        assign_positionals(positional);
+        if (!assign_positionals(positional)) throw HTCErrors::wrong_args(usage(Tcl_GetString(objv[0])));
         apply_defaults();
     } catch (const std::exception& error) {
-        Tcl_SetObjResult(interp, Tcl_ObjPrintf("%s: %s", command_name(), error.what()));
-        return TCL_ERROR;
+        return set_command_error(interp, command_name(), error);
     }
     return TCL_OK;
 }
 
-void task_options_base::assign_positionals(const std::vector<Tcl_Obj*>& words) {
+bool task_options_base::assign_positionals(const std::vector<Tcl_Obj*>& words) {
     std::size_t next = 0;
     for (const auto& slot : positionals().slots()) {
         const options_description::entry* entry = options().find_key(slot.first);
@@ -282,9 +291,7 @@ void task_options_base::assign_positionals(const std::vector<Tcl_Obj*>& words) {
             parse_word(*entry, {Tcl_GetString(words[next])}, {words[next]});
         }
     }
-    if (next < words.size()) {
-        throw HTCErrors::error("unexpected argument \"" + std::string(Tcl_GetString(words[next])) + "\"");
-    }
+    return next == words.size();
 }
 
 void task_options_base::apply_defaults() {

@@ -179,8 +179,7 @@ TEST_F(CollectionsTest, ForeachKeepsObjectsOfAPlainListWhenCollectionsAreDisable
     EXPECT_EQ(eval("set n {}; foreach_in_collection w $all {lappend n $w}; set n"), "beta Alpha gamma");
     EXPECT_EQ(eval("set s [sort_collection $all]"), "Alpha beta gamma");
     EXPECT_EQ(var("s")->typePtr, Tcl_GetObjType("list")) << "collection commands follow the parameter too";
-    EXPECT_EQ(eval("sizeof_collection {beta gamma}"),
-              "ERROR: sizeof_collection: wrong type of value: \"beta gamma\" is not a collection");
+    EXPECT_EQ(eval("sizeof_collection {beta gamma}"), "ERROR: wrong type of value: \"beta gamma\" is not a collection");
 }
 
 TEST_F(CollectionsTest, ReferencesAreExactAcrossTclAndHandles) {

@@ -55,6 +55,29 @@ TEST_F(ObjectsTest, AnObjectUsedAsAListConvertsBackAndIsRestamped) {
     EXPECT_EQ(eval("::test::get_widgets -of_objects $g"), "gamma");
 }
 
+TEST_F(ObjectsTest, ACopyMadeByTclDuplicateObjReadsAsTheObjectWhileItKeepsItsInternalForm) {
+    Tcl_SetVar2Ex(interp, "g", nullptr, Tcl_DuplicateObj(widget_scope::to_tcl(gadget(0))), 0);
+    EXPECT_EQ(eval("::test::get_widgets -of_objects $g"), "beta Alpha");
+    EXPECT_EQ(eval("sizeof_collection $g"), "1");
+    Widget* temporary = example::Model::global().add_widget("copied");
+    Tcl_Obj* copy = Tcl_DuplicateObj(widget_scope::to_tcl(temporary));
+    Tcl_IncrRefCount(copy);
+    EXPECT_EQ(other_scope::to_native<Widget*>(copy), temporary);
+    EXPECT_THROW(widget_scope::to_native<Gadget*>(copy), HTCErrors::not_implemented) << "not another type";
+    // Used as a list, the copy is text.
+    Tcl_Obj* shimmered = Tcl_DuplicateObj(copy);
+    Tcl_IncrRefCount(shimmered);
+    int length = 0;
+    Tcl_ListObjLength(nullptr, shimmered, &length);
+    EXPECT_THROW(widget_scope::to_native<Widget*>(shimmered), HTCErrors::not_implemented);
+    Tcl_DecrRefCount(shimmered);
+    // Once the model forgets the object, its copies are text too.
+    native_cache<Widget*>::base().forget_native(temporary);
+    EXPECT_THROW(widget_scope::to_native<Widget*>(copy), HTCErrors::not_implemented);
+    Tcl_DecrRefCount(copy);
+    example::Model::global().widgets.pop_back();
+}
+
 TEST_F(ObjectsTest, CacheHoldsOneReferenceAndReleasesObjectsOnlyItHolds) {
     Widget* temporary = example::Model::global().add_widget("temporary");
     native_cache_base& cache = native_cache<Widget*>::base();
@@ -137,7 +160,7 @@ TEST_F(ObjectsTest, PlainTextInAListFailsAndAnEmptyListIsEmpty) {
     EXPECT_EQ(widget_scope::to_collection<Widget*>(interp, bad).size(), 0u);
     Tcl_DecrRefCount(bad);
     EXPECT_EQ(eval("::test::get_widgets -of_objects [list [::test::noisy -quiet -nested {set w}] text]"),
-              "ERROR: ::test::get_widgets: invalid value \"beta text\" for option \"-of_objects\"");
+              "ERROR: invalid value \"beta text\" for option \"-of_objects\"");
     for (const char* text : {"beta", "beta gamma", "{a b} c"}) {
         Tcl_Obj* obj = Tcl_NewStringObj(text, -1);
         Tcl_IncrRefCount(obj);

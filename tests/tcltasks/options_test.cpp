@@ -27,32 +27,59 @@ TEST_F(OptionsTest, OptionValuesAreTakenEvenWhenTheyStartWithADash) {
     EXPECT_NE(result.find("-x"), std::string::npos) << "the filter must have received -x: " << result;
 }
 
-TEST_F(OptionsTest, UsageErrorsNameTheCommandOptionAndValue) {
-    EXPECT_EQ(eval("::test::get_widgets -foo"),
-              "ERROR: ::test::get_widgets: bad option \"-foo\": must be -filter, -help, -nocase, -of_objects, "
-              "-quiet, or -regexp");
-    EXPECT_EQ(eval("::test::get_widgets -filter"), "ERROR: ::test::get_widgets: missing value for option \"-filter\"");
-    EXPECT_EQ(eval("::test::get_widgets -n -n"),
-              "ERROR: ::test::get_widgets: option \"-nocase\" given more than once");
-    EXPECT_EQ(eval("::test::get_widgets -nocase=maybe"),
-              "ERROR: ::test::get_widgets: invalid value \"maybe\" for option \"-nocase\"");
-    EXPECT_EQ(eval("::test::get_widgets -filter a -filter b"),
-              "ERROR: ::test::get_widgets: option \"-filter\" given more than once");
-    EXPECT_EQ(eval("::test::noisy extra"), "ERROR: ::test::noisy: unexpected argument \"extra\"");
+// Texts name the option and value, never the command; -errorcode names the
+// kind, the command and (for option errors) the option.
+TEST_F(OptionsTest, ErrorsFollowTclConventionsWithAStableErrorCode) {
+    const std::string widgetsUsage =
+        "wrong # args: should be \"::test::get_widgets ?-regexp? ?-nocase? ?-filter value? ?-of_objects value? "
+        "?-quiet? ?-help? ?patterns...?\"";
+    const struct {
+        const char* script;
+        std::string text;
+        const char* code;
+    } cases[] = {
+        {"::test::get_widgets -foo",
+         "bad option \"-foo\": must be -filter, -help, -nocase, -of_objects, -quiet, or -regexp",
+         "ZEM USAGE ::test::get_widgets -foo"},
+        {"::test::get_widgets -filter", widgetsUsage, "ZEM USAGE ::test::get_widgets -filter"},
+        {"::test::noisy extra",
+         "wrong # args: should be \"::test::noisy ?-fail value? ?-nested value? ?-note value? ?-quiet? ?-help?\"",
+         "ZEM USAGE ::test::noisy"},
+        {"::test::noisy -n x", "ambiguous option \"-n\": must be -nested or -note", "ZEM USAGE ::test::noisy -n"},
+        {"::test::get_widgets -filter=x", "bad option \"-filter=x\": -filter takes its value as the next word",
+         "ZEM USAGE ::test::get_widgets -filter"},
+        {"::test::get_widgets -n -n", "option \"-nocase\" given more than once",
+         "ZEM USAGE ::test::get_widgets -nocase"},
+        {"::test::get_widgets -filter a -filter b", "option \"-filter\" given more than once",
+         "ZEM USAGE ::test::get_widgets -filter"},
+        {"::test::get_widgets -nocase=maybe", "invalid value \"maybe\" for option \"-nocase\"",
+         "ZEM VALUE ::test::get_widgets -nocase"},
+        {"::test::get_widgets -of_objects beta", "invalid value \"beta\" for option \"-of_objects\"",
+         "ZEM TYPE ::test::get_widgets -of_objects"},
+        {"::test::get_widgets -regexp a(",
+         "invalid regular expression \"a(\": couldn't compile regular expression "
+         "pattern: parentheses () not balanced",
+         "ZEM VALUE ::test::get_widgets"},
+        {"::test::noisy -fail error", "index 7 is out of range", "ZEM VALUE ::test::noisy"},
+        {"::test::noisy -fail message", HEXAll(HTCErrors::ofObjectNotSupported("gadget", "widget")).text(),
+         "ZEM TYPE ::test::noisy 48-11"},
+        {"::test::noisy -fail std", "plain failure", "ZEM ERROR ::test::noisy"},
+        {"::test::noisy -fail other", "unexpected exception", "ZEM ERROR ::test::noisy"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(eval(c.script), "ERROR: " + c.text) << c.script;
+        EXPECT_EQ(error_code(c.script), c.code) << c.script;
+    }
 }
 
 TEST_F(OptionsTest, ASwitchGivenASecondValueReportsThatValueAsInvalid) {
-    EXPECT_EQ(eval("::test::get_widgets -nocase=1 -nocase=1"),
-              "ERROR: ::test::get_widgets: invalid value \"1\" for option \"-nocase\"");
-    EXPECT_EQ(eval("::test::get_widgets -nocase -nocase=0"),
-              "ERROR: ::test::get_widgets: invalid value \"0\" for option \"-nocase\"");
+    EXPECT_EQ(eval("::test::get_widgets -nocase=1 -nocase=1"), "ERROR: invalid value \"1\" for option \"-nocase\"");
+    EXPECT_EQ(eval("::test::get_widgets -nocase -nocase=0"), "ERROR: invalid value \"0\" for option \"-nocase\"");
     // Without a value the repetition itself is the error, as for strings.
-    EXPECT_EQ(eval("::test::get_widgets -nocase=1 -nocase"),
-              "ERROR: ::test::get_widgets: option \"-nocase\" given more than once");
+    EXPECT_EQ(eval("::test::get_widgets -nocase=1 -nocase"), "ERROR: option \"-nocase\" given more than once");
 }
 
-TEST_F(OptionsTest, AmbiguousPrefixListsTheCandidates) {
-    EXPECT_EQ(eval("::test::noisy -n x"), "ERROR: ::test::noisy: ambiguous option \"-n\": must be -nested or -note");
+TEST_F(OptionsTest, AUniquePrefixIsTheOption) {
     EXPECT_EQ(eval("::test::noisy -q -no @99-3@"), "") << "unique prefixes, builtins included";
 }
 
@@ -90,11 +117,6 @@ TEST_F(OptionsTest, QuietSilencesMessagesOnlyForTheCommand) {
 }
 
 TEST_F(OptionsTest, ExceptionsBecomeTclErrorsWithTheirText) {
-    EXPECT_EQ(eval("::test::noisy -fail error"), "ERROR: index 7 is out of range");
-    EXPECT_EQ(eval("::test::noisy -fail message"),
-              "ERROR: " + HEXAll(HTCErrors::ofObjectNotSupported("gadget", "widget")).text());
-    EXPECT_EQ(eval("::test::noisy -fail std"), "ERROR: plain failure");
-    EXPECT_EQ(eval("::test::noisy -fail other"), "ERROR: ::test::noisy: unexpected exception");
     EXPECT_EQ(eval("catch {::test::noisy -fail std} m; set m"), "plain failure");
 }
 

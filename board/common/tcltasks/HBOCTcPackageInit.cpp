@@ -53,27 +53,6 @@ void exitHandler(ClientData) {
     uninitGroup(Group::integration);
 }
 
-void initPropertyTables() {
-    HBOCPropertyInit::board_component::init();
-    HBOCPropertyInit::board_part_interface::init();
-    HBOCPropertyInit::board_part_pin::init();
-    HBOCPropertyInit::board_ip_preset::init();
-    bool& initialized = HBOCPropertyInit::initV2Props();
-    if (initialized) return;
-    initialized = true;
-    HBOCPropertyInit::board::init();
-    HBOCPropertyInit::board_component::initV2Props();
-    HBOCPropertyInit::board_part_interface::initV2Props();
-    HBOCPropertyInit::board_part_pin::initV2Props();
-    HBOCPropertyInit::board_jumper::init();
-    HBOCPropertyInit::board_parameter::init();
-    HBOCPropertyInit::board_bus_net::init();
-    HBOCPropertyInit::board_bus::init();
-    HBOCPropertyInit::board_interface_port::init();
-    HBOCPropertyInit::board_component_mode::init();
-    HBOCPropertyInit::board_user_preference::init();
-}
-
 int registerCommands(Tcl_Interp* interp) {
     initGroup(Group::always, interp);
     if (HBOBoardUtils::isV2SchemaEnabled()) {
@@ -96,7 +75,7 @@ extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp) {
         Tcl_CreateExitHandler(exitHandler, nullptr);
         exitHandlerRegistered = true;
     }
-    initPropertyTables();
+    HBOCPropertyInit::initAll();
     try {
         return registerCommands(interp);
     } catch (const std::exception& error) {
