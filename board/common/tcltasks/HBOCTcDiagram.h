@@ -34,7 +34,9 @@ inline void require_schema2(const char* sourceFile, int line) {
 
 // Ends the command (status 1) when an object option was given no object.
 inline void require_given(const object_list& values, const char* option) {
-    if (values.empty()) throw HTCErrors::error(std::string("option \"") + option + "\" needs one object");
+    if (values.empty()) {
+        throw HTCErrors::error(std::string("option \"") + option + "\" needs one object", HEXAll::Kind::usage, option);
+    }
 }
 
 // Ends the command (status 1) after reporting "@49-64@" when an object
@@ -42,17 +44,22 @@ inline void require_given(const object_list& values, const char* option) {
 inline void require_single(const object_list& values, const char* option, const char* sourceFile, int line) {
     if (values.size() <= 1) return;
     report(sourceFile, line, 0x20000000, "@49-64@");
-    throw HTCErrors::error(std::string("option \"") + option + "\" takes one object, got " +
-                           std::to_string(values.size()));
+    throw HTCErrors::error(
+        std::string("option \"") + option + "\" takes one object, got " + std::to_string(values.size()),
+        HEXAll::Kind::value, option);
 }
 
 // The diagram of -integrated_board: exactly one board object. It is not
 // asked whether it is integrated.
 inline HBOBoard* diagram_argument(const object_list& values, const char* cannotFindText) {
-    if (values.empty()) throw HTCErrors::command_failed("integrated_board object needs to be provided");
-    if (values.size() > 1) throw HTCErrors::command_failed("Multiple '-integrated_board' values are not supported");
+    if (values.empty()) {
+        throw HTCErrors::command_failed("integrated_board object needs to be provided", HEXAll::Kind::usage);
+    }
+    if (values.size() > 1) {
+        throw HTCErrors::command_failed("Multiple '-integrated_board' values are not supported", HEXAll::Kind::usage);
+    }
     HBOBoard* const* diagram = tclany_cast<HBOBoard*>(values[0]);
-    if (!diagram || !*diagram) throw HEXAlgException(cannotFindText);
+    if (!diagram || !*diagram) throw HEXAlgException(cannotFindText, HEXAll::Kind::type, "-integrated_board");
     return *diagram;
 }
 

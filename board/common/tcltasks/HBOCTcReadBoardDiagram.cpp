@@ -68,7 +68,8 @@ private:
         const std::string path = read_option<std::string>("path");
         if (specified_option("file")) {
             throw HTCErrors::error("the file is given twice, as -file \"" + file + "\" and as \"" + path +
-                                   "\": give it once");
+                                       "\": give it once",
+                                   HEXAll::Kind::usage, "-file");
         }
         return path;
     }
@@ -79,9 +80,11 @@ private:
         namespace fs = boost::filesystem;
         boost::system::error_code error;
         const fs::path path = fs::canonical(file, fs::current_path(), error);
-        if (error) throw HTCErrors::error("cannot read board file \"" + file + "\": " + error.message());
-        if (!fs::is_regular_file(path, error)) {
-            throw HTCErrors::error("cannot read board file \"" + file + "\": not a regular file");
+        const std::string problem = error                             ? error.message()
+                                    : fs::is_regular_file(path, error) ? std::string()
+                                                                       : std::string("not a regular file");
+        if (!problem.empty()) {
+            throw HTCErrors::error("cannot read board file \"" + file + "\": " + problem, HEXAll::Kind::file, file);
         }
         return path.string();
     }
