@@ -11,25 +11,18 @@
 #include <string>
 
 #include "HPAParamMgr.h"
+#include "bench_repository.h"
 #include "ZemHost.h"
 
 extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
 
 namespace {
 
-std::string repository() {
-    if (const char* given = std::getenv("ZEM_BENCH_REPO")) return given;
-    const std::string folder = "/tmp/zem_bench_get_boards_repo";
-    const std::string command = "tclsh " ZEM_BENCH_SOURCE_DIR "/gen_repo -boards 1000 -out " + folder + " > /dev/null";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("bench/gen_repo failed");
-    return folder;
-}
-
 Tcl_Interp* shell() {
     static Tcl_Interp* interp = [] {
         Tcl_FindExecutable(nullptr);
         Tcl_Interp* created = Tcl_CreateInterp();
-        HPAParamMgr::getParamMgr().setValue("board.repoPaths", repository());
+        HPAParamMgr::getParamMgr().setValue("board.repoPaths", generatedRepository());
         if (Zem_host_Init(created) != TCL_OK || Zem_boardcommontasks_Init(created) != TCL_OK) {
             throw std::runtime_error(Tcl_GetStringResult(created));
         }

@@ -8,6 +8,7 @@
 #include "ComMsgMgr.h"
 #include "HBOBoardCReposMgr.h"
 #include "HBOBoardModel.h"
+#include "HSTStringUtils.h"
 #include "HostCommands.h"
 #include "tcl_command.h"
 
@@ -16,7 +17,10 @@ namespace {
 using namespace tov::tcltasks;
 using namespace tov::tcltasks::HTCTclTaskOptions;
 
-HBOBoardComponent* currentBoardPart = nullptr;
+// The project keeps its board part by name, as a project file does: each
+// use looks the name up in the repository as it is then, so after a reload
+// the answer is the part of that name in the new repository, or none.
+std::string currentBoardPartName;
 
 // The board part of that full name (vendor:board:component:version) in the repository.
 HBOBoardComponent* findBoardPart(const std::string& name) {
@@ -50,24 +54,29 @@ public:
 
     int execute(Tcl_Interp* interp) override {
         if (specified_option("board_part")) select(read_option<std::string>("board_part"));
-        if (!currentBoardPart) {
+        if (currentBoardPartName.empty()) {
             throw HEXError(
                 "no board part is selected; select one with "
                 "\"current_board_part <board_part>\" (see board_common::get_board_parts)");
         }
-        if (Tcl_Obj* object = scope::to_tcl(currentBoardPart)) Tcl_SetObjResult(interp, object);
+        HBOBoardComponent* part = findBoardPart(currentBoardPartName);
+        if (!part) {
+            throw HEXError("the board part \"" + currentBoardPartName +
+                               "\" is no longer in the board repository (see board.repoPaths); select another one",
+                           HEXAll::Kind::notfound, currentBoardPartName);
+        }
+        if (Tcl_Obj* object = scope::to_tcl(part)) Tcl_SetObjResult(interp, object);
         return TCL_OK;
     }
 
 private:
     static void select(const std::string& name) {
-        HBOBoardComponent* part = findBoardPart(name);
-        if (!part) {
-            throw HEXError("no board part named \"" + name +
+        if (!findBoardPart(name)) {
+            throw HEXError("no board part named \"" + HSTStringUtils::excerpt(name) +
                                "\" in the board repository; expected a name as board_common::get_board_parts shows it",
                            HEXAll::Kind::notfound, name);
         }
-        currentBoardPart = part;
+        currentBoardPartName = name;
         ComMsgMgr::sendMsg::eval(1, "host/HostBoardPart", __LINE__, "host", HMSG_MASK_INFO, "@50-1@",
                                  name.c_str());
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "HPAParamMgr.h"
+#include "HSTStringUtils.h"
 #include "HostCommands.h"
 #include "tcl_command.h"
 
@@ -25,7 +26,7 @@ template <class Task>
 std::string parameterName(const Task& task) {
     const std::string name = task.template read_option<std::string>("name");
     if (!HPAParamMgr::getParamMgr().exists(name)) {
-        throw HEXError("unknown parameter \"" + name + "\"; see report_param for the parameters",
+        throw HEXError("unknown parameter \"" + HSTStringUtils::excerpt(name) + "\"; see report_param for the parameters",
                        HEXAll::Kind::notfound, name);
     }
     return name;

@@ -307,6 +307,10 @@ tcl_collection<HSTVector<V>> empty_collection() {
     return fresh;
 }
 
+// Lists of objects may be nested ([list [list $a] $b]) this deep; deeper
+// nesting is refused rather than followed down the call stack.
+constexpr int max_list_nesting = 32;
+
 // Walks the words of a Tcl list; a failed conversion is a type error.
 template <class Each>
 void for_each_list_element(Tcl_Interp* interp, Tcl_Obj* list, Each each) {
@@ -369,7 +373,7 @@ struct collection_from_tcl<T*, Ext, Tuid> {
             throw HTCErrors::not_implemented();  // a collection of other objects
         }
         if (T* native = find(obj)) return single_element_collection<T*>(native, obj);
-        if (depth > 0 || !is_list_type(obj)) throw HTCErrors::not_implemented();
+        if (depth >= max_list_nesting || !is_list_type(obj)) throw HTCErrors::not_implemented();
         auto add = [&](Tcl_Obj* element, result_type& result, collection_context_ptr& context) {
             if (T* native = find(element)) {
                 result.get().push_back(native);  // the common case, without a context per element
@@ -416,7 +420,7 @@ struct collection_from_tcl<tclany, Ext, Tuid> {
         if (const itcltypeinfo* info = find_native_typeinfo(obj)) {
             return single_element_collection(info->make_tclany(obj), obj);
         }
-        if (depth > 0 || !is_list_type(obj)) throw HTCErrors::not_implemented();
+        if (depth >= max_list_nesting || !is_list_type(obj)) throw HTCErrors::not_implemented();
         auto add = [&](Tcl_Obj* element, result_type& result, collection_context_ptr& context) {
             append_nested(result, convert(interp, element, depth + 1), context);
         };

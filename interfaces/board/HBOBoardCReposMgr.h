@@ -1,8 +1,11 @@
 // The board repository: every board.xml below the folders of the parameter
 // "board.repoPaths" (a Tcl list; empty means the bundled sample repository).
 // Listing parses each board.xml; pin and preset files wait until queried.
+// A reload frees the earlier listings that nothing refers to any longer
+// (docs/board-files.md, "Lifetime").
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -26,6 +29,9 @@ public:
     std::vector<std::string> getRootFolders() const;
     // The bundled sample repository folder.
     static std::string defaultRepositoryFolder();
+    // How many listings of the folders are in memory: the current one and
+    // the earlier ones that were still referred to at the last reload.
+    std::size_t listingsInMemory() const;
 
     HBOBoardCReposMgr(const HBOBoardCReposMgr&) = delete;
     HBOBoardCReposMgr& operator=(const HBOBoardCReposMgr&) = delete;

@@ -1,9 +1,11 @@
 // The board model: boards, their components, bus interfaces, buses, pins and
 // the rest, as read from board files (docs/board-files.md).
 //
-// Ownership: a board owns everything below it. Boards themselves are kept
-// alive until the library unloads (see HBOBoard::operator new), so every
-// pointer handed out stays valid for the life of the process.
+// Ownership: a board owns everything below it, and every object knows its
+// board (getBoard()). Boards of the repository belong to the repository
+// listing that read them, which lives while anything still refers to one
+// of its objects (docs/board-files.md, "Lifetime"); other boards (diagrams,
+// instances) are kept until the library unloads (see HBOBoard::operator new).
 //
 // List getters append to the caller's vector, in the model's fixed order
 // (the order of the board file), keeping what the vector already holds.
@@ -47,9 +49,12 @@ public:
     std::string getName() const { return name_; }
     const std::string& getValue() const { return value_; }
     const std::string& getValueType() const { return valueType_; }
+    const HBOBoard* getBoard() const { return board_; }
+    void setBoard(const HBOBoard* board) { board_ = board; }
 
 private:
     std::string name_, value_, valueType_;
+    const HBOBoard* board_ = nullptr;
 };
 
 class HBOJumper {
@@ -58,9 +63,12 @@ public:
     std::string getName() const { return name_; }
     const std::string& getDefaultMode() const { return defaultMode_; }
     const std::string& getDescription() const { return description_; }
+    const HBOBoard* getBoard() const { return board_; }
+    void setBoard(const HBOBoard* board) { board_ = board; }
 
 private:
     std::string name_, defaultMode_, description_;
+    const HBOBoard* board_ = nullptr;
 };
 
 // One pin of a component. Text attributes other than NAME and INDEX are
@@ -75,6 +83,7 @@ public:
     std::string getName() const { return name_; }
     uint32_t getPinIndex() const { return index_; }
     HBOBoardComponent* getOwner() const { return owner_; }
+    const HBOBoard* getBoard() const;
     const std::string& getAttr(Attr attr) const { return *attrs_[attr]; }
     // Any of the thirteen pin properties by name (HBO_PIN_PROP_*); empty for others.
     std::string getProperty(const std::string& propertyName) const;
@@ -111,6 +120,7 @@ public:
     const std::string& getLeft() const { return left_; }
     const std::string& getRight() const { return right_; }
     HBOBoardComponent* getOwner() const { return owner_; }
+    const HBOBoard* getBoard() const;
     // port_index -> component pin name (schema 2).
     HBOPinPortMap getPinPortMap() const { return pinPortMap_; }
     // The mapped pins found on the owner component, in map order (schema 2).
@@ -135,9 +145,12 @@ public:
     std::string getName() const { return logicalPort_; }
     const std::string& getLogicalPort() const { return logicalPort_; }
     const std::string& getPhysicalPort() const { return physicalPort_; }
+    const HBOBoard* getBoard() const { return board_; }
+    void setBoard(const HBOBoard* board) { board_ = board; }
 
 private:
     std::string logicalPort_, physicalPort_;
+    const HBOBoard* board_ = nullptr;
 };
 
 // A preferred IP of an interface or a component mode.
@@ -150,10 +163,13 @@ public:
     const std::string& getVersion() const { return version_; }
     int getOrder() const { return order_; }
     std::string getVlnv() const;
+    const HBOBoard* getBoard() const { return board_; }
+    void setBoard(const HBOBoard* board) { board_ = board; }
 
 private:
     std::string vendor_, library_, name_, version_;
     int order_;
+    const HBOBoard* board_ = nullptr;
 };
 
 // An IP preset: from the preset file (preset name = proc name) or from an
@@ -171,12 +187,16 @@ public:
     const std::string& getIpInterface() const { return ipInterface_; }
     std::string getVlnv() const;
     void getParameters(std::vector<HBOParameter*>& parameters) const;
+    const HBOBoard* getBoard() const { return board_; }
+    // Also the board of its parameters.
+    void setBoard(const HBOBoard* board);
 
-    void addParameter(std::unique_ptr<HBOParameter> parameter) { parameters_.push_back(std::move(parameter)); }
+    void addParameter(std::unique_ptr<HBOParameter> parameter);
 
 private:
     std::string presetName_, vendor_, library_, name_, version_, ipInterface_;
     std::vector<std::unique_ptr<HBOParameter>> parameters_;
+    const HBOBoard* board_ = nullptr;
 };
 
 using HBOIpPresetMap = std::map<std::string, std::vector<HBOIpPreset*>>;
@@ -198,6 +218,7 @@ public:
     std::string getIsEnabled() const { return a_.isEnabled; }
     HBOBoardComponent* getOwnerComponent() const { return owner_; }
     HBOBoard* getParentBoard() const;
+    const HBOBoard* getBoard() const { return getParentBoard(); }
     void getParameters(std::vector<HBOParameter*>& parameters) const;
     void getPreferences(std::vector<HBOBusIfPreference*>& preferences) const;
     // logical_port -> model port (schema 2).
@@ -226,6 +247,7 @@ public:
     std::string getDisplayName() const { return displayName_; }
     std::string getIsEnabled() const { return isEnabled_; }
     HBOBoardComponent* getOwner() const { return owner_; }
+    const HBOBoard* getBoard() const;
     const std::vector<std::string>& getInterfaceNames() const { return interfaces_; }
     void getPreferredIps(std::vector<HBOBusIfPreference*>& preferences) const;
 
@@ -313,6 +335,7 @@ public:
     uint32_t getC2PinIndex() const { return c2_; }
     std::string getIsEnabled() const { return isEnabled_; }
     HBOBoardBus* getOwner() const { return owner_; }
+    const HBOBoard* getBoard() const;
     // The pin at each end that exists: component 1's, then component 2's.
     void getPinsVec(std::vector<HBOPinProps*>& pins) const;
 
@@ -370,7 +393,8 @@ public:
     ~HBOBoard();
 
     // Boards made with new are kept until the library unloads, and are then
-    // freed; deleting one earlier is allowed.
+    // freed, unless a repository listing owns them; deleting one earlier is
+    // allowed.
     static void* operator new(std::size_t size);
     static void operator delete(void* pointer) noexcept;
 
@@ -386,6 +410,12 @@ public:
     std::string getBoardFile() const { return boardFile_; }
     std::string getPartName() const;
     bool isIntegratedBoard() const { return integrated_; }
+    const HBOBoard* getBoard() const { return this; }
+    // The repository listing that owns this board; null for boards made
+    // otherwise. A copy belongs to no listing. A board given to a listing
+    // is freed by it, no longer when the library unloads.
+    const void* getOwnerListing() const { return ownerListing_; }
+    void setOwnerListing(const void* listing);
 
     void setName(const std::string& vendor, const std::string& name, const std::string& version);
     void setRepository(const std::string& dir) { repository_ = dir; }
@@ -433,14 +463,15 @@ private:
     struct PresetTable {
         HBOIpPresetMap map;
         std::vector<std::unique_ptr<HBOIpPreset>> owned;
-        void add(const std::string& key, std::unique_ptr<HBOIpPreset> preset);
-        void copyFrom(const PresetTable& other);
+        void add(const std::string& key, std::unique_ptr<HBOIpPreset> preset, const HBOBoard* board);
+        void copyFrom(const PresetTable& other, const HBOBoard* board);
     };
     void ensurePresets() const;
 
     std::string vendor_, boardName_, version_, displayName_, description_, schemaVersion_;
     std::string repository_, boardFile_, presetFile_;
     bool integrated_ = false;
+    const void* ownerListing_ = nullptr;
     std::vector<std::unique_ptr<HBOBoardComponent>> components_;
     std::vector<std::unique_ptr<HBOBoardBus>> buses_;
     std::vector<std::unique_ptr<HBOJumper>> jumpers_;

@@ -2,6 +2,7 @@
 // matcher is built and evaluated per object. Grammar: docs/framework.md.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -15,6 +16,12 @@ class tclany;
 
 class HCPTclFilterMatch {
 public:
+    // Longer expressions, or parentheses nested deeper, are refused with an
+    // error: far beyond any written or generated filter, well within what
+    // parsing and evaluation may use of the call stack.
+    static constexpr std::size_t kMaxLength = 1000000;
+    static constexpr int kMaxNesting = 1000;
+
     // A malformed expression throws HTCErrors::error showing the position.
     // nocase: compare values case-blind (property names always are).
     // ignoreUnknownProperties: when false, a property the object's class

@@ -127,12 +127,22 @@ public:
 
     static native_cache_base& of(const std::type_info& pointerType);
     static void release_all_unreferenced();
+    // Every model object that a Tcl value may still use, for a model that
+    // frees objects once nothing refers to them: the cached native objects
+    // that something besides the cache holds (those that only the cache
+    // holds are given back first), and the elements of every live
+    // collection that are no text. visit gets the pointer type (T*) and the
+    // pointer, and ignores types it does not know (a collection element may
+    // be a collection); an object may be visited more than once.
+    using held_visitor = std::function<void(const std::type_info& pointerType, const void* object)>;
+    static void for_each_held(const held_visitor& visit);
 
     t2n_table& t2n() { return t2n_; }
     n2t_table& n2t() { return n2t_; }
     // The Tcl type of the first command file that made objects of this type.
     const detail::itcltypeinfo* typeinfo() const { return typeinfo_; }
     const Tcl_ObjType* tcl_type() const { return tcl_type_; }
+    const std::type_info& pointer_type() const { return *pointer_type_; }
     void set_type(const Tcl_ObjType* type, const detail::itcltypeinfo* info);
 
     // The cached Tcl object of a native pointer, or null.
@@ -158,6 +168,7 @@ private:
     n2t_table n2t_;
     const detail::itcltypeinfo* typeinfo_ = nullptr;
     const Tcl_ObjType* tcl_type_ = nullptr;
+    const std::type_info* pointer_type_ = &typeid(void);
 };
 
 // What a collection was made from; its string may stand for the collection.

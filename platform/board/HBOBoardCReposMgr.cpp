@@ -1,23 +1,31 @@
 // The board repository: lists board.xml files below the folders of
 // "board.repoPaths", parses each once, and keeps the boards ordered by name.
 //
-// Boards are never freed while the library is loaded (HBOBoard keeps every
-// board made with new), so when the repository is reloaded the old boards
-// simply stop being listed: pointers that callers hold stay valid.
+// Each listing owns the boards it read. When the repository is reloaded the
+// current listing is retired; a retired listing is freed at a reload once no
+// Tcl value (native object or collection element) and no open diagram
+// refers to any of its objects, so memory stays bounded over any number of
+// reloads while every object still in use stays valid.
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <list>
 #include <map>
+#include <set>
+#include <typeindex>
+#include <unordered_map>
 
 #include <boost/filesystem.hpp>
 
 #include "HBOBoardCReposMgr.h"
+#include "HBOBoardDiagramMgr.h"
 #include "HBOBoardInternal.h"
 #include "HBOBoardModel.h"
 #include "HBOBoardUtils.h"
 #include "HBOParser.h"
 #include "HPAParamMgr.h"
 #include "HTCTclUtils.h"
+#include "tcltasks_objects.h"
 
 namespace fs = boost::filesystem;
 
@@ -32,50 +40,44 @@ std::vector<std::string> splitTclList(const std::string& text) {
     return words;
 }
 
-// What the folders held when they were listed: each board file and its time.
-using FolderState = std::vector<std::pair<std::string, std::time_t>>;
-
-FolderState listBoardFiles(const std::vector<std::string>& roots, bool warn) {
-    FolderState state;
+// The same folder written twice ("dir", "dir/", "./dir") is listed once.
+std::vector<std::string> withoutRepeats(const std::vector<std::string>& roots) {
+    std::vector<std::string> kept;
+    std::set<std::string> seen;
     for (const std::string& root : roots) {
         boost::system::error_code error;
-        if (!fs::is_directory(root, error)) {
-            if (warn) HBOBoardInternal::warnMissingFolder(root);
-            state.emplace_back(root, -1);
-            continue;
-        }
-        std::vector<std::string> files;
-        for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error), end;
-             it != end; it.increment(error)) {
-            if (error) break;
-            if (it->path().filename() == "board.xml") files.push_back(it->path().string());
-        }
-        std::sort(files.begin(), files.end());
-        for (std::string& file : files) {
-            std::time_t time = fs::last_write_time(file, error);
-            state.emplace_back(std::move(file), error ? 0 : time);  // -1 marks a missing folder
-        }
+        fs::path canonical = fs::weakly_canonical(fs::absolute(root), error);
+        if (root.empty() || seen.insert(error ? root : canonical.string()).second) kept.push_back(root);
     }
-    return state;
+    return kept;
 }
 
-}  // namespace
+using BoardOf = const HBOBoard* (*)(const void*);
 
-struct HBOBoardCReposMgr::Impl {
-    bool stale = true;
-    int listener = 0;
-    std::vector<std::string> roots;
-    FolderState listed;
+template <class... T>
+std::unordered_map<std::type_index, BoardOf> boardGetters() {
+    return {{typeid(T*), [](const void* p) -> const HBOBoard* { return static_cast<const T*>(p)->getBoard(); }}...};
+}
+
+// The board of a model object, by its pointer type; null for other types.
+const HBOBoard* boardOf(const std::type_info& pointerType, const void* object) {
+    static const auto getters =
+        boardGetters<HBOBoard, HBOBoardComponent, HBOBusIf, HBOBoardBus, HBOBoardBusNet, HBOComponentMode,
+                     HBOPinProps, HBOModelPort, HBOPortMap, HBOBusIfPreference, HBOIpPreset, HBOJumper, HBOParameter>();
+    auto found = getters.find(pointerType);
+    return found == getters.end() ? nullptr : found->second(object);
+}
+
+// The boards read from the folders at one time, owned.
+struct Listing {
     std::vector<HBOBoard*> boards;  // ordered by full name
-    std::map<std::string, HBOBoard*> byName;
+    std::map<std::string, std::unique_ptr<HBOBoard>> byName;
 
-    void load(const FolderState& state) {
-        boards.clear();
-        byName.clear();
+    explicit Listing(const HBOBoardInternal::FolderState& state) {
         std::map<std::string, std::string> fileOf;
         for (const auto& entry : state) {
             if (entry.second == -1) continue;
-            auto board = std::make_unique<HBOBoard>();
+            std::unique_ptr<HBOBoard> board(new HBOBoard);
             if (!HBOParser().parseFile(entry.first, board.get())) continue;
             std::string name = board->getName();
             auto known = fileOf.find(name);
@@ -84,9 +86,36 @@ struct HBOBoardCReposMgr::Impl {
                 continue;
             }
             fileOf.emplace(name, entry.first);
-            byName.emplace(name, board.release());
+            board->setOwnerListing(this);
+            byName.emplace(name, std::move(board));
         }
-        for (const auto& entry : byName) boards.push_back(entry.second);
+        for (const auto& entry : byName) boards.push_back(entry.second.get());
+    }
+    Listing(const Listing&) = delete;
+    Listing& operator=(const Listing&) = delete;
+};
+
+}  // namespace
+
+struct HBOBoardCReposMgr::Impl {
+    bool stale = true;
+    int listener = 0;
+    std::vector<std::string> roots;
+    HBOBoardInternal::FolderState listed;
+    std::unique_ptr<Listing> current;
+    std::list<std::unique_ptr<Listing>> retired;  // still referred to at the last reload
+
+    // Frees the retired listings that nothing refers to any longer.
+    void freeUnused() {
+        if (retired.empty()) return;
+        std::set<const void*> used;
+        tov::tcltasks::native_cache_base::for_each_held([&used](const std::type_info& type, const void* object) {
+            if (const HBOBoard* board = boardOf(type, object)) used.insert(board->getOwnerListing());
+        });
+        std::vector<HBOBoard*> diagrams;
+        HBOBoardDiagramMgr::getGlobal()->getOpenedBoardDiagrams(diagrams);
+        for (const HBOBoard* diagram : diagrams) used.insert(diagram->getOwnerListing());
+        retired.remove_if([&used](const std::unique_ptr<Listing>& listing) { return !used.count(listing.get()); });
     }
 };
 
@@ -122,30 +151,43 @@ std::vector<std::string> HBOBoardCReposMgr::getRootFolders() const {
     HBOBoardUtils::defineParameters();
     std::vector<std::string> roots = splitTclList(HPAParamMgr::getParamMgr().getValue(kRepoPathsParam));
     if (roots.empty()) roots.push_back(defaultRepositoryFolder());
-    return roots;
+    return withoutRepeats(roots);
 }
 
+// The repository counts as loaded only once a listing was made: a failure
+// on the way leaves it to be loaded again by the next query.
 void HBOBoardCReposMgr::ensureLoaded() {
     if (!impl_->stale) return;
-    impl_->stale = false;
     std::vector<std::string> roots = getRootFolders();
-    bool sameRoots = roots == impl_->roots && !impl_->listed.empty();
-    FolderState state = listBoardFiles(roots, !sameRoots);
-    if (sameRoots && state == impl_->listed) return;
+    bool sameRoots = impl_->current && roots == impl_->roots;
+    HBOBoardInternal::FolderState state = HBOBoardInternal::listBoardFiles(roots, !sameRoots);
+    if (sameRoots && state == impl_->listed) {
+        impl_->stale = false;
+        return;
+    }
+    // The old listing goes first, so that two are in memory only when the old one is still in use.
+    if (impl_->current) impl_->retired.push_back(std::move(impl_->current));
+    impl_->freeUnused();
+    impl_->current.reset(new Listing(state));
     impl_->roots = roots;
-    impl_->listed = state;
-    impl_->load(state);
+    impl_->listed = std::move(state);
+    impl_->stale = false;
 }
 
 void HBOBoardCReposMgr::appendAllBoards(std::vector<HBOBoard*>& boards) {
     ensureLoaded();
-    boards.insert(boards.end(), impl_->boards.begin(), impl_->boards.end());
+    if (impl_->current) boards.insert(boards.end(), impl_->current->boards.begin(), impl_->current->boards.end());
 }
 
 HBOBoard* HBOBoardCReposMgr::findBoard(const std::string& fullName) {
     ensureLoaded();
-    auto found = impl_->byName.find(fullName);
-    return found == impl_->byName.end() ? nullptr : found->second;
+    if (!impl_->current) return nullptr;
+    auto found = impl_->current->byName.find(fullName);
+    return found == impl_->current->byName.end() ? nullptr : found->second.get();
+}
+
+std::size_t HBOBoardCReposMgr::listingsInMemory() const {
+    return (impl_->current ? 1 : 0) + impl_->retired.size();
 }
 
 void HBOBoardCReposMgr::populatePreferenceData(HBOBoard* board) {

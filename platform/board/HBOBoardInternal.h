@@ -1,9 +1,14 @@
 // Pieces of the board model library shared between its source files.
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "HBOBoardModel.h"
@@ -13,10 +18,31 @@ namespace HBOBoardInternal {
 // One shared copy of a text; the pointer stays valid until the library unloads.
 const std::string* intern(const std::string& text);
 
+// Limits far above any real board, which keep a hostile file from costing
+// unbounded memory or time: board, pin and preset files larger than this
+// are not read; pin indexes (pins and connection maps) above this are
+// refused; a board whose connection maps make more nets is refused.
+constexpr long long kMaxDataFileSize = 256LL << 20;
+constexpr uint32_t kMaxPinIndex = 999999;
+constexpr int64_t kMaxNetsPerBoard = 1000000;
+
+// "a folder", "a named pipe", ... for the file type bits of a stat mode.
+const char* fileKind(mode_t mode);
+
 // Repository warnings. Each names the file, the line (0 when none) and the reason.
 void warnBadFile(const std::string& file, int line, const std::string& reason);
 void warnDuplicateBoard(const std::string& name, const std::string& kept, const std::string& ignored);
 void warnMissingFolder(const std::string& folder);
+void warnUnreadableFolder(const std::string& folder, const std::string& reason);
+void warnEmptyFolderName();
+
+// What the folders held when they were listed: each board file and its
+// modification time (-1 marks a folder that is missing).
+using FolderState = std::vector<std::pair<std::string, std::time_t>>;
+// Every file named board.xml below the folders, byte-ordered within each
+// folder. Folders that are missing or cannot be read give one warning each
+// (when warn is set) and are left out; the rest is listed.
+FolderState listBoardFiles(const std::vector<std::string>& roots, bool warn);
 // "file, line N: reason" as the warnings and errors word it.
 std::string describeProblem(const std::string& file, int line, const std::string& reason);
 

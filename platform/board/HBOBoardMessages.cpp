@@ -1,15 +1,20 @@
 // Repository warnings: catalogue texts added on first use, sent with the
 // board area and the warning mask.
+#include <sys/stat.h>
+
 #include <string>
 
 #include "ComMsgMgr.h"
 #include "HBOBoardInternal.h"
+#include "HSTStringUtils.h"
 
 namespace {
 
 const char* const kBadFile = "@49-90@";
 const char* const kDuplicate = "@49-91@";
 const char* const kMissingFolder = "@49-92@";
+const char* const kUnreadableFolder = "@49-93@";
+const char* const kEmptyFolderName = "@49-94@";
 const char* const kSourceFile = "platform/board/HBOBoardMessages.cpp";
 
 void addTexts() {
@@ -18,6 +23,10 @@ void addTexts() {
         ComMsgMgr::addCatalogueText(kDuplicate, "Board %s is defined twice: %s is used, %s is ignored.");
         ComMsgMgr::addCatalogueText(kMissingFolder,
                                     "Board repository folder %s does not exist or is not a folder; it is skipped.");
+        ComMsgMgr::addCatalogueText(kUnreadableFolder,
+                                    "Board repository folder %s cannot be read: %s; the boards below it are left out.");
+        ComMsgMgr::addCatalogueText(kEmptyFolderName,
+                                    "The parameter board.repoPaths holds an empty folder name; it is skipped.");
         return true;
     }();
     (void)added;
@@ -32,9 +41,19 @@ std::string describeProblem(const std::string& file, int line, const std::string
     return where + ": " + reason;
 }
 
+const char* fileKind(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a named pipe";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISLNK(mode)) return "a symbolic link";
+    return S_ISREG(mode) ? "a regular file" : "of an unknown kind";
+}
+
 void warnBadFile(const std::string& file, int line, const std::string& reason) {
     addTexts();
-    std::string text = describeProblem(file, line, reason);
+    std::string text = describeProblem(HSTStringUtils::excerpt(file), line, reason);
     ComMsgMgr::sendMsg::eval(1, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kBadFile, text.c_str());
 }
 
@@ -46,7 +65,19 @@ void warnDuplicateBoard(const std::string& name, const std::string& kept, const 
 
 void warnMissingFolder(const std::string& folder) {
     addTexts();
-    ComMsgMgr::sendMsg::eval(1, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kMissingFolder, folder.c_str());
+    ComMsgMgr::sendMsg::eval(1, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kMissingFolder,
+                             HSTStringUtils::excerpt(folder).c_str());
+}
+
+void warnUnreadableFolder(const std::string& folder, const std::string& reason) {
+    addTexts();
+    ComMsgMgr::sendMsg::eval(2, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kUnreadableFolder,
+                             HSTStringUtils::excerpt(folder).c_str(), reason.c_str());
+}
+
+void warnEmptyFolderName() {
+    addTexts();
+    ComMsgMgr::sendMsg::eval(0, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kEmptyFolderName);
 }
 
 }  // namespace HBOBoardInternal

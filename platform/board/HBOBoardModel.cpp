@@ -30,6 +30,13 @@ std::vector<std::unique_ptr<T>> copyPlain(const std::vector<std::unique_ptr<T>>&
     return copies;
 }
 
+// Objects without an owner pointer of their own are told their board when
+// they are added to it or copied into it.
+template <class T>
+void stampBoard(const std::vector<std::unique_ptr<T>>& items, const HBOBoard* board) {
+    for (const auto& item : items) item->setBoard(board);
+}
+
 std::string upperCase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -104,6 +111,8 @@ void HBOPinProps::setAttr(Attr attr, const std::string& value) { attrs_[attr] = 
 
 void HBOPinProps::setPortName(const std::string& port) { port_ = HBOBoardInternal::intern(port); }
 
+const HBOBoard* HBOPinProps::getBoard() const { return owner_ ? owner_->getBoard() : nullptr; }
+
 std::string HBOPinProps::getProperty(const std::string& propertyName) const {
     static const std::pair<const std::string*, Attr> textProps[] = {
         {&HBO_PIN_PROP_LOC, LOC},
@@ -136,6 +145,8 @@ HBOModelPort::HBOModelPort(const HBOModelPort& other, HBOBoardComponent* owner)
       pinPortMap_(other.pinPortMap_), portPins_(other.portPins_) {
     for (auto& pin : portPins_) pin.setOwner(owner);
 }
+
+const HBOBoard* HBOModelPort::getBoard() const { return owner_ ? owner_->getBoard() : nullptr; }
 
 void HBOModelPort::getPins(std::vector<HBOPinProps*>& pins) const {
     if (!owner_) return;
@@ -186,6 +197,16 @@ std::string HBOIpPreset::getVlnv() const { return vendor_ + ":" + library_ + ":"
 
 void HBOIpPreset::getParameters(std::vector<HBOParameter*>& parameters) const { appendRaw(parameters_, parameters); }
 
+void HBOIpPreset::setBoard(const HBOBoard* board) {
+    board_ = board;
+    stampBoard(parameters_, board);
+}
+
+void HBOIpPreset::addParameter(std::unique_ptr<HBOParameter> parameter) {
+    parameter->setBoard(board_);
+    parameters_.push_back(std::move(parameter));
+}
+
 // ---- bus interfaces
 
 HBOBusIf::HBOBusIf(Attributes attributes, HBOBoardComponent* owner) : a_(std::move(attributes)), owner_(owner) {}
@@ -193,7 +214,12 @@ HBOBusIf::HBOBusIf(Attributes attributes, HBOBoardComponent* owner) : a_(std::mo
 HBOBusIf::HBOBusIf(const HBOBusIf& other, HBOBoardComponent* owner)
     : a_(other.a_), owner_(owner), parameters_(copyPlain(other.parameters_)),
       preferences_(copyPlain(other.preferences_)), portMaps_(copyPlain(other.portMaps_)),
-      modelPorts_(copyOwned(other.modelPorts_, owner)) {}
+      modelPorts_(copyOwned(other.modelPorts_, owner)) {
+    const HBOBoard* board = getParentBoard();
+    stampBoard(parameters_, board);
+    stampBoard(preferences_, board);
+    stampBoard(portMaps_, board);
+}
 
 HBOBusIf::~HBOBusIf() = default;
 
@@ -216,13 +242,18 @@ void HBOBusIf::getPortMapSeq(std::vector<HBOPortMap*>& portMaps) const { appendR
 
 void HBOBusIf::getModelPorts(std::vector<HBOModelPort*>& ports) const { appendRaw(modelPorts_, ports); }
 
-void HBOBusIf::addParameter(std::unique_ptr<HBOParameter> parameter) { parameters_.push_back(std::move(parameter)); }
+void HBOBusIf::addParameter(std::unique_ptr<HBOParameter> parameter) {
+    parameter->setBoard(getParentBoard());
+    parameters_.push_back(std::move(parameter));
+}
 
 void HBOBusIf::addPreference(std::unique_ptr<HBOBusIfPreference> preference) {
+    preference->setBoard(getParentBoard());
     preferences_.push_back(std::move(preference));
 }
 
 void HBOBusIf::addPortMap(std::unique_ptr<HBOPortMap> portMap, std::unique_ptr<HBOModelPort> modelPort) {
+    portMap->setBoard(getParentBoard());
     portMaps_.push_back(std::move(portMap));
     if (modelPort) modelPorts_.push_back(std::move(modelPort));
 }
@@ -235,13 +266,18 @@ HBOComponentMode::HBOComponentMode(std::string name, std::string displayName, st
 
 HBOComponentMode::HBOComponentMode(const HBOComponentMode& other, HBOBoardComponent* owner)
     : name_(other.name_), displayName_(other.displayName_), isEnabled_(other.isEnabled_), owner_(owner),
-      interfaces_(other.interfaces_), preferredIps_(copyPlain(other.preferredIps_)) {}
+      interfaces_(other.interfaces_), preferredIps_(copyPlain(other.preferredIps_)) {
+    stampBoard(preferredIps_, getBoard());
+}
+
+const HBOBoard* HBOComponentMode::getBoard() const { return owner_ ? owner_->getBoard() : nullptr; }
 
 void HBOComponentMode::getPreferredIps(std::vector<HBOBusIfPreference*>& preferences) const {
     appendRaw(preferredIps_, preferences);
 }
 
 void HBOComponentMode::addPreferredIp(std::unique_ptr<HBOBusIfPreference> preference) {
+    preference->setBoard(getBoard());
     preferredIps_.push_back(std::move(preference));
 }
 
@@ -253,6 +289,7 @@ HBOBoardComponent::HBOBoardComponent(Attributes attributes, HBOBoard* board)
 HBOBoardComponent::HBOBoardComponent(const HBOBoardComponent& other, HBOBoard* board)
     : a_(other.a_), board_(board), parameters_(copyPlain(other.parameters_)),
       interfaces_(copyOwned(other.interfaces_, this)), modes_(copyOwned(other.modes_, this)) {
+    stampBoard(parameters_, board);
     other.ensurePins();
     std::vector<HBOPinProps> pins = other.pins_;
     for (auto& pin : pins) pin.setOwner(this);
@@ -350,6 +387,7 @@ bool HBOBoardComponent::getModelPortByName(HBOModelPort*& port, const std::strin
 }
 
 void HBOBoardComponent::addParameter(std::unique_ptr<HBOParameter> parameter) {
+    parameter->setBoard(board_);
     parameters_.push_back(std::move(parameter));
 }
 
@@ -370,6 +408,8 @@ void HBOBoardComponent::setInlinePins(std::vector<HBOPinProps> pins) { adoptPins
 HBOBoardBusNet::HBOBoardBusNet(std::string name, uint32_t c1PinIndex, uint32_t c2PinIndex, std::string isEnabled,
                                HBOBoardBus* owner)
     : name_(std::move(name)), c1_(c1PinIndex), c2_(c2PinIndex), isEnabled_(std::move(isEnabled)), owner_(owner) {}
+
+const HBOBoard* HBOBoardBusNet::getBoard() const { return owner_ ? owner_->getBoard() : nullptr; }
 
 void HBOBoardBusNet::getPinsVec(std::vector<HBOPinProps*>& pins) const {
     HBOBoard* board = owner_ ? owner_->getBoard() : nullptr;
@@ -442,6 +482,11 @@ void HBOBoard::operator delete(void* pointer) noexcept {
 
 HBOBoard::HBOBoard() = default;
 
+void HBOBoard::setOwnerListing(const void* listing) {
+    ownerListing_ = listing;
+    if (listing && !BoardKeeper::gone()) BoardKeeper::get().remove(this);
+}
+
 HBOBoard::HBOBoard(const HBOBoard& base, std::string name)
     : vendor_(base.vendor_), boardName_(std::move(name)), version_(base.version_), displayName_(base.displayName_),
       description_(base.description_), schemaVersion_(base.schemaVersion_), repository_(base.repository_),
@@ -449,10 +494,12 @@ HBOBoard::HBOBoard(const HBOBoard& base, std::string name)
       components_(copyOwned(base.components_, this)), buses_(copyOwned(base.buses_, this)),
       jumpers_(copyPlain(base.jumpers_)), parameters_(copyPlain(base.parameters_)),
       connectedBoards_(base.connectedBoards_), connectedComponents_(base.connectedComponents_) {
+    stampBoard(jumpers_, this);
+    stampBoard(parameters_, this);
     base.ensurePresets();
-    presets_.copyFrom(base.presets_);
+    presets_.copyFrom(base.presets_, this);
     presetsLoaded_ = true;
-    associated_.copyFrom(base.associated_);
+    associated_.copyFrom(base.associated_, this);
 }
 
 HBOBoard::~HBOBoard() = default;
@@ -516,7 +563,7 @@ void HBOBoard::ensurePresets() const {
     presetsLoaded_ = true;
     if (presetFile_.empty()) return;
     HBOBoardInternal::loadPresetFile(presetFile_, [this](const std::string& key, std::unique_ptr<HBOIpPreset> preset) {
-        presets_.add(upperCase(key), std::move(preset));
+        presets_.add(upperCase(key), std::move(preset), this);
     });
 }
 
@@ -539,20 +586,28 @@ HBOBoardBus* HBOBoard::addBus(std::unique_ptr<HBOBoardBus> bus) {
     return buses_.back().get();
 }
 
-void HBOBoard::addJumper(std::unique_ptr<HBOJumper> jumper) { jumpers_.push_back(std::move(jumper)); }
-
-void HBOBoard::addParameter(std::unique_ptr<HBOParameter> parameter) { parameters_.push_back(std::move(parameter)); }
-
-void HBOBoard::addIpAssociatedPreset(const std::string& interfaceName, std::unique_ptr<HBOIpPreset> preset) {
-    associated_.add(interfaceName, std::move(preset));
+void HBOBoard::addJumper(std::unique_ptr<HBOJumper> jumper) {
+    jumper->setBoard(this);
+    jumpers_.push_back(std::move(jumper));
 }
 
-void HBOBoard::PresetTable::add(const std::string& key, std::unique_ptr<HBOIpPreset> preset) {
+void HBOBoard::addParameter(std::unique_ptr<HBOParameter> parameter) {
+    parameter->setBoard(this);
+    parameters_.push_back(std::move(parameter));
+}
+
+void HBOBoard::addIpAssociatedPreset(const std::string& interfaceName, std::unique_ptr<HBOIpPreset> preset) {
+    associated_.add(interfaceName, std::move(preset), this);
+}
+
+void HBOBoard::PresetTable::add(const std::string& key, std::unique_ptr<HBOIpPreset> preset, const HBOBoard* board) {
+    preset->setBoard(board);
     map[key].push_back(preset.get());
     owned.push_back(std::move(preset));
 }
 
-void HBOBoard::PresetTable::copyFrom(const PresetTable& other) {
+void HBOBoard::PresetTable::copyFrom(const PresetTable& other, const HBOBoard* board) {
     for (const auto& entry : other.map)
-        for (const HBOIpPreset* preset : entry.second) add(entry.first, std::make_unique<HBOIpPreset>(*preset));
+        for (const HBOIpPreset* preset : entry.second)
+            add(entry.first, std::make_unique<HBOIpPreset>(*preset), board);
 }

@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <set>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <boost/filesystem.hpp>
 #include <pugixml.hpp>
@@ -61,17 +63,41 @@ public:
     const std::string& path() const { return path_; }
 
 private:
-    // Left unfilled before the read: zeroing a large file first costs time for nothing.
+    // Only regular files are read: a folder, pipe or device named like a
+    // board file would fail oddly or block. The file is opened without
+    // blocking and checked again once open, as it may have been replaced
+    // since it was listed. Left unfilled before the read: zeroing a large
+    // file first costs time for nothing.
     std::unique_ptr<char[]> readText(std::size_t& size) const {
-        std::ifstream in(path_, std::ios::binary);
-        if (!in) throw FileProblem{-1, std::string("cannot be read: ") + std::strerror(errno)};
-        in.seekg(0, std::ios::end);
-        size = static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0));
-        std::unique_ptr<char[]> text(new char[size + 1]);
-        in.seekg(0);
-        in.read(text.get(), static_cast<std::streamsize>(size));
-        if (!in) throw FileProblem{-1, std::string("cannot be read: ") + std::strerror(errno)};
+        struct stat info {};
+        if (::stat(path_.c_str(), &info) != 0) throw unreadable();
+        if (!S_ISREG(info.st_mode)) throw notRegular(info.st_mode);
+        const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) throw unreadable();
+        const std::unique_ptr<int, void (*)(int*)> closer(new int(fd), [](int* f) {
+            ::close(*f);
+            delete f;
+        });
+        if (::fstat(fd, &info) != 0) throw unreadable();
+        if (!S_ISREG(info.st_mode)) throw notRegular(info.st_mode);
+        if (info.st_size > HBOBoardInternal::kMaxDataFileSize)
+            throw FileProblem{-1, "is " + std::to_string(info.st_size) + " bytes long; files of more than " +
+                                      std::to_string(HBOBoardInternal::kMaxDataFileSize) + " bytes are not read"};
+        std::unique_ptr<char[]> text(new char[static_cast<std::size_t>(info.st_size) + 1]);
+        size = 0;
+        while (size < static_cast<std::size_t>(info.st_size)) {
+            const ssize_t got = ::read(fd, text.get() + size, static_cast<std::size_t>(info.st_size) - size);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) throw unreadable();
+            if (got == 0) break;  // it shrank since fstat: read what is there
+            size += static_cast<std::size_t>(got);
+        }
         return text;
+    }
+
+    static FileProblem unreadable() { return FileProblem{-1, std::string("cannot be read: ") + std::strerror(errno)}; }
+    static FileProblem notRegular(mode_t mode) {
+        return FileProblem{-1, std::string("is not a regular file but ") + HBOBoardInternal::fileKind(mode)};
     }
 
     std::string path_;
@@ -108,6 +134,18 @@ uint32_t unsignedValue(const pugi::xml_node& node, const char* name, const char*
     return static_cast<uint32_t>(value);
 }
 
+// A pin index as the files give it: an unsigned number no larger than the
+// largest pin index. Larger ones are refused, as a connection range up to
+// them would make billions of nets.
+uint32_t pinIndexValue(const pugi::xml_node& node, const char* name, const char* text) {
+    const uint32_t index = unsignedValue(node, name, text);
+    if (index > HBOBoardInternal::kMaxPinIndex)
+        throw FileProblem{node.offset_debug(), std::string("'") + name + "' of <" + node.name() + "> is " +
+                                                   std::to_string(index) + ", above the largest pin index " +
+                                                   std::to_string(HBOBoardInternal::kMaxPinIndex)};
+    return index;
+}
+
 // The attributes of one element that a reader asks for, found in one pass:
 // a lookup by name per attribute walks the element's list again each time.
 // Files mostly give attributes in the order asked for, so the search for
@@ -132,7 +170,7 @@ public:
         if (!found_[slot]) throw missingAttribute(node_, names_[slot]);
         return found_[slot].value();
     }
-    uint32_t unsignedNumber(std::size_t slot) const { return unsignedValue(node_, names_[slot], required(slot)); }
+    uint32_t pinIndex(std::size_t slot) const { return pinIndexValue(node_, names_[slot], required(slot)); }
     int intNumber(std::size_t slot) const { return found_[slot].as_int(0); }
 
 private:
@@ -192,23 +230,19 @@ const std::pair<const char*, HBOPinProps::Attr> kPinAttributes[] = {
     {"dqs_bias", HBOPinProps::DQS_BIAS},
 };
 
-// Pin indexes met so far in one file: a bitmap for the usual small indexes,
-// a set for the rest.
+// Pin indexes met so far in one file.
 class SeenIndexes {
 public:
     // False when index was met before.
     bool insert(uint32_t index) {
-        if (index >= kBitmapLimit) return large_.insert(index).second;
-        if (index >= small_.size()) small_.resize(index + 1);
-        if (small_[index]) return false;
-        small_[index] = true;
+        if (index >= seen_.size()) seen_.resize(index + 1);
+        if (seen_[index]) return false;
+        seen_[index] = true;
         return true;
     }
 
 private:
-    static constexpr uint32_t kBitmapLimit = 1u << 20;
-    std::vector<bool> small_;
-    std::set<uint32_t> large_;
+    std::vector<bool> seen_;
 };
 
 // The attributes of one <pin>, found in one pass: parts have thousands of
@@ -237,7 +271,7 @@ private:
 HBOPinProps readPin(const pugi::xml_node& p, HBOBoardComponent* owner, SeenIndexes& seen) {
     PinAttributes found(p);
     if (!found.index) throw missingAttribute(p, "index");
-    uint32_t index = unsignedValue(p, "index", found.index.value());
+    uint32_t index = pinIndexValue(p, "index", found.index.value());
     if (!seen.insert(index))
         throw FileProblem{p.offset_debug(), "pin index " + std::to_string(index) + " is used twice"};
     if (!found.name) throw missingAttribute(p, "name");
@@ -400,16 +434,47 @@ private:
                                             "c2_st_index", "c2_end_index", "enabled"};
         for (pugi::xml_node m : c.children("connection_map")) {
             AttributesOf<6> found(m, names);
-            auto r1 = range(found.unsignedNumber(1), found.unsignedNumber(2));
-            auto r2 = range(found.unsignedNumber(3), found.unsignedNumber(4));
-            if (std::llabs(r1.second) != std::llabs(r2.second))
+            auto r1 = range(found.pinIndex(1), found.pinIndex(2));
+            auto r2 = range(found.pinIndex(3), found.pinIndex(4));
+            const std::string mapName = found.value(0, name.c_str());
+            const int64_t count = std::llabs(r1.second) + 1;
+            if (count != std::llabs(r2.second) + 1)
                 throw FileProblem{m.offset_debug(), "connection_map '" + std::string(found.value(0)) + "' joins " +
-                                                        std::to_string(std::llabs(r1.second) + 1) + " pins of '" +
-                                                        comp1 + "' to " + std::to_string(std::llabs(r2.second) + 1) +
-                                                        " pins of '" + comp2 + "'; the ranges must have one length"};
-            addNetRange(*bus, {found.value(0, name.c_str()), found.value(5, enabled.c_str()), r1.first, r2.first,
-                               r1.second < 0 ? -1 : 1, r2.second < 0 ? -1 : 1, std::llabs(r1.second) + 1});
+                                                        std::to_string(count) + " pins of '" + comp1 + "' to " +
+                                                        std::to_string(std::llabs(r2.second) + 1) + " pins of '" +
+                                                        comp2 + "'; the ranges must have one length"};
+            nets_ += count;
+            if (nets_ > HBOBoardInternal::kMaxNetsPerBoard)
+                throw FileProblem{m.offset_debug(), "the connection maps of the board make more than " +
+                                                        std::to_string(HBOBoardInternal::kMaxNetsPerBoard) + " nets"};
+            const std::string missing = missingPin(comp1, r1, count) + missingPin(comp2, r2, count);
+            if (!missing.empty()) {
+                HBOBoardInternal::warnBadFile(file_.path(), file_.lineOf(m.offset_debug()),
+                                              "connection_map '" + mapName + "' names" + missing);
+                continue;
+            }
+            addNetRange(*bus, {mapName, found.value(5, enabled.c_str()), r1.first, r2.first, r1.second < 0 ? -1 : 1,
+                               r2.second < 0 ? -1 : 1, count});
         }
+    }
+
+    // " pin index N of component 'x', which lists no such pin" for the first
+    // index of the range that a component listing its own <pins> lacks; empty
+    // when it has them all, or lists none (its pins are in its pin file).
+    std::string missingPin(const std::string& componentName, std::pair<uint32_t, int64_t> range, int64_t count) {
+        const HBOBoardComponent* component = board_.findComponent(componentName);
+        if (!component->getPinMapFile().empty()) return std::string();
+        std::vector<HBOPinProps*> pins;
+        component->getPinsVec(pins);
+        if (pins.empty()) return std::string();
+        const int step = range.second < 0 ? -1 : 1;
+        for (int64_t i = 0; i < count; ++i) {
+            const auto index = static_cast<uint32_t>(range.first + i * step);
+            if (!component->findPinByIndex(index))
+                return " pin index " + std::to_string(index) + " of component '" + componentName +
+                       "', which lists no such pin";
+        }
+        return std::string();
     }
 
     void readRule(const pugi::xml_node& r) {
@@ -427,7 +492,13 @@ private:
     XmlFile& file_;
     HBOBoard& board_;
     bool schema2_ = false;  // port maps name their pins
+    int64_t nets_ = 0;      // made by the connection maps read so far
 };
+
+void report(const std::string& path, int line, const std::string& reason, std::string* error) {
+    if (error) *error = HBOBoardInternal::describeProblem(path, line, reason);
+    HBOBoardInternal::warnBadFile(path, line, reason);
+}
 
 // Runs read on the file; a problem becomes a warning and false.
 template <class F>
@@ -436,11 +507,11 @@ bool readReporting(XmlFile& file, F read, std::string* error = nullptr) {
         read();
         return true;
     } catch (const FileProblem& problem) {
-        int line = file.lineOf(problem.offset);
-        if (error) *error = HBOBoardInternal::describeProblem(file.path(), line, problem.reason);
-        HBOBoardInternal::warnBadFile(file.path(), line, problem.reason);
-        return false;
+        report(file.path(), file.lineOf(problem.offset), problem.reason, error);
+    } catch (const std::bad_alloc&) {
+        report(file.path(), 0, "there is not enough memory to read it", error);
     }
+    return false;
 }
 
 }  // namespace

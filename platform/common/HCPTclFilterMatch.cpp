@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "HCPProperty.h"
+#include "HSTGlob.h"
 #include "HSTStringUtils.h"
 #include "HSTValueText.h"
 #include "HTCErrors.h"
@@ -55,10 +56,14 @@ struct Comparison {
     mutable const HCPProperty::PropertyDef* cachedProperty = nullptr;
 };
 
+// A chain of && or of || is one node with all its operands, and a run of
+// "!" is one flag, so that long flat expressions nest no deeper than their
+// parentheses: parsing and evaluation recurse only into those.
 struct Node {
-    enum class Kind { And, Or, Not, Leaf } kind;
-    int left = -1;   // operand of Not; left side of And/Or; comparison index of Leaf
-    int right = -1;
+    enum class Kind { And, Or, Leaf } kind;
+    bool negated = false;  // an odd number of "!" in front
+    int comparison = -1;   // Leaf: index of its comparison
+    std::vector<int> operands;
 };
 
 bool isNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.' || c == ':'; }
@@ -67,7 +72,7 @@ bool isBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; 
 // Recursive descent over the text; builds the nodes and comparisons.
 //   or      := and { "||" and }
 //   and     := unary { "&&" unary }
-//   unary   := "!" unary | primary
+//   unary   := { "!" } primary
 //   primary := "(" or ")" | NAME [ OP value ]
 //   value   := "..." | {...} | bare word
 class Parser {
@@ -76,36 +81,47 @@ public:
         : text_(text), nodes_(nodes), comparisons_(comparisons) {}
 
     int parse() {
-        const int root = parseOr();
+        if (text_.size() > HCPTclFilterMatch::kMaxLength)
+            fail("the expression is " + std::to_string(text_.size()) + " characters long, more than the " +
+                     std::to_string(HCPTclFilterMatch::kMaxLength) + " accepted",
+                 HCPTclFilterMatch::kMaxLength);
+        const int root = parseChain(Node::Kind::Or, 0);
         skipBlanks();
         if (!atEnd()) fail(peek() == ')' ? "unbalanced \")\"" : "expected \"&&\", \"||\" or the end");
         return root;
     }
 
 private:
-    int parseOr() {
-        int left = parseAnd();
-        while (consume("||")) left = add({Node::Kind::Or, left, parseAnd()});
-        return left;
+    // An || chain of && chains, or an && chain of unary terms.
+    int parseChain(Node::Kind kind, int depth) {
+        const char* joiner = kind == Node::Kind::Or ? "||" : "&&";
+        const int first = kind == Node::Kind::Or ? parseChain(Node::Kind::And, depth) : parseUnary(depth);
+        if (!consume(joiner)) return first;
+        Node chain{kind, false, -1, {first}};
+        do {
+            chain.operands.push_back(kind == Node::Kind::Or ? parseChain(Node::Kind::And, depth) : parseUnary(depth));
+        } while (consume(joiner));
+        return add(std::move(chain));
     }
 
-    int parseAnd() {
-        int left = parseUnary();
-        while (consume("&&")) left = add({Node::Kind::And, left, parseUnary()});
-        return left;
+    int parseUnary(int depth) {
+        bool negated = false;
+        while (consume("!")) negated = !negated;
+        const int term = parsePrimary(depth);
+        if (negated) nodes_[static_cast<std::size_t>(term)].negated = !nodes_[static_cast<std::size_t>(term)].negated;
+        return term;
     }
 
-    int parseUnary() {
-        if (consume("!")) return add({Node::Kind::Not, parseUnary(), -1});
-        return parsePrimary();
+    int parsePrimary(int depth) {
+        if (!consume("(")) return parseComparison();
+        if (depth >= HCPTclFilterMatch::kMaxNesting)
+            fail("parentheses nest more than " + std::to_string(HCPTclFilterMatch::kMaxNesting) + " deep");
+        const int inner = parseChain(Node::Kind::Or, depth + 1);
+        if (!consume(")")) fail("expected \")\"");
+        return inner;
     }
 
-    int parsePrimary() {
-        if (consume("(")) {
-            const int inner = parseOr();
-            if (!consume(")")) fail("expected \")\"");
-            return inner;
-        }
+    int parseComparison() {
         skipBlanks();
         const std::size_t start = pos_;
         while (!atEnd() && isNameChar(peek())) ++pos_;
@@ -119,7 +135,7 @@ private:
             fail("expected a comparison operator (==, !=, =~, !~, <, <=, >, >=)");
         }
         comparisons_.push_back(Comparison{std::move(property), op, std::move(literal)});
-        return add({Node::Kind::Leaf, static_cast<int>(comparisons_.size() - 1), -1});
+        return add({Node::Kind::Leaf, false, static_cast<int>(comparisons_.size() - 1), {}});
     }
 
     bool readOperator(Op& op) {
@@ -189,15 +205,23 @@ private:
     bool atEnd() const { return pos_ >= text_.size(); }
     char peek() const { return text_[pos_]; }
 
-    int add(const Node& node) {
-        nodes_.push_back(node);
+    int add(Node node) {
+        nodes_.push_back(std::move(node));
         return static_cast<int>(nodes_.size() - 1);
     }
 
     [[noreturn]] void fail(const std::string& what) { fail(what, pos_); }
+    // Quotes the expression, and the part of it around the position with a
+    // caret under it; a long expression only in excerpts.
     [[noreturn]] void fail(const std::string& what, std::size_t at) {
-        throw HTCErrors::error("invalid filter expression \"" + text_ + "\": " + what + " at position " +
-                               std::to_string(at) + "\n    " + text_ + "\n    " + std::string(at, ' ') + "^",
+        constexpr std::size_t kContext = 60;
+        const std::size_t from = at > kContext ? at - kContext : 0;
+        const std::string before = from > 0 ? "..." : "";
+        const std::string after = at + kContext < text_.size() ? "..." : "";
+        const std::string window = before + text_.substr(from, at - from + kContext) + after;
+        throw HTCErrors::error("invalid filter expression \"" + HSTStringUtils::excerpt(text_) + "\": " + what +
+                               " at position " + std::to_string(at) + "\n    " + window + "\n    " +
+                               std::string(before.size() + at - from, ' ') + "^",
                                HEXAll::Kind::value);
     }
 
@@ -249,11 +273,8 @@ bool equalValue(const HCPValue& value, const Literal& literal, bool nocase) {
 }
 
 bool globValue(const HCPValue& value, const Literal& literal, bool nocase) {
-    const int flags = nocase ? 1 : 0;
-    if (const auto* s = std::get_if<std::string>(&value)) {
-        return Tcl_StringCaseMatch(s->c_str(), literal.text.c_str(), flags) != 0;
-    }
-    return Tcl_StringCaseMatch(HCPProperty::toText(value).c_str(), literal.text.c_str(), flags) != 0;
+    if (const auto* s = std::get_if<std::string>(&value)) return HSTGlob::match(s->c_str(), literal.text.c_str(), nocase);
+    return HSTGlob::match(HCPProperty::toText(value).c_str(), literal.text.c_str(), nocase);
 }
 
 // A bare property name: a true boolean, a non-zero number, or other
@@ -320,20 +341,28 @@ struct HCPTclFilterMatch::Impl {
     HTCErrors::error unknownProperty(const Comparison& comparison, const HCPProperty::ObjectInfo* info) const {
         const std::string where = info ? "objects of class \"" + info->className + "\" have no such property"
                                        : std::string("the value is not an object with properties");
-        return HTCErrors::error(
-            "invalid property \"" + comparison.property + "\" in filter \"" + expression + "\": " + where,
-            HEXAll::Kind::value);
+        return HTCErrors::error("invalid property \"" + HSTStringUtils::excerpt(comparison.property) +
+                                "\" in filter \"" + HSTStringUtils::excerpt(expression) + "\": " + where,
+                                HEXAll::Kind::value);
     }
 
+    // Recurses only into parenthesised chains, so no deeper than kMaxNesting.
     bool evaluate(int index, const HCPProperty::ObjectInfo* info, const void* object) const {
         const Node& node = nodes[static_cast<std::size_t>(index)];
-        switch (node.kind) {
-            case Node::Kind::And: return evaluate(node.left, info, object) && evaluate(node.right, info, object);
-            case Node::Kind::Or: return evaluate(node.left, info, object) || evaluate(node.right, info, object);
-            case Node::Kind::Not: return !evaluate(node.left, info, object);
-            case Node::Kind::Leaf: break;
-        }
-        const Comparison& comparison = comparisons[static_cast<std::size_t>(node.left)];
+        return evaluateUnnegated(node, info, object) != node.negated;
+    }
+
+    bool evaluateUnnegated(const Node& node, const HCPProperty::ObjectInfo* info, const void* object) const {
+        if (node.kind == Node::Kind::Leaf) return evaluateLeaf(node, info, object);
+        // && stops at the first false operand, || at the first true one.
+        const bool stopAt = node.kind == Node::Kind::Or;
+        for (int operand : node.operands)
+            if (evaluate(operand, info, object) == stopAt) return stopAt;
+        return !stopAt;
+    }
+
+    bool evaluateLeaf(const Node& node, const HCPProperty::ObjectInfo* info, const void* object) const {
+        const Comparison& comparison = comparisons[static_cast<std::size_t>(node.comparison)];
         const HCPProperty::PropertyDef* property = propertyOf(comparison, info);
         const HCPValue value = (property && object && property->get) ? property->get(object) : HCPValue{};
         return compare(value, comparison, nocase);

@@ -9,6 +9,8 @@
 
 #include "ComMsgMgr.h"
 #include "HEXAll.h"
+#include "HSTGlob.h"
+#include "HSTStringUtils.h"
 #include "HSTValueText.h"
 
 namespace {
@@ -79,7 +81,7 @@ std::string environmentName(const std::string& name) {
 }
 
 std::string badValueText(const std::string& name, HPAParamType type, const std::string& value) {
-    return "invalid value \"" + value + "\" for parameter \"" + name + "\": expected " + expectedText(type);
+    return "invalid value \"" + HSTStringUtils::excerpt(value) + "\" for parameter \"" + name + "\": expected " + expectedText(type);
 }
 
 }  // namespace
@@ -101,7 +103,9 @@ struct HPAParamMgr::Impl {
 
     Param& find(const std::string& name) {
         const auto found = params.find(name);
-        if (found == params.end()) throw HEXError("unknown parameter \"" + name + "\"", HEXAll::Kind::notfound, name);
+        if (found == params.end()) {
+            throw HEXError("unknown parameter \"" + HSTStringUtils::excerpt(name) + "\"", HEXAll::Kind::notfound, name);
+        }
         return found->second;
     }
 
@@ -202,7 +206,7 @@ const HPAParamMgr::Param& HPAParamMgr::get(const std::string& name) const { retu
 std::vector<const HPAParamMgr::Param*> HPAParamMgr::list(const std::string& globPattern) const {
     std::vector<const Param*> out;
     for (const auto& entry : impl_->params) {
-        if (Tcl_StringCaseMatch(entry.first.c_str(), globPattern.c_str(), 1)) out.push_back(&entry.second);
+        if (HSTGlob::match(entry.first.c_str(), globPattern.c_str(), true)) out.push_back(&entry.second);
     }
     return out;
 }

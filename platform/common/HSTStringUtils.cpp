@@ -14,4 +14,10 @@ bool iequals(const std::string& a, const std::string& b) {
     return true;
 }
 
+std::string excerpt(const std::string& text, std::size_t ends) {
+    if (text.size() <= 3 * ends) return text;
+    return text.substr(0, ends) + " ... (" + std::to_string(text.size() - 2 * ends) + " bytes left out) ... " +
+           text.substr(text.size() - ends);
+}
+
 }  // namespace HSTStringUtils

@@ -2,10 +2,13 @@
 
 #include <exception>
 
+#include "HSTStringUtils.h"
+
 namespace HTCErrors {
 
 namespace {
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+// A huge value is quoted in excerpts, so that its error stays short.
+std::string quoted(const std::string& text) { return "\"" + HSTStringUtils::excerpt(text) + "\""; }
 
 // The value semantics turn every failed conversion into an invalid value;
 // text where objects are expected stays a type error.
@@ -24,7 +27,7 @@ error::error(const std::string& text, Kind kind, const std::string& detail) : HE
 error::~error() = default;
 
 wrong_args::wrong_args(const std::string& usage, const std::string& detail)
-    : error("wrong # args: should be " + quoted(usage), Kind::usage, detail) {}
+    : error("wrong # args: should be \"" + usage + "\"", Kind::usage, detail) {}
 wrong_args::~wrong_args() = default;
 
 type_error::type_error() : error("wrong type of value", Kind::type) {}

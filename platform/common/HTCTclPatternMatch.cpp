@@ -4,6 +4,8 @@
 
 #include <cctype>
 
+#include "HSTGlob.h"
+#include "HSTStringUtils.h"
 #include "HTCErrors.h"
 #include "HTCTclUtils.h"
 
@@ -30,7 +32,8 @@ public:
         if (!regexp_) {
             const std::string reason = Tcl_GetStringResult(interp);
             Tcl_ResetResult(interp);
-            throw HTCErrors::error("invalid regular expression \"" + original + "\": " + reason, HEXAll::Kind::value);
+            throw HTCErrors::error("invalid regular expression \"" + HSTStringUtils::excerpt(original) + "\": " + reason,
+                                   HEXAll::Kind::value);
         }
     }
 
@@ -64,10 +67,22 @@ std::size_t embeddedOptionsLength(const std::string& pattern) {
     return (i > 2 && i < pattern.size() && pattern[i] == ')') ? i + 1 : 0;
 }
 
+// The pattern as it must match: the whole name. A literal (***= or the
+// embedded option q) is escaped first, as it cannot be wrapped.
+bool isLiteral(const std::string& pattern) { return pattern.compare(0, 4, "***=") == 0; }
+
 std::string anchoredPattern(const std::string& pattern) {
-    if (pattern.compare(0, 4, "***=") == 0) return "^(?:" + escapedLiteral(pattern.substr(4)) + ")$";
+    if (isLiteral(pattern)) return "^(?:" + escapedLiteral(pattern.substr(4)) + ")$";
     const std::size_t options = embeddedOptionsLength(pattern);
-    return pattern.substr(0, options) + "^(?:" + pattern.substr(options) + ")$";
+    std::string prefix = pattern.substr(0, options);
+    std::string body = pattern.substr(options);
+    const std::size_t literal = prefix.find('q');
+    if (literal != std::string::npos) {
+        prefix.erase(literal, 1);
+        if (prefix == "(?)") prefix.clear();
+        body = escapedLiteral(body);
+    }
+    return prefix + "^(?:" + body + ")$";
 }
 
 // Tcl's matchers read NUL-terminated text; a length shorter than the name
@@ -114,6 +129,12 @@ struct HTCTclPatternMatch::Impl {
         CompiledRegexp& compiled = nocase ? caseBlind : exact;
         if (!compiled.ready()) {
             const int flags = TCL_REG_ADVANCED | (nocase ? TCL_REG_NOCASE : 0);
+            // A pattern that is wrong on its own must not turn right inside
+            // the anchors: "a)|(.*" would close their group and match any name.
+            // A ***= literal is always right, and Tcl 8.6 itself crashes
+            // compiling one that holds a hundred backslashes: it only ever
+            // reaches Tcl escaped.
+            if (!isLiteral(pattern)) CompiledRegexp().compile(pattern, pattern, flags, interp.get());
             compiled.compile(anchoredPattern(pattern), pattern, flags, interp.get());
         }
         return compiled;
@@ -122,7 +143,7 @@ struct HTCTclPatternMatch::Impl {
     bool matches(const std::string& name, int length, bool nocase) const {
         std::string scratch;
         const char* text = prefixOf(name, length, scratch);
-        if (!regexp) return Tcl_StringCaseMatch(text, pattern.c_str(), nocase ? 1 : 0) != 0;
+        if (!regexp) return HSTGlob::match(text, pattern.c_str(), nocase);
         return variant(nocase).matches(text, interp.get());
     }
 };

@@ -1,10 +1,12 @@
 #include "tcltasks_objects.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <stdexcept>
 #include <typeindex>
+#include <unordered_set>
 
 #include "HPAParamMgr.h"
 
@@ -25,6 +27,27 @@ bool is_collection_type(const Tcl_ObjType* type) {
 std::map<std::type_index, std::unique_ptr<native_cache_base>>& caches() {
     static auto* table = new std::map<std::type_index, std::unique_ptr<native_cache_base>>;
     return *table;
+}
+
+// Every collection wrapper alive, so that the objects they hold can be found.
+// Never destroyed, like the caches.
+std::unordered_set<const collection_wrapper_base*>& live_wrappers() {
+    static auto* wrappers = new std::unordered_set<const collection_wrapper_base*>;
+    return *wrappers;
+}
+
+// The elements of a wrapper that are no text, each with its type: a tclany
+// holds a model object pointer, a text or a collection handle, the last
+// two one pointer wide; the visitor knows its own pointer types.
+void visit_elements(const collection_wrapper_base& wrapper, const native_cache_base::held_visitor& visit) {
+    if (wrapper.element_type() == typeid(std::string)) return;
+    for (std::size_t i = 0; i < wrapper.size(); ++i) {
+        const tclany element = wrapper.element_tclany(i);
+        if (element.empty() || element.type() == typeid(std::string)) continue;
+        const void* object = nullptr;
+        std::memcpy(&object, element.holder()->address(), sizeof(object));
+        visit(element.type(), object);
+    }
 }
 
 // Cached objects hold a reference until Tcl exits; give back what only the
@@ -183,12 +206,20 @@ native_cache_base& native_cache_base::of(const std::type_info& pointerType) {
             exitHandlerSet = true;
         }
         slot.reset(new native_cache_base);
+        slot->pointer_type_ = &pointerType;
     }
     return *slot;
 }
 
 void native_cache_base::release_all_unreferenced() {
     for (auto& cache : caches()) cache.second->release_unreferenced();
+}
+
+void native_cache_base::for_each_held(const held_visitor& visit) {
+    release_all_unreferenced();
+    for (auto& cache : caches())
+        for (const auto& entry : cache.second->n2t()) visit(cache.second->pointer_type(), entry.first);
+    for (const collection_wrapper_base* wrapper : live_wrappers()) visit_elements(*wrapper, visit);
 }
 
 void native_cache_base::set_type(const Tcl_ObjType* type, const detail::itcltypeinfo* info) {
@@ -327,12 +358,17 @@ void HTCCollectionContextMgr::append(collection_context_ptr& context, const coll
 
 // ------------------------------------------------------------- wrappers
 
-collection_wrapper_base::collection_wrapper_base() = default;
+collection_wrapper_base::collection_wrapper_base() { live_wrappers().insert(this); }
 
 collection_wrapper_base::collection_wrapper_base(const collection_wrapper_base& other)
-    : context_(other.context_), tcl_type_(other.tcl_type_), tcl_typeinfo_(other.tcl_typeinfo_) {}
+    : context_(other.context_), tcl_type_(other.tcl_type_), tcl_typeinfo_(other.tcl_typeinfo_) {
+    live_wrappers().insert(this);
+}
 
-collection_wrapper_base::~collection_wrapper_base() { invalidate_tcllist(); }
+collection_wrapper_base::~collection_wrapper_base() {
+    live_wrappers().erase(this);
+    invalidate_tcllist();
+}
 
 void collection_wrapper_base::decr_ref() {
     if (--refcount_ <= 0) delete this;

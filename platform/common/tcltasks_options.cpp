@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "HSTStringUtils.h"
+#include "HSTValueText.h"
 #include "HTCErrors.h"
 #include "tcltasks_framework.h"
 
@@ -31,6 +33,12 @@ namespace {
 
 const char* const kHelp = "-help";
 const char* const kQuiet = "-quiet";
+
+// "-1" or "-2.5" is a value, as in Tcl's own commands, not an option.
+bool is_negative_number(const char* word) {
+    double value = 0;
+    return HSTValueText::parseDouble(word, value);
+}
 
 std::string strip_dash(const std::string& name) { return !name.empty() && name[0] == '-' ? name.substr(1) : name; }
 
@@ -131,14 +139,14 @@ const options_description::entry* options_description::match(const std::string& 
         return nullptr;
     }
     if (!candidates.empty()) {
-        throw HTCErrors::error("ambiguous option \"" + word + "\": must be " + choice_list(candidates),
+        throw HTCErrors::error("ambiguous option \"" + HSTStringUtils::excerpt(word) + "\": must be " + choice_list(candidates),
                                HEXAll::Kind::usage, word);
     }
     std::vector<std::string> all(builtins);
     for (const entry& item : entries_) {
         if (item.is_dashed()) all.push_back(item.name);
     }
-    throw HTCErrors::error("bad option \"" + word + "\": must be " + choice_list(all), HEXAll::Kind::usage, word);
+    throw HTCErrors::error("bad option \"" + HSTStringUtils::excerpt(word) + "\": must be " + choice_list(all), HEXAll::Kind::usage, word);
 }
 
 std::string options_description::description() const {
@@ -224,7 +232,7 @@ int task_options_base::parse_options(Tcl_Interp* interp, int objc, Tcl_Obj* cons
         for (int i = 1; i < objc; ++i) {
             int length = 0;
             const char* word = Tcl_GetStringFromObj(objv[i], &length);
-            if (optionsEnded || length < 2 || word[0] != '-') {
+            if (optionsEnded || length < 2 || word[0] != '-' || is_negative_number(word)) {
                 positional.push_back(objv[i]);
                 continue;
             }
@@ -262,7 +270,7 @@ int task_options_base::parse_options(Tcl_Interp* interp, int objc, Tcl_Obj* cons
             }
             if (equals != std::string::npos) {
                 throw HTCErrors::error(
-                    "bad option \"" + text + "\": " + entry->name + " takes its value as the next word",
+                    "bad option \"" + HSTStringUtils::excerpt(text) + "\": " + entry->name + " takes its value as the next word",
                     HEXAll::Kind::usage, entry->name);
             }
             if (i + 1 >= objc) throw HTCErrors::wrong_args(usage(Tcl_GetString(objv[0])), entry->name);

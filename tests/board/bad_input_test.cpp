@@ -2,7 +2,13 @@
 // (and line where there is one) and the reason; everything else still loads.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "HBOParser.h"
 #include "board_test_support.h"
@@ -126,4 +132,179 @@ TEST(BadInput, NullBoardIsRefused) {
     HBOParser parser;
     EXPECT_FALSE(parser.parseFile(fixture("pair.xml"), nullptr));
     EXPECT_NE(parser.getErrorMessage().find("no board object"), std::string::npos);
+}
+
+namespace {
+
+// A temporary folder with board files written into it, removed at the end
+// (with rm, which also removes chains too deep for a path).
+class ScratchRepo {
+public:
+    ScratchRepo() : dir_(uniqueTempDir()) { std::filesystem::create_directories(dir_); }
+    ~ScratchRepo() { std::system(("rm -rf '" + dir_.string() + "'").c_str()); }
+    const std::filesystem::path& dir() const { return dir_; }
+    std::string path(const std::string& relative) const { return (dir_ / relative).string(); }
+    // A board of that name whose files are copied from the plain fixture board.
+    void addPlainBoard(const std::string& folder) const {
+        std::filesystem::create_directories(dir_ / folder);
+        std::filesystem::copy_file(fixture("good/beta.org/plain/1.0/board.xml"), dir_ / folder / "board.xml");
+    }
+    void write(const std::string& relative, const std::string& text) const {
+        std::filesystem::create_directories((dir_ / relative).parent_path());
+        std::ofstream(dir_ / relative) << text;
+    }
+
+private:
+    std::filesystem::path dir_;
+};
+
+std::vector<std::string> listed(const std::string& folders) {
+    RepoPaths repo(folders);
+    std::vector<HBOBoard*> boards;
+    HBOBoardCReposMgr::getGlobal()->appendAllBoards(boards);
+    return namesOf(boards);
+}
+
+}  // namespace
+
+// Only regular files are read: a folder, a named pipe (which would block) or
+// a device (which would never end) named board.xml costs only itself, and
+// the repository stays usable.
+TEST(BadInput, BoardFilesThatAreNoRegularFiles) {
+    ScratchRepo scratch;
+    scratch.addPlainBoard("ok");
+    std::filesystem::create_directories(scratch.dir() / "folder" / "board.xml");
+    ASSERT_EQ(::mkfifo(scratch.path("pipe/board.xml").c_str(), 0644), -1);  // its folder is not there yet
+    std::filesystem::create_directories(scratch.dir() / "pipe");
+    ASSERT_EQ(::mkfifo(scratch.path("pipe/board.xml").c_str(), 0644), 0);
+    std::filesystem::create_directories(scratch.dir() / "device");
+    std::filesystem::create_symlink("/dev/zero", scratch.dir() / "device" / "board.xml");
+    MessageCapture capture;
+    EXPECT_EQ(listed(scratch.dir().string()), (Names{"beta.org:plain:1.0"}));
+    const std::pair<const char*, const char*> cases[] = {
+        {"folder/board.xml", "is not a regular file but a folder"},
+        {"pipe/board.xml", "is not a regular file but a named pipe"},
+        {"device/board.xml", "is not a regular file but a character device"},
+    };
+    for (const auto& c : cases) {
+        const auto found = mentioning(capture, scratch.path(c.first) + ": " + c.second);
+        EXPECT_EQ(found.size(), 1u) << c.first;
+    }
+    EXPECT_EQ(capture.messages.size(), 3u);
+    HBOBoardCReposMgr::getGlobal()->release();
+    EXPECT_EQ(listed(scratch.dir().string()), (Names{"beta.org:plain:1.0"}));  // not lost on later queries
+}
+
+TEST(BadInput, PinAndPresetFilesThatAreNoRegularFiles) {
+    ScratchRepo scratch;
+    scratch.write("b/board.xml",
+                  "<board schema_version=\"2.1\" vendor=\"v\" name=\"b\" preset_file=\"preset.xml\">"
+                  "<file_version>1.0</file_version><components>"
+                  "<component name=\"part0\" type=\"fpga\" pin_map_file=\"pins.xml\"/></components></board>");
+    std::filesystem::create_directories(scratch.dir() / "b" / "pins.xml");
+    ASSERT_EQ(::mkfifo(scratch.path("b/preset.xml").c_str(), 0644), 0);
+    RepoPaths repo(scratch.dir().string());
+    HBOBoard* board = repositoryBoard("v:b:1.0");
+    ASSERT_NE(board, nullptr);
+    MessageCapture capture;
+    std::vector<HBOPinProps*> pins;
+    board->findFpgaComponent()->getPinsVec(pins);
+    EXPECT_TRUE(pins.empty());
+    EXPECT_TRUE(board->getIpPresets().empty());
+    ASSERT_EQ(capture.messages.size(), 2u);
+    EXPECT_EQ(mentioning(capture, scratch.path("b/pins.xml") + ": is not a regular file but a folder").size(), 1u);
+    EXPECT_EQ(mentioning(capture, scratch.path("b/preset.xml") + ": is not a regular file but a named pipe").size(),
+              1u);
+}
+
+// A chain of folders deeper than a path can name is left out with one
+// warning; the rest of the root is listed, the same on every run.
+TEST(BadInput, FolderChainTooDeepForAPath) {
+    ScratchRepo scratch;
+    scratch.addPlainBoard("z_ok");
+    const std::string name(200, 'd');
+    int fd = ::open(scratch.dir().c_str(), O_RDONLY | O_DIRECTORY);
+    for (int level = 0; level < 30 && fd >= 0; ++level) {
+        ::mkdirat(fd, name.c_str(), 0755);
+        const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+    }
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    MessageCapture capture;
+    EXPECT_EQ(listed(scratch.dir().string()), (Names{"beta.org:plain:1.0"}));
+    ASSERT_EQ(capture.messages.size(), 1u);
+    EXPECT_NE(capture.texts()[0].find("its path is longer than the system allows"), std::string::npos);
+    EXPECT_LT(capture.texts()[0].size(), 600u);  // the path is quoted in excerpts
+}
+
+// A folder that cannot be read costs its own boards, with one warning. Run
+// in a child process without root's rights, which read every folder.
+TEST(BadInput, UnreadableFolderCostsOnlyItsBoards) {
+    ScratchRepo scratch;
+    scratch.addPlainBoard("readable");
+    scratch.write("locked/x/board.xml", "<board/>");
+    std::filesystem::permissions(scratch.dir() / "locked", std::filesystem::perms::none);
+    EXPECT_EXIT(
+        {
+            if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(2);
+            MessageCapture capture;
+            const bool boardsRight = listed(scratch.dir().string()) == Names{"beta.org:plain:1.0"};
+            const bool warned = capture.messages.size() == 1 &&
+                                !mentioning(capture, scratch.path("locked") + " cannot be read: Permission denied")
+                                     .empty();
+            std::_Exit(boardsRight && warned ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    std::filesystem::permissions(scratch.dir() / "locked", std::filesystem::perms::owner_all);
+}
+
+TEST(BadInput, EmptyAndRepeatedFolderNames) {
+    ScratchRepo scratch;
+    scratch.addPlainBoard("a");
+    MessageCapture capture;
+    const std::string dir = scratch.dir().string();
+    EXPECT_EQ(listed("{} " + dir + " " + dir + "/ " + dir + "/a/.."), (Names{"beta.org:plain:1.0"}));
+    ASSERT_EQ(capture.messages.size(), 1u);  // no "defined twice" for the repeated folder
+    EXPECT_EQ(capture.texts()[0], "The parameter board.repoPaths holds an empty folder name; it is skipped.");
+}
+
+// Pin indexes beyond any real part would make billions of nets: the board
+// is refused when it is read. A range naming pins that a component listing
+// its own pins lacks is left out; the board stays.
+TEST(BadInput, PinIndexRangesAreCheckedWhenTheBoardIsRead) {
+    const auto board = [](const std::string& name, const std::string& c1End, const std::string& c2End) {
+        return "<board schema_version=\"2.1\" vendor=\"v\" name=\"" + name +
+               "\"><file_version>1.0</file_version><components>"
+               "<component name=\"a\" type=\"chip\"/>"
+               "<component name=\"b\" type=\"chip\"><pins><pin index=\"0\" name=\"p0\"/><pin index=\"1\" "
+               "name=\"p1\"/></pins></component></components><connections>"
+               "<connection name=\"ab\" component1=\"a\" component2=\"b\">"
+               "<connection_map name=\"m\" c1_st_index=\"0\" c1_end_index=\"" +
+               c1End + "\" c2_st_index=\"0\" c2_end_index=\"" + c2End +
+               "\"/><connection_map name=\"n\" c1_st_index=\"5\" c1_end_index=\"5\" c2_st_index=\"1\" "
+               "c2_end_index=\"1\"/></connection></connections></board>";
+    };
+    ScratchRepo scratch;
+    scratch.write("huge/board.xml", board("huge", "30000000", "30000000"));
+    scratch.write("max/board.xml", board("max", "4294967295", "4294967295"));
+    scratch.write("missing/board.xml", board("missing", "3", "3"));
+    MessageCapture capture;
+    EXPECT_EQ(listed(scratch.dir().string()), (Names{"v:missing:1.0"}));
+    EXPECT_EQ(mentioning(capture, "'c1_end_index' of <connection_map> is 30000000, above the largest pin index 999999")
+                  .size(), 1u);
+    EXPECT_EQ(mentioning(capture, "is 4294967295, above the largest pin index").size(), 1u);
+    EXPECT_EQ(mentioning(capture, scratch.path("missing/board.xml") +
+                                      ", line 1: connection_map 'm' names pin index 2 of component 'b', which "
+                                      "lists no such pin")
+                  .size(),
+              1u);
+    EXPECT_EQ(capture.messages.size(), 3u);
+    RepoPaths repo(scratch.dir().string());
+    std::vector<HBOBoardBus*> buses;
+    repositoryBoard("v:missing:1.0")->getBuses(buses);
+    std::vector<HBOBoardBusNet*> nets;
+    buses.at(0)->getBoardBusNets(nets);
+    EXPECT_EQ(namesOf(nets), (Names{"n_0"}));
 }

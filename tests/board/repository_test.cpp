@@ -11,11 +11,15 @@
 #include "HBOCPropertyInit.h"
 #include "HBOParser.h"
 #include "HCPProperty.h"
+#include "tcl_collection.h"
 #include "board_test_support.h"
 
 using Names = std::vector<std::string>;
 
 namespace {
+struct test_ext {};
+struct test_tuid {};
+
 std::vector<HBOBoard*> allBoards() {
     std::vector<HBOBoard*> boards;
     HBOBoardCReposMgr::getGlobal()->appendAllBoards(boards);
@@ -36,16 +40,42 @@ TEST(Repository, BoardsAreOrderedByFullNameAndPinFilesWait) {
     EXPECT_EQ(allBoards(), boards);  // same objects on the next query
 }
 
-TEST(Repository, ChangingTheFoldersReloadsAndKeepsOldBoardsAlive) {
-    HBOBoard* alpha = nullptr;
+// A reload frees the earlier listing once no Tcl value refers to any of its
+// objects; a native object or a collection element keeps it, and its
+// objects, alive until it is given up.
+TEST(Repository, ReloadsFreeListingsThatNoTclValueRefersTo) {
+    using namespace tov::tcltasks;
+    Tcl_Interp* interp = Tcl_CreateInterp();  // Tcl objects need an initialised Tcl
+    HBOBoardCReposMgr* repository = HBOBoardCReposMgr::getGlobal();
+    const auto reloadTo = [&](const std::string& folder) {
+        RepoPaths repo(fixture(folder));
+        return allBoards();
+    };
+    reloadTo("good");
+    reloadTo("dup2");
+    EXPECT_EQ(repository->listingsInMemory(), 1u);
+
+    HBOBoard* alpha = reloadTo("good").at(0);
+    Tcl_Obj* held = native_to_tcl<test_ext, test_tuid>(alpha);
+    Tcl_IncrRefCount(held);
+    HBOBoardBus* bus = nullptr;
     {
-        RepoPaths repo(fixture("good"));
-        alpha = repositoryBoard("acme.com:alpha:1.0");
-        ASSERT_NE(alpha, nullptr);
+        std::vector<HBOBoardBus*> buses;
+        reloadTo("good").at(0)->getBuses(buses);
+        bus = buses.at(0);
     }
-    RepoPaths other(fixture("dup2"));
-    EXPECT_EQ(namesOf(allBoards()), (Names{"test.org:twin:1.0"}));
-    EXPECT_EQ(alpha->getName(), "acme.com:alpha:1.0");  // still usable
+    tcl_collection<HSTVector<HBOBoardBus*>> collection;
+    collection.push_back(bus);
+    reloadTo("dup2");
+    EXPECT_EQ(repository->listingsInMemory(), 3u);  // the current one, and each held one
+    EXPECT_EQ(alpha->getName(), "acme.com:alpha:1.0");
+    EXPECT_EQ(bus->getBoard()->getName(), "acme.com:alpha:1.0");
+
+    Tcl_DecrRefCount(held);  // now only the cache holds it: given back at the next reload
+    collection = tcl_collection<HSTVector<HBOBoardBus*>>();
+    reloadTo("dup1");
+    EXPECT_EQ(repository->listingsInMemory(), 1u);
+    Tcl_DeleteInterp(interp);
 }
 
 TEST(Repository, DefaultIsTheBundledSampleRepository) {

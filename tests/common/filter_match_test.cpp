@@ -177,6 +177,43 @@ TEST_F(FilterTest, MalformedExpressionsFailWhenBuiltNamingThePosition) {
     }
 }
 
+std::string repeated(const std::string& piece, std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += piece;
+    return text;
+}
+
+// Deep or long expressions that once used up the call stack: those within
+// the limits evaluate (flat chains and runs of "!" cost no depth), those
+// beyond them are refused with an error naming the limit.
+TEST_F(FilterTest, LongChainsEvaluateAndTheLimitsAreClearErrors) {
+    EXPECT_TRUE(eval(repeated("INDEX >= 0 && ", 31000) + "NAME =~ led_*", led3));
+    EXPECT_FALSE(eval(repeated("INDEX == 9 || ", 31000) + "INDEX == 8", led3));
+    EXPECT_TRUE(eval(repeated("!", 31000) + "IS_ENABLED", led3));  // an even count
+    EXPECT_FALSE(eval(repeated("!", 31001) + "IS_ENABLED", led3));
+    const int limit = HCPTclFilterMatch::kMaxNesting;
+    EXPECT_TRUE(eval(repeated("(", limit) + "INDEX == 3" + repeated(")", limit), led3));
+    EXPECT_TRUE(eval(repeated("!(", limit) + "INDEX == 3" + repeated(")", limit), led3));
+    const std::string tooDeep = buildError(repeated("(", 13000) + "NAME" + repeated(")", 13000));
+    EXPECT_NE(tooDeep.find("parentheses nest more than 1000 deep at position 1001"), std::string::npos) << tooDeep;
+    const std::string tooLong = buildError(repeated("NAME && ", 200000));
+    EXPECT_NE(tooLong.find("the expression is 1600000 characters long, more than the 1000000 accepted"),
+              std::string::npos);
+}
+
+// A huge malformed expression is quoted in excerpts, with the part around
+// the fault and a caret under it.
+TEST_F(FilterTest, ErrorsQuoteHugeExpressionsInExcerpts) {
+    const std::string expression = repeated("NAME == a && ", 70000) + "NAME ==";
+    const std::string error = buildError(expression);
+    EXPECT_LT(error.size(), 1000u);
+    EXPECT_NE(error.find("expected a value at position 910007"), std::string::npos) << error.substr(0, 300);
+    EXPECT_NE(error.find("\n    ... NAME == a && NAME == a && "), std::string::npos) << error;
+    const std::size_t caretLine = error.rfind('\n');
+    const std::size_t windowLine = error.rfind('\n', caretLine - 1);
+    EXPECT_EQ(error.size() - caretLine, caretLine - windowLine + 1) << error;  // caret just past the window's end
+}
+
 TEST_F(FilterTest, UnknownPropertiesAreErrorsUnlessIgnored) {
     HCPTclFilterMatch strict("COLOR == red", nullptr, false, false);
     try {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "HTCErrors.h"
+#include "HSTGlob.h"
 #include "HTCTclPatternMatch.h"
 #include "test_support.h"
 
@@ -49,9 +50,46 @@ TEST(PatternMatchTest, RegexpUsesTclAdvancedSyntaxAndKeepsEmbeddedOptions) {
     TclInterp interp;
     EXPECT_TRUE(HTCTclPatternMatch("\\d+_\\w+", true, false, interp.get()).match("12_ab", -1));
     EXPECT_TRUE(HTCTclPatternMatch("(?i)kc\\d+", true, false, interp.get()).match("KC705", -1));
-    HTCTclPatternMatch literal("***=a.c", true, false, interp.get());
-    EXPECT_TRUE(literal.match("a.c", -1));
-    EXPECT_FALSE(literal.match("abc", -1));
+    for (const char* pattern : {"***=a.c", "(?q)a.c", "(?qi)A.C"}) {
+        HTCTclPatternMatch literal(pattern, true, false, interp.get());
+        EXPECT_TRUE(literal.match("a.c", -1)) << pattern;
+        EXPECT_FALSE(literal.match("abc", -1)) << pattern;
+    }
+    EXPECT_FALSE(HTCTclPatternMatch("(?q)a)|(.*", true, false, interp.get()).match("abc", -1));
+    // Tcl 8.6 crashes (stack smashing) compiling such a ***= literal as it is.
+    const std::string backslashes(150, '\\');
+    EXPECT_TRUE(HTCTclPatternMatch("***=" + backslashes, true, true, interp.get()).match(backslashes, -1));
+}
+
+// A pattern that is wrong on its own stays wrong inside the anchors: its
+// stray ")" would otherwise close their group and match every name.
+TEST(PatternMatchTest, UnbalancedPatternCannotEscapeTheAnchors) {
+    TclInterp interp;
+    for (const char* pattern : {"a)|(.*", ".*)|(x", "(?i)a)|(.*"}) {
+        EXPECT_THROW(HTCTclPatternMatch(pattern, true, false, interp.get()), HTCErrors::error) << pattern;
+    }
+}
+
+// The linear glob gives Tcl's answers, odd corners included, and stays fast
+// where Tcl's own recursion takes minutes.
+TEST(PatternMatchTest, GlobAnswersAsTclDoesInLinearTime) {
+    TclInterp interp;  // initialises Tcl for its string functions
+    const char* const texts[] = {"", "a", "abc", "aXbXc", "A-Z", "x]y", "caf\xc3\xa9", "a\\b", "[ab]", "zzz",
+                                 "\xf0\x9f\x98\x80", "a\xd2\x84", "\xf0", "\xed\xb8"};
+    const char* const patterns[] = {"",      "*",     "a*",     "*c",     "a?c",   "*X*X*", "[a-c]*",  "[z-a]?c",
+                                    "[]]*",  "*[",    "[ab",    "[a-",    "a\\",  "a\\*", "\\[ab]", "caf?",
+                                    "CAF*",  "*\xc3\xa9", "[\xc3\xa9]*", "*[A-Z]*", "x]y",  "**?**",   "[ab]c*",
+                                    "[a\xd2\x84", "??", "?\xf0\x9f\x98\x80", "[\xf0\xed\xb8"};
+    for (const char* text : texts)
+        for (const char* pattern : patterns)
+            for (int nocase : {0, 1})
+                EXPECT_EQ(HSTGlob::match(text, pattern, nocase), Tcl_StringCaseMatch(text, pattern, nocase) != 0)
+                    << "text \"" << text << "\" pattern \"" << pattern << "\" nocase " << nocase;
+    std::string stars;
+    for (int i = 0; i < 40; ++i) stars += "*a";
+    const std::string text(200, 'a');
+    EXPECT_FALSE(HSTGlob::match(text.c_str(), (stars + "*b").c_str(), false));
+    EXPECT_TRUE(HSTGlob::match(text.c_str(), (stars + "*").c_str(), false));
 }
 
 TEST(PatternMatchTest, LengthLimitsTheNameToAPrefix) {
