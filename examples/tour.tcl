@@ -16,6 +16,18 @@ show current {current_board}
 show property {get_property DISPLAY_NAME [current_board]}
 show report {report_property [current_board]}
 show count {sizeof_collection [get_boards *acme*]}
+
+puts "\nInside the current board:"
+show parts {board_common::get_board_parts}
+show components {get_board_components}
+show disabled {get_board_components -all -filter {!IS_ENABLED}}
+show buses {get_board_buses -of_objects [get_board_components *:J5:*] -filter {COMPONENT1 == part0}}
+show nets {get_board_bus_nets -all -of_objects [get_board_buses part0_J5_spare]}
+show pin {set net [get_board_bus_nets -all -of_objects [get_board_components *:J5:*] -filter {C2_PIN == J5_10}]}
+show net {report_property $net}
+show interfaces {get_board_component_interfaces -of_objects [current_board_part]}
+show modes {get_board_component_modes -all -of_objects [current_board_part]}
+show mode {get_property INTERFACES [get_board_component_modes user_io -of_objects [current_board_part]]}
 show usage {help get_boards}
 
 puts "\nAn integrated board: the carrier board with the LED module on its J5 header:"

@@ -135,7 +135,8 @@ void keep_filtered(const name_options& options, const filter_settings& settings,
 //   int check(Tcl_Interp*);                         before gathering; a status other than TCL_OK ends the command
 //   void gather_all(Tcl_Interp*);                   the whole gathering, for a command that does not read
 //                                                   -of_objects (then gather_default and gather(P) are not needed)
-//   void narrow();                                  after gathering, before the names (e.g. the enabled rule)
+//   void narrow();                                  after gathering, before the names (e.g. the enabled
+//                                                   rule: keep_enabled_unless_all)
 //   int finish(Tcl_Interp*);                        after the result is set; its status is the command's
 //   static void describe_extra(options_description&);  options declared after -filter (e.g. -ip)
 template <class T, class Scope, class Result, class OfTypes>
@@ -202,6 +203,9 @@ public:
 protected:
     const name_options& names() const { return names_; }
     result_list& result() { return result_; }
+    // The result as the vector model getters append to; for gathering, before
+    // the result has a Tcl object.
+    HSTVector<Result>& gathered() { return result_.get(); }
 
     // Keeps the objects for which keep(object) is true, in order.
     template <class Predicate>
@@ -211,6 +215,13 @@ protected:
             if (keep(result_[i])) kept.push_back(result_[i]);
         }
         result_ = kept;
+    }
+
+    // The enabled rule of a command with -all: unless -all was given, keeps
+    // the objects whose enabled text (getIsEnabled()) the rule accepts.
+    void keep_enabled_unless_all(bool (*enabled)(const std::string&)) {
+        if (this->template read_option<bool>("all")) return;
+        keep_only([enabled](Result object) { return enabled(object->getIsEnabled()); });
     }
 
 private:

@@ -18,7 +18,7 @@ int tclGetPrecision(int defaultPrecision);
 // The words of a Tcl list into words; false, words untouched, when text is
 // not a well-formed list. For the libraries that make no Tcl call of their own.
 bool splitList(const std::string& text, std::vector<std::string>& words);
-// The Tcl list of the words, quoted as Tcl quotes them; splitList reads it back.
+// The words as a Tcl list, quoted where a word needs it.
 std::string mergeList(const std::vector<std::string>& words);
 }  // namespace HTCTclUtils
 

@@ -33,7 +33,10 @@ void registerProps(const char* className, std::initializer_list<Prop<T>> props) 
 }
 
 HCPValue text(std::string value) { return HCPValue(std::move(value)); }
+// IS_ENABLED follows the class's query command: "true" in any letter case,
+// except for buses and nets, whose commands take only "true" exactly.
 HCPValue flag(const std::string& enabled) { return HCPValue(HSTStringUtils::iequals(enabled, "true")); }
+HCPValue exactFlag(const std::string& enabled) { return HCPValue(enabled == "true"); }
 HCPValue number(long long value) { return HCPValue(value); }
 
 // A map as a Tcl dictionary (key value key value ...), in key order, so that
@@ -54,6 +57,25 @@ std::string boardNameOf(const HBOBoardComponent* component) {
 std::string componentNameOf(const HBOBoardComponent* component) {
     return component ? component->getComponentName() : std::string();
 }
+std::string boardNameOf(const HBOBoardBus* bus) {
+    return bus && bus->getBoard() ? bus->getBoard()->getName() : std::string();
+}
+
+// The name of the pin at one end of a net; empty when that end has no such pin.
+std::string pinNameAt(const HBOBoardBusNet& net, bool firstEnd) {
+    const HBOBoardBus* bus = net.getOwner();
+    HBOBoard* board = bus ? bus->getBoard() : nullptr;
+    HBOBoardComponent* component = board ? board->findComponent(firstEnd ? bus->getComp1() : bus->getComp2()) : nullptr;
+    HBOPinProps* pin = component ? component->findPinByIndex(firstEnd ? net.getC1PinIndex() : net.getC2PinIndex()) : nullptr;
+    return pin ? pin->getName() : std::string();
+}
+
+std::string endOf(const HBOBoardBusNet& net, bool firstEnd) {
+    const HBOBoardBus* bus = net.getOwner();
+    if (!bus) return std::string();
+    return firstEnd ? bus->getComp1() : bus->getComp2();
+}
+
 
 // The thirteen pin properties, NAME first.
 void registerPinProps() {
@@ -122,7 +144,9 @@ void init() {
          {"BOARD", Type::String, "Full name of the board", [](const C& c) { return text(boardNameOf(&c)); }},
          {"TYPE", Type::String, "Component type (fpga, chip, ...)", [](const C& c) { return text(c.getType()); }},
          {"PART_NAME", Type::String, "Part name", [](const C& c) { return text(c.getPartName()); }},
-         {"VENDOR", Type::String, "Component vendor", [](const C& c) { return text(c.getVendor()); }}});
+         {"VENDOR", Type::String, "Component vendor", [](const C& c) { return text(c.getVendor()); }},
+         {"PIN_MAP_FILE", Type::String, "Path of the pin file (empty: pins in the board file)",
+          [](const C& c) { return text(c.getPinMapFile()); }}});
 }
 void initV2Props() {
     using C = HBOBoardComponent;
@@ -212,9 +236,10 @@ void init() {
     registerProps<B>(
         "board_bus",
         {{"NAME", Type::String, "Connection name", [](const B& b) { return text(b.getName()); }},
+         {"BOARD", Type::String, "Full name of the board", [](const B& b) { return text(boardNameOf(&b)); }},
          {"COMPONENT1", Type::String, "First component", [](const B& b) { return text(b.getComp1()); }},
          {"COMPONENT2", Type::String, "Second component", [](const B& b) { return text(b.getComp2()); }},
-         {"IS_ENABLED", Type::Bool, "Enabled (\"true\" in any case)", [](const B& b) { return flag(b.getIsEnabled()); }}});
+         {"IS_ENABLED", Type::Bool, "Enabled (exactly \"true\")", [](const B& b) { return exactFlag(b.getIsEnabled()); }}});
 }
 }  // namespace board_bus
 
@@ -229,7 +254,13 @@ void init() {
           [](const N& n) { return number(n.getC2PinIndex()); }},
          {"BUS", Type::String, "Owning connection",
           [](const N& n) { return text(n.getOwner() ? n.getOwner()->getName() : std::string()); }},
-         {"IS_ENABLED", Type::Bool, "Enabled (\"true\" in any case)", [](const N& n) { return flag(n.getIsEnabled()); }}});
+         {"BOARD", Type::String, "Full name of the board", [](const N& n) { return text(boardNameOf(n.getOwner())); }},
+         {"COMPONENT1", Type::String, "First component of the connection", [](const N& n) { return text(endOf(n, true)); }},
+         {"COMPONENT2", Type::String, "Second component of the connection",
+          [](const N& n) { return text(endOf(n, false)); }},
+         {"C1_PIN", Type::String, "Pin name on the first component", [](const N& n) { return text(pinNameAt(n, true)); }},
+         {"C2_PIN", Type::String, "Pin name on the second component", [](const N& n) { return text(pinNameAt(n, false)); }},
+         {"IS_ENABLED", Type::Bool, "Enabled (exactly \"true\")", [](const N& n) { return exactFlag(n.getIsEnabled()); }}});
 }
 }  // namespace board_bus_net
 
@@ -254,7 +285,10 @@ void init() {
         {{"NAME", Type::String, "Mode name", [](const M& m) { return text(m.getName()); }},
          {"DISPLAY_NAME", Type::String, "Display name", [](const M& m) { return text(m.getDisplayName()); }},
          {"IS_ENABLED", Type::Bool, "Enabled (\"true\" in any case)", [](const M& m) { return flag(m.getIsEnabled()); }},
-         {"COMPONENT", Type::String, "Owning component", [](const M& m) { return text(componentNameOf(m.getOwner())); }}});
+         {"COMPONENT", Type::String, "Owning component", [](const M& m) { return text(componentNameOf(m.getOwner())); }},
+         {"BOARD", Type::String, "Full name of the board", [](const M& m) { return text(boardNameOf(m.getOwner())); }},
+         {"INTERFACES", Type::String, "Names of the mode's interfaces, a list",
+          [](const M& m) { return text(HTCTclUtils::mergeList(m.getInterfaceNames())); }}});
 }
 }  // namespace board_component_mode
 

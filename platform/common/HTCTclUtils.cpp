@@ -41,10 +41,10 @@ bool splitList(const std::string& text, std::vector<std::string>& words) {
 }
 
 std::string mergeList(const std::vector<std::string>& words) {
-    std::vector<const char*> texts;
-    texts.reserve(words.size());
-    for (const std::string& word : words) texts.push_back(word.c_str());
-    char* merged = Tcl_Merge(static_cast<int>(texts.size()), texts.data());
+    std::vector<const char*> argv;
+    argv.reserve(words.size());
+    for (const std::string& word : words) argv.push_back(word.c_str());
+    char* merged = Tcl_Merge(static_cast<int>(argv.size()), argv.data());
     std::string list(merged);
     Tcl_Free(merged);
     return list;

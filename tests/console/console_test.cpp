@@ -60,7 +60,7 @@ TEST_F(CompletionTest, OffersCommandsThenTheOptionsOfTheCommandAtTheCursor) {
         std::vector<std::string> candidates;
     };
     const Case cases[] = {
-        {"::board::current_b", {"::board::current_board", "::board::current_board_diagram"}},
+        {"::board::get_board_bu", {"::board::get_board_bus_nets", "::board::get_board_buses"}},
         {"report_p", {"report_param", "report_property"}},
         {"help -r", {"-return_string"}},
         {"help -return_string -", {"-help", "-quiet"}},
