@@ -45,3 +45,26 @@ show interfaces {get_board_component_interfaces -of_objects [current_board_part]
 show modes {get_board_component_modes -all -of_objects [current_board_part]}
 show mode {get_property INTERFACES [get_board_component_modes user_io -of_objects [current_board_part]]}
 show usage {help get_boards}
+
+puts "\nAn integrated board: the carrier board with the LED module on its J5 header:"
+set dir [file join [expr {[info exists env(TMPDIR)] ? $env(TMPDIR) : "/tmp"}] zem_tour_[pid]]
+file mkdir $dir
+proc fileText {file} {
+    set channel [open $file]
+    try { return [string trimright [read $channel]] } finally { close $channel }
+}
+show create {set diagram [create_board_diagram -vendor example.org -name cobalt_leds -version 1.0 -dir $dir]}
+show instance {set host [create_board_instance -board [get_boards *cobalt_x4*] -name host $diagram]}
+show instance {set leds [create_board_instance -board [get_boards *lumen_leds*] -name leds $diagram]}
+show connect {connect_board_components [get_board_components -of_objects $host *:J5:*] [get_board_components -of_objects $leds *:P1:*] $diagram}
+show write {write_board_file -of_objects $diagram}
+show file {fileText $dir/board.xml}
+show read {read_board_diagram $dir/board.xml}
+show other {read_board_diagram [file join [file dirname [info script]] .. data diagrams cobalt_with_lumen board.xml]}
+show list {get_board_diagrams}
+show current {current_board_diagram}
+show select {current_board_diagram -name example.org:cobalt_leds:1.0}
+show connectors {get_property CONNECTORS [current_board_diagram]}
+show close {close_board_diagram -name example.org:cobalt_leds:1.0}
+show list {get_board_diagrams}
+file delete -force $dir

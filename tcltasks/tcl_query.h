@@ -136,6 +136,8 @@ void keep_filtered(const name_options& options, const filter_settings& settings,
 // and may hide the defaults below:
 //   static constexpr filter_settings filtering;     how -filter runs
 //   int check(Tcl_Interp*);                         before gathering; a status other than TCL_OK ends the command
+//   void gather_all(Tcl_Interp*);                   the whole gathering, for a command that does not read
+//                                                   -of_objects (then gather_default and gather(P) are not needed)
 //   void narrow();                                  after gathering, before the names (e.g. the enabled
 //                                                   rule: keep_enabled_unless_all)
 //   int finish(Tcl_Interp*);                        after the result is set; its status is the command's
@@ -178,12 +180,7 @@ public:
         names_ = read_name_options();
         const int status = self.check(interp);
         if (status != TCL_OK) return status;
-        const object_list of = this->template read_option<object_list>("of_objects");
-        if (!of.empty()) {
-            for (std::size_t i = 0; i < of.size(); ++i) OfTypes::dispatch(of[i], self);
-        } else if (of_objects_empty_means_all(*this)) {
-            self.gather_default(interp);
-        }
+        self.gather_all(interp);
         self.narrow();
         keep_matching_names(names_, interp, result_, &T::name_of);
         self.narrow_named();
@@ -195,6 +192,17 @@ public:
     // Defaults of the optional hooks.
     static void describe_extra(options_description&) {}
     int check(Tcl_Interp*) { return TCL_OK; }
+    // Gathers from the -of_objects elements, or with gather_default() when
+    // there are none that count.
+    void gather_all(Tcl_Interp* interp) {
+        T& self = static_cast<T&>(*this);
+        const object_list of = this->template read_option<object_list>("of_objects");
+        if (!of.empty()) {
+            for (std::size_t i = 0; i < of.size(); ++i) OfTypes::dispatch(of[i], self);
+        } else if (of_objects_empty_means_all(*this)) {
+            self.gather_default(interp);
+        }
+    }
     void narrow() {}
     void narrow_named() {}
     static std::string name_of(Result object) { return object->getName(); }

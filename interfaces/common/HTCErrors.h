@@ -73,6 +73,8 @@ public:
 class command_failed : public error {
 public:
     command_failed(const std::string& command, const std::string& reason);
+    // A failure whose text says it all.
+    explicit command_failed(const std::string& text, Kind kind = Kind::error);
     ~command_failed() override;
 };
 

@@ -2,6 +2,7 @@
 // and property queries. Properties that only schema-2 boards carry are in
 // the initV2Props() groups.
 #include <initializer_list>
+#include <map>
 #include <vector>
 
 #include "HBOBoardModel.h"
@@ -48,6 +49,18 @@ std::string userParametersOf(const HBOIpPreset& preset) {
         words.push_back(parameter->getValue());
     }
     return HTCTclUtils::mergeList(words);
+}
+
+// A map as a Tcl dictionary (key value key value ...), in key order, so that
+// a script reads it with dict and a filter matches it with =~.
+HCPValue dictionary(const std::map<std::string, std::string>& map) {
+    std::vector<std::string> words;
+    words.reserve(2 * map.size());
+    for (const auto& entry : map) {
+        words.push_back(entry.first);
+        words.push_back(entry.second);
+    }
+    return text(HTCTclUtils::mergeList(words));
 }
 
 std::string boardNameOf(const HBOBoardComponent* component) {
@@ -149,7 +162,11 @@ void init() {
           [](const HBOBoard& b) { return HCPValue(b.isIntegratedBoard()); }},
          {"DESCRIPTION", Type::String, "Description", [](const HBOBoard& b) { return text(b.getDescription()); }},
          {"BOARD_FILE", Type::String, "Path of the board file", [](const HBOBoard& b) { return text(b.getBoardFile()); }},
-         {"REPOSITORY", Type::String, "Folder of the board", [](const HBOBoard& b) { return text(b.getRepository()); }}});
+         {"REPOSITORY", Type::String, "Folder of the board", [](const HBOBoard& b) { return text(b.getRepository()); }},
+         {"CONNECTED_BOARDS", Type::String, "Instances of a diagram: instance name -> base board (a dict)",
+          [](const HBOBoard& b) { return dictionary(b.getConnectedBoards()); }},
+         {"CONNECTORS", Type::String, "Connections of a diagram: board#connector -> board#connector (a dict)",
+          [](const HBOBoard& b) { return dictionary(b.getConnectedComponents()); }}});
 }
 }  // namespace board
 

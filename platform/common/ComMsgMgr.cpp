@@ -34,6 +34,7 @@ const CatalogueEntry kCatalogue[] = {
      "No board diagram was opened: the file name is empty, the file could not be parsed, or the board it "
      "describes is not an integrated board diagram."},
     {"@49-75@", "No board parts matched."},
+    {"@49-81@", "Cannot write the board file %s: %s. The file is left as it was."},
     {"@48-3@", "Environment variable %s has the value \"%s\", which is not a valid %s; the default \"%s\" is used."},
     {"@48-11@", "-of_objects does not accept %s; it accepts objects of these types: '%s'."},
     {"@48-12@", "Option %s was given more than once; the last value given is used."},

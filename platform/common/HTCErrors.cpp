@@ -58,6 +58,7 @@ not_implemented::~not_implemented() = default;
 
 command_failed::command_failed(const std::string& command, const std::string& reason)
     : error("command " + quoted(command) + " failed" + (reason.empty() ? std::string() : ": " + reason)) {}
+command_failed::command_failed(const std::string& text, Kind kind) : error(text, kind) {}
 command_failed::~command_failed() = default;
 
 ComMsgMgrInstance ofObjectNotSupported(const std::string& className, const std::string& acceptedTypes) {
