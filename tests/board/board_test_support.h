@@ -10,26 +10,9 @@
 #include "HBOBoardModel.h"
 #include "HBOBoardUtils.h"
 #include "HPAParamMgr.h"
+#include "../common/test_support.h"
 
 inline std::string fixture(const std::string& relative) { return std::string(ZEM_TEST_FILES_DIR) + "/" + relative; }
-
-// Collects every message sent while it lives.
-class MessageCapture {
-public:
-    MessageCapture() {
-        previous_ = ComMsgMgr::setSink([this](const ComMsgMgrInstance& m) { messages.push_back(m); });
-    }
-    ~MessageCapture() { ComMsgMgr::setSink(previous_); }
-    std::vector<std::string> texts() const {
-        std::vector<std::string> out;
-        for (const auto& m : messages) out.push_back(m.text());
-        return out;
-    }
-    std::vector<ComMsgMgrInstance> messages;
-
-private:
-    ComMsgMgr::Sink previous_;
-};
 
 // Points the repository at the given folders (a Tcl list) while it lives.
 class RepoPaths {

@@ -79,12 +79,6 @@ TEST_F(PinFile, EscapedTextIsDecoded) {
     EXPECT_EQ(pins[0]->getAttr(HBOPinProps::LOC), "A1");
 }
 
-TEST_F(PinFile, IndexLimits) {
-    auto pins = load(pinFile("<pin index=\"999999\" name=\"top\"/>\n<pin index=\"0\" name=\"bottom\"/>\n"));
-    ASSERT_EQ(pins.size(), 2u);
-    EXPECT_EQ(pins[0]->getPinIndex(), 999999u);
-}
-
 TEST_F(PinFile, BadIndexesAreRefusedWithTheirLine) {
     const std::pair<const char*, const char*> cases[] = {
         {"<pin index=\"4294967296\" name=\"a\"/>", "line 3: 'index' of <pin> must be an unsigned integer, got '4294967296'"},

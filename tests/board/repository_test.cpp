@@ -1,5 +1,4 @@
-// The repository (order, laziness, reload), instance copies, integrated
-// files, the diagram manager, the switches and the property registrations.
+// The repository (order, laziness, reload), schema versions and the property registrations.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,9 +6,7 @@
 
 #include <filesystem>
 
-#include "HBOBoardDiagramMgr.h"
 #include "HBOCPropertyInit.h"
-#include "HBOParser.h"
 #include "HCPProperty.h"
 #include "tcl_collection.h"
 #include "board_test_support.h"
@@ -40,9 +37,7 @@ TEST(Repository, BoardsAreOrderedByFullNameAndPinFilesWait) {
     EXPECT_EQ(allBoards(), boards);  // same objects on the next query
 }
 
-// A reload frees the earlier listing once no Tcl value refers to any of its
-// objects; a native object or a collection element keeps it, and its
-// objects, alive until it is given up.
+// A reload frees the earlier listing once no Tcl value refers to its objects.
 TEST(Repository, ReloadsFreeListingsThatNoTclValueRefersTo) {
     using namespace tov::tcltasks;
     Tcl_Interp* interp = Tcl_CreateInterp();  // Tcl objects need an initialised Tcl
@@ -78,14 +73,6 @@ TEST(Repository, ReloadsFreeListingsThatNoTclValueRefersTo) {
     Tcl_DeleteInterp(interp);
 }
 
-TEST(Repository, DefaultIsTheBundledSampleRepository) {
-    HBOBoardUtils::defineParameters();
-    HPAParamMgr::getParamMgr().reset("board.repoPaths");
-    std::vector<std::string> roots = HBOBoardCReposMgr::getGlobal()->getRootFolders();
-    ASSERT_EQ(roots.size(), 1u);
-    EXPECT_TRUE(std::filesystem::equivalent(roots[0], std::string(ZEM_TEST_DATA_DIR) + "/boards"));
-}
-
 TEST(Repository, ReleaseNoticesNewBoardFiles) {
     std::filesystem::path dir = uniqueTempDir();
     std::filesystem::create_directories(dir / "b");
@@ -104,65 +91,6 @@ TEST(Repository, PopulatePreferenceDataLoadsDeferredFiles) {
     HBOBoardCReposMgr::getGlobal()->populatePreferenceData(alpha);
     EXPECT_TRUE(alpha->arePresetsLoaded());
     EXPECT_TRUE(alpha->findFpgaComponent()->arePinsLoaded());
-}
-
-
-TEST(IntegratedFile, ReadsConnectedBoardsAndComponents) {
-    HBOBoard board;
-    HBOParser parser;
-    ASSERT_TRUE(parser.parseFile(fixture("pair.xml"), &board));
-    EXPECT_TRUE(board.isIntegratedBoard());
-    EXPECT_EQ(board.getName(), "vnd:pair:1.0");
-    EXPECT_EQ(board.getBoardFile(), fixture("pair.xml"));
-    EXPECT_EQ(board.getConnectedBoards(), (std::map<std::string, std::string>{{"left", "base_a"}, {"right", "base_b"}}));
-    EXPECT_EQ(board.getConnectedComponents(), (std::map<std::string, std::string>{{"left#J1", "right#J2"}}));
-}
-
-TEST(IntegratedFile, ConnectedMapsAreOrderedAndLastEntryWins) {
-    HBOBoard board;
-    board.addConnectedBoard("right", "x");
-    board.addConnectedBoard("left", "y");
-    board.addConnectedBoard("right", "z");
-    EXPECT_EQ(board.getConnectedBoards(), (std::map<std::string, std::string>{{"left", "y"}, {"right", "z"}}));
-    board.addConnectedComponents("", "", "b", "c");
-    EXPECT_EQ(board.getConnectedComponents().at("#"), "b#c");
-}
-
-TEST(DiagramManager, OpenSelectAndClose) {
-    HBOBoardDiagramMgr* manager = HBOBoardDiagramMgr::getGlobal();
-    HBOBoard first, second;
-    first.setName("v", "one", "1.0");
-    second.setName("v", "two", "1.0");
-    manager->addToOpenedBoardDiagrams(&first);
-    manager->addToOpenedBoardDiagrams(&first);
-    manager->setCurrentBoardDiagram(&second);
-    std::vector<HBOBoard*> opened;
-    manager->getOpenedBoardDiagrams(opened);
-    EXPECT_EQ(namesOf(opened), (Names{"v:one:1.0", "v:two:1.0"}));
-    EXPECT_EQ(manager->getCurrentBoardDiagram(), &second);
-
-    EXPECT_EQ(manager->setCurrentBoardDiagram("v:nothing:1.0"), nullptr);
-    EXPECT_EQ(manager->getCurrentBoardDiagram(), &second);
-    EXPECT_EQ(manager->setCurrentBoardDiagram("v:one:1.0"), &first);
-
-    EXPECT_TRUE(manager->removeFromOpenedBoardDiagrams("v:one:1.0"));
-    EXPECT_EQ(manager->getCurrentBoardDiagram(), nullptr);  // closing the current one clears it
-    EXPECT_FALSE(manager->removeFromOpenedBoardDiagrams("v:one:1.0"));
-    EXPECT_TRUE(manager->removeFromOpenedBoardDiagrams("v:two:1.0"));
-}
-
-TEST(Switches, ReadTheParametersAtEachCall) {
-    HBOBoardUtils::defineParameters();
-    HPAParamMgr& params = HPAParamMgr::getParamMgr();
-    EXPECT_TRUE(HBOBoardUtils::isV2SchemaEnabled());
-    EXPECT_TRUE(HBOBoardUtils::isBoardIntegraterSupportEnabled());
-    params.setValue("board.enableSchema2", "0");
-    params.setValue("board.enableIntegration", "false");
-    EXPECT_FALSE(HBOBoardUtils::isV2SchemaEnabled());
-    EXPECT_FALSE(HBOBoardUtils::isBoardIntegraterSupportEnabled());
-    params.reset("board.enableSchema2");
-    params.reset("board.enableIntegration");
-    EXPECT_TRUE(HBOBoardUtils::isV2SchemaEnabled());
 }
 
 TEST(Switches, SchemaVersionComparesAsNumber) {
@@ -191,18 +119,10 @@ TEST(Properties, ClassesAndValues) {
         const HCPProperty::PropertyDef* def = info ? info->findProperty(property) : nullptr;
         return def ? HCPProperty::toText(HCPProperty::getValue(object, *def)) : std::string("<none>");
     };
-    EXPECT_EQ(value(alpha, "FILE_VERSION"), "1.0");
     EXPECT_EQ(value(alpha, "PART_NAME"), "xa-test-1");
-    EXPECT_EQ(value(alpha, "CLASS"), "board");
-    EXPECT_EQ(value(components[1], "IS_ENABLED"), "1");  // "TRUE"
     EXPECT_EQ(value(components[2], "IS_ENABLED"), "1");  // "True"
     EXPECT_EQ(value(components[3], "IS_ENABLED"), "0");
-    EXPECT_EQ(value(components[1], "SUB_TYPE"), "led");
-    HBOPinProps* io0 = alpha->findFpgaComponent()->findPin("io0");
-    EXPECT_EQ(value(io0, "LOC"), "A1");
-    EXPECT_EQ(value(io0, "INDEX"), "4");
-    EXPECT_EQ(value(io0, "DQS_BIAS"), "TRUE");
-    EXPECT_EQ(value(io0, "COMPONENT"), "part0");
+    EXPECT_EQ(value(alpha->findFpgaComponent()->findPin("io0"), "COMPONENT"), "part0");
     // A preset's user parameters read back as a dict, values with blanks kept whole.
     HBOIpPreset* uart = alpha->getIpPresets().at("UART_PRESET")[0];
     EXPECT_EQ(value(uart, "USER_PARAMETERS"), "CONFIG.BAUD 115200 CONFIG.LABEL {debug port}");

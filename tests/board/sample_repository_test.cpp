@@ -1,7 +1,5 @@
-// The bundled sample repository (data/boards) as a whole: every file loads
-// without a warning, and the rules the getters keep hold on every board:
-// order, references that resolve to the right owner, counts. A deep copy
-// keeps the same rules with every reference pointing into the copy.
+// The bundled sample repository: every file loads without a warning, and the
+// getters' order and reference rules hold on every board and on deep copies.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -48,17 +46,9 @@ void expectPinsIndexed(const HBOBoardComponent* component) {
     EXPECT_EQ(component->findPinByIndex(static_cast<uint32_t>(pins.size())), nullptr);
 }
 
-// Interfaces belong to the FPGA of the board; schema-2 port maps name their
-// physical ports, whose pin maps run in index order and resolve on the owner.
+// Interfaces belong to the FPGA; schema-2 port maps resolve on it in index order.
 void expectInterfacesResolve(const HBOBoard* board, const HBOBoardComponent* fpga) {
     std::vector<HBOBusIf*> interfaces = listed<HBOBusIf>(board, &HBOBoard::getBusIfSeq);
-    std::vector<HBOBusIf*> withDisabled, withoutDisabled, asVec;
-    fpga->getBusIfSeq(withDisabled, true);
-    fpga->getBusIfSeq(withoutDisabled, false);
-    fpga->getInterfacesVec(asVec);
-    EXPECT_EQ(withDisabled, interfaces);  // the flag does not filter
-    EXPECT_EQ(withoutDisabled, interfaces);
-    EXPECT_EQ(asVec, interfaces);
     for (HBOBusIf* busIf : interfaces) {
         SCOPED_TRACE(busIf->getName());
         EXPECT_EQ(busIf->getOwnerComponent(), fpga);
@@ -102,24 +92,9 @@ void expectInterfacesResolve(const HBOBoard* board, const HBOBoardComponent* fpg
     }
 }
 
-// Buses join two components of the board; their nets join a pin of each, at
-// the indexes the net names, and take the bus's enabled text.
+// Buses join two components; their nets join a pin of each and follow the bus's enabled text.
 void expectBusesResolve(const HBOBoard* board) {
     std::vector<HBOBoardBus*> buses = listed<HBOBoardBus>(board, &HBOBoard::getBuses);
-    for (const HBOBoardComponent* component : listed<HBOBoardComponent>(board, &HBOBoard::getBoardComponentsVec)) {
-        const std::string name = component->getComponentName();
-        std::vector<HBOBoardBus*> expected, got;
-        std::vector<HBOBoardBusNet*> expectedNets, gotNets;
-        for (HBOBoardBus* bus : buses) {
-            if (bus->getComp1() != name && bus->getComp2() != name) continue;
-            expected.push_back(bus);
-            bus->getBoardBusNets(expectedNets);
-        }
-        board->getBusesOfComponent(name, got);
-        board->getNetsOfComponent(name, gotNets);
-        EXPECT_EQ(got, expected) << name;
-        EXPECT_EQ(gotNets, expectedNets) << name;
-    }
     for (HBOBoardBus* bus : buses) {
         SCOPED_TRACE(bus->getName());
         EXPECT_EQ(bus->getBoard(), board);
@@ -170,27 +145,6 @@ void expectPresetsResolve(const HBOBoard* board) {
     }
 }
 
-// Older boards: the FPGA's pins are those of its ports in port order, each
-// port found by name and holding pins that name it.
-void expectPortsHoldThePins(const HBOBoardComponent* fpga) {
-    std::vector<HBOModelPort*> ports;
-    fpga->getModelPortSeq(ports);
-    Names portPins;
-    for (HBOModelPort* port : ports) {
-        std::vector<HBOPinProps*> pins;
-        port->getPortPropsSeq(pins);
-        for (const HBOPinProps* pin : pins) {
-            EXPECT_EQ(pin->getPortName(), port->getName());
-            portPins.push_back(pin->getName());
-        }
-        HBOModelPort* found = nullptr;
-        EXPECT_TRUE(fpga->getModelPortByName(found, port->getName()) && found == port) << port->getName();
-    }
-    std::vector<HBOPinProps*> all;
-    fpga->getPinsVec(all);
-    EXPECT_EQ(namesOf(all), portPins);
-}
-
 void expectBoardKeepsTheRules(const HBOBoard* board) {
     SCOPED_TRACE(board->getName());
     std::vector<HBOBoardComponent*> components = listed<HBOBoardComponent>(board, &HBOBoard::getBoardComponentsVec);
@@ -205,7 +159,6 @@ void expectBoardKeepsTheRules(const HBOBoard* board) {
     if (fpga) {
         EXPECT_EQ(board->getPartName(), fpga->getPartName());
         expectInterfacesResolve(board, fpga);
-        if (!HBOBoardUtils::isV2SchemaBoard(fpga)) expectPortsHoldThePins(fpga);
     }
     expectBusesResolve(board);
     expectPresetsResolve(board);
@@ -251,15 +204,7 @@ TEST(SampleRepository, EveryBoardKeepsOrderAndReferenceRules) {
     for (const HBOBoard* board : sampleBoards()) expectBoardKeepsTheRules(board);
 }
 
-// What the two kinds of rich board hold (see countsOf), so that a dropped element shows.
-TEST(SampleRepository, CountsOfTheRichBoards) {
-    sampleBoards();
-    EXPECT_EQ(countsOf(repositoryBoard("acme.com:cobalt_x4:2.0")), (std::vector<std::size_t>{8, 8, 8, 81, 287, 3, 3, 5}));
-    EXPECT_EQ(countsOf(repositoryBoard("acme.com:heron_s1:1.0")), (std::vector<std::size_t>{5, 4, 0, 0, 9, 0, 0, 0}));
-}
-
-// A copy renamed for an instance keeps every rule with every reference in the
-// copy, holds as much in objects of its own, and leaves the repository board alone.
+// A renamed copy keeps the rules inside itself and leaves the original alone.
 TEST(SampleRepository, DeepCopiesKeepTheRulesInsideTheCopy) {
     for (HBOBoard* original : sampleBoards()) {
         HBOBoard copy(*original, "instance");

@@ -86,71 +86,45 @@ TEST_F(FilterTest, RegistryGivesClassNamesAndTypedValues) {
     EXPECT_TRUE(std::holds_alternative<std::monostate>(HCPProperty::getValue(tov::tcltasks::tclany(&other), *enabled)));
 }
 
-TEST_F(FilterTest, AcceptanceExpressionCombinesGlobBoolAndNumber) {
-    const std::string expression = "NAME =~ \"led*\" && (IS_ENABLED == true || INDEX >= 3)";
-    EXPECT_TRUE(eval(expression, led3));
-    EXPECT_FALSE(eval(expression, led0));
-    EXPECT_FALSE(eval(expression, gpio));
-    EXPECT_TRUE(eval("NAME =~ \"led*\" && (IS_ENABLED == true || INDEX >= 0)", led0));
-}
-
-TEST_F(FilterTest, AndBindsTighterThanOrAndNotTightest) {
-    // false || true && false  ->  false when && binds tighter
-    EXPECT_FALSE(eval("INDEX == 1 || INDEX == 3 && NAME == x", led3));
-    EXPECT_TRUE(eval("(INDEX == 1 || INDEX == 3) && NAME != x", led3));
-    EXPECT_TRUE(eval("!IS_ENABLED || INDEX == 3", led3));
-    EXPECT_FALSE(eval("!(IS_ENABLED || INDEX == 0)", led3));
-    EXPECT_TRUE(eval("!!IS_ENABLED", led3));
-    EXPECT_TRUE(eval("!NAME == x", led3));  // negates the comparison
-}
-
-TEST_F(FilterTest, ValuesMayBeQuotedBracedOrBare) {
-    EXPECT_TRUE(eval("NAME==led_3", led3));
-    EXPECT_TRUE(eval("NAME == {led_3}", led3));
-    EXPECT_TRUE(eval("NAME == \"led_3\"", led3));
-    EXPECT_TRUE(eval("(NAME==led_3)", led3));
-    EXPECT_TRUE(eval("NAME != {led 3}", led3));
-    EXPECT_TRUE(eval("NAME =~ {led_[0-9]}", led3));
-    EXPECT_TRUE(eval("NAME == \"led_\\3\"", led3));  // backslash keeps the next character
-}
-
-TEST_F(FilterTest, BoolPropertiesCompareAsBooleans) {
-    for (const char* word : {"true", "1", "yes", "ON"}) {
-        EXPECT_TRUE(eval(std::string("IS_ENABLED == ") + word, led3)) << word;
-        EXPECT_FALSE(eval(std::string("IS_ENABLED == ") + word, led0)) << word;
-    }
-    EXPECT_TRUE(eval("IS_ENABLED != false", led3));
-    EXPECT_FALSE(eval("IS_ENABLED == maybe", led3));
-}
-
-TEST_F(FilterTest, OrderingIsNumericWhenBothSidesAreNumbers) {
-    EXPECT_TRUE(eval("INDEX < 10", led3));   // string compare would say "3" > "10"
-    EXPECT_TRUE(eval("INDEX == 3.0", led3));
-    EXPECT_TRUE(eval("POWER > 12.2", led3));
-    EXPECT_TRUE(eval("POWER <= 12.25", led3));
-    EXPECT_TRUE(eval("LABEL == 10", led3));  // "010" is the number 10
-    EXPECT_TRUE(eval("NAME < led_4", led3)); // text order
-    EXPECT_FALSE(eval("NAME > led_4", led3));
-    EXPECT_TRUE(eval("NAME > LED_9", led3)); // byte order: lower case after upper case
-}
-
-TEST_F(FilterTest, NocaseAppliesToValuesAndPropertyNamesAreAlwaysCaseBlind) {
-    EXPECT_FALSE(eval("name == GPIO_sw", gpio));
-    EXPECT_TRUE(eval("name == GPIO_sw", gpio, true));
-    EXPECT_FALSE(eval("Name =~ gpio*", gpio));
-    EXPECT_TRUE(eval("Name =~ gpio*", gpio, true));
-    EXPECT_TRUE(eval("NAME !~ gpio*", gpio));
-    EXPECT_TRUE(eval("NAME > led_0", led3, true));
-}
-
-TEST_F(FilterTest, BarePropertyMeansTrue) {
-    EXPECT_TRUE(eval("IS_ENABLED", led3));
-    EXPECT_FALSE(eval("IS_ENABLED", led0));
-    EXPECT_TRUE(eval("INDEX", led3));
-    EXPECT_FALSE(eval("INDEX", led0));
-    EXPECT_FALSE(eval("LABEL", led0));  // empty
-    EXPECT_TRUE(eval("LABEL", gpio));   // "yes"
-    EXPECT_TRUE(eval("LABEL", led3));   // 010 is non-zero
+// One row per rule: operators and precedence, value forms, typed comparisons, -nocase.
+TEST_F(FilterTest, ExpressionsFollowTheirRules) {
+    const struct {
+        const char* expression;
+        const Led& led;
+        bool nocase;
+        bool matches;
+    } cases[] = {
+        {"NAME =~ \"led*\" && (IS_ENABLED == true || INDEX >= 3)", led3, false, true},
+        {"NAME =~ \"led*\" && (IS_ENABLED == true || INDEX >= 3)", led0, false, false},
+        {"INDEX == 1 || INDEX == 3 && NAME == x", led3, false, false},  // && binds tighter
+        {"(INDEX == 1 || INDEX == 3) && NAME != x", led3, false, true},
+        {"!IS_ENABLED || INDEX == 3", led3, false, true},
+        {"!(IS_ENABLED || INDEX == 0)", led3, false, false},
+        {"!NAME == x", led3, false, true},  // negates the comparison
+        {"NAME==led_3", led3, false, true},
+        {"NAME == {led_3}", led3, false, true},
+        {"NAME == \"led_\\3\"", led3, false, true},  // backslash keeps the next character
+        {"NAME != {led 3}", led3, false, true},
+        {"NAME =~ {led_[0-9]}", led3, false, true},
+        {"IS_ENABLED == ON", led3, false, true},
+        {"IS_ENABLED == yes", led0, false, false},
+        {"IS_ENABLED == maybe", led3, false, false},
+        {"INDEX < 10", led3, false, true},  // string compare would say "3" > "10"
+        {"INDEX == 3.0", led3, false, true},
+        {"POWER > 12.2", led3, false, true},
+        {"LABEL == 10", led3, false, true},  // "010" is the number 10
+        {"NAME < led_4", led3, false, true},
+        {"NAME > LED_9", led3, false, true},  // byte order: lower case after upper case
+        {"name == GPIO_sw", gpio, false, false},
+        {"name == GPIO_sw", gpio, true, true},
+        {"NAME !~ gpio*", gpio, false, true},
+        {"IS_ENABLED", led3, false, true},  // a bare property means true
+        {"INDEX", led0, false, false},
+        {"LABEL", led0, false, false},  // empty
+        {"LABEL", gpio, false, true},   // "yes"
+        {"LABEL", led3, false, true},   // 010 is non-zero
+    };
+    for (const auto& c : cases) EXPECT_EQ(eval(c.expression, c.led, c.nocase), c.matches) << c.expression;
 }
 
 TEST_F(FilterTest, MalformedExpressionsFailWhenBuiltNamingThePosition) {

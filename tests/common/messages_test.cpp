@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "ComMsgMgr.h"
-#include "HEXAll.h"
 #include "HTCErrors.h"
 #include "test_support.h"
 
@@ -19,22 +18,8 @@ TEST(MessagesTest, PrintedFormShowsSeverityAreaIdWithoutAtSignsAndCatalogueText)
     EXPECT_EQ(m.line(), 10);
 }
 
-TEST(MessagesTest, EveryIdTheBoardCommandsSendHasItsOwnText) {
-    for (const char* id : {"@49-44@", "@49-53@", "@49-58@", "@49-60@", "@49-64@", "@49-65@", "@49-68@", "@49-75@"}) {
-        const std::string text = ComMsgMgr::catalogueText(id);
-        EXPECT_EQ(text.find("no catalogue text"), std::string::npos) << id;
-    }
-    EXPECT_NE(ComMsgMgr::catalogueText("@49-58@").find("chema-2"), std::string::npos);
-    EXPECT_EQ(ComMsgMgr::catalogueText("@49-75@"), "No board parts matched.");
-}
-
-TEST(MessagesTest, MasksMapToSeverities) {
-    EXPECT_EQ(ComMsgMgr::severityOfMask(0x20000000), ComMsgSeverity::CriticalWarning);
-    EXPECT_EQ(ComMsgMgr::severityOfMask(0x4000000), ComMsgSeverity::Warning);
-    EXPECT_EQ(ComMsgMgr::severityOfMask(0x8000000), ComMsgSeverity::Info);
-    EXPECT_EQ(ComMsgMgr::severityOfMask(0x10000000), ComMsgSeverity::Error);
+TEST(MessagesTest, CombinedMaskTakesTheGravestSeverity) {
     EXPECT_EQ(ComMsgMgr::severityOfMask(0x8000000 | 0x20000000), ComMsgSeverity::CriticalWarning);
-    EXPECT_STREQ(ComMsgMgr::severityName(ComMsgSeverity::Warning), "WARNING");
 }
 
 TEST(MessagesTest, IdWithFormatSuffixFillsPlaceholderAndCountsUnderPlainId) {
@@ -98,16 +83,6 @@ TEST(MessagesTest, SilencersNestAndReleaseInOrder) {
     EXPECT_EQ(capture.messages.size(), 1u);
 }
 
-TEST(MessagesTest, ExceptionFromMessageCarriesThePrintedForm) {
-    const auto instance = ComMsgMgrInstance::createInstance::eval(0, "f", 1, "board", 0x20000000, "@49-60@");
-    const HEXError error(instance);
-    EXPECT_EQ(std::string(error.what()), instance.formatted());
-    const HEXAll& base = error;
-    EXPECT_EQ(base.text(), instance.formatted());
-}
-
-
-
 TEST(ErrorsTest, OfObjectNotSupportedNamesClassAndAcceptedTypes) {
     const auto message = HTCErrors::ofObjectNotSupported("board", "board_component");
     EXPECT_EQ(message.severity(), ComMsgSeverity::Error);
@@ -116,14 +91,6 @@ TEST(ErrorsTest, OfObjectNotSupportedNamesClassAndAcceptedTypes) {
     const auto plain = HTCErrors::ofObjectNotSupported("", "board_component");
     EXPECT_NE(plain.text().find("a plain value that is not an object"), std::string::npos) << plain.text();
     EXPECT_EQ(plain.text().find("class ''"), std::string::npos);
-}
-
-TEST(ErrorsTest, RepeatedOptionWarningIsSentAsWarningNamingTheOption) {
-    MessageCapture capture;
-    HTCWarnings::repeatedOptionWarning("-of_objects");
-    ASSERT_EQ(capture.messages.size(), 1u);
-    EXPECT_EQ(capture.messages[0].severity(), ComMsgSeverity::Warning);
-    EXPECT_NE(capture.messages[0].text().find("-of_objects"), std::string::npos);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include "HEXAll.h"
 #include "HPAParamMgr.h"
-#include "HSTStringUtils.h"
 #include "HTCTclUtils.h"
 #include "HUTEnv.h"
 #include "test_support.h"
@@ -21,7 +20,6 @@ std::string errorOf(const std::function<void()>& action) {
     }
     return "(no error)";
 }
-
 
 TEST(ParamsTest, BoolAcceptsTclWordsCaseBlindAndStoresCanonically) {
     const char* name = "tcl.returnAllIfOfObjectEmpty";
@@ -103,30 +101,6 @@ TEST(ParamsTest, ListenersFireOnRealChangesOnly) {
     params().setValue("board.enableIntegration", "0");
     params().reset("board.enableIntegration");
     EXPECT_EQ(changed, (std::vector<std::string>{"board.enableIntegration", "board.enableIntegration"}));
-}
-
-TEST(ParamsTest, ListSelectsByGlobInNameOrder) {
-    std::vector<std::string> names;
-    for (const auto* param : params().list("board.*")) names.push_back(param->name);
-    EXPECT_EQ(names, (std::vector<std::string>{"board.enableIntegration", "board.enableSchema2", "board.repoPaths"}));
-}
-
-
-TEST(UtilitiesTest, IequalsIgnoresAsciiCaseOnly) {
-    EXPECT_TRUE(HSTStringUtils::iequals("Board_Part", "BOARD_part"));
-    EXPECT_FALSE(HSTStringUtils::iequals("board", "boards"));
-    EXPECT_FALSE(HSTStringUtils::iequals("a-b", "a_b"));
-}
-
-TEST(UtilitiesTest, ResolveBoolReadsTheExtraWordsOnly) {
-    bool value = false;
-    EXPECT_TRUE(tov::tcltasks::ResolveBool(value, "Enabled"));
-    EXPECT_TRUE(value);
-    EXPECT_TRUE(tov::tcltasks::ResolveBool(value, "n"));
-    EXPECT_FALSE(value);
-    value = true;
-    EXPECT_FALSE(tov::tcltasks::ResolveBool(value, "maybe"));
-    EXPECT_TRUE(value);
 }
 
 TEST(UtilitiesTest, PrecisionComesFromTheFrameworkInterpreter) {

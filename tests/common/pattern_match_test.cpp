@@ -7,22 +7,11 @@
 
 namespace {
 
-TEST(PatternMatchTest, GlobFollowsStringMatchRulesWithoutInterp) {
-    struct Case {
-        const char* pattern;
-        const char* name;
-        bool matches;
-    };
-    const Case cases[] = {
-        {"*", "", true},           {"led*", "led_4bits", true}, {"led*", "xled", false},
-        {"l?d", "led", true},      {"l?d", "leed", false},      {"[a-c]x", "bx", true},
-        {"[a-c]x", "dx", false},   {"a\\*b", "a*b", true},      {"a\\*b", "aXb", false},
-        {"vc707", "vc707", true},  {"vc707", "vc7070", false},
-    };
-    for (const auto& c : cases) {
-        HTCTclPatternMatch matcher(c.pattern, false, false, nullptr);
-        EXPECT_EQ(matcher.match(c.name, -1), c.matches) << c.pattern << " vs " << c.name;
-    }
+// Glob rules themselves are checked against Tcl below; here: whole names, no interpreter needed.
+TEST(PatternMatchTest, GlobMatchesTheWholeNameWithoutInterp) {
+    EXPECT_TRUE(HTCTclPatternMatch("led*", false, false, nullptr).match("led_4bits", -1));
+    EXPECT_FALSE(HTCTclPatternMatch("led*", false, false, nullptr).match("xled", -1));
+    EXPECT_FALSE(HTCTclPatternMatch("vc707", false, false, nullptr).match("vc7070", -1));
 }
 
 TEST(PatternMatchTest, NocaseVariantIsChosenPerCall) {
@@ -61,8 +50,7 @@ TEST(PatternMatchTest, RegexpUsesTclAdvancedSyntaxAndKeepsEmbeddedOptions) {
     EXPECT_TRUE(HTCTclPatternMatch("***=" + backslashes, true, true, interp.get()).match(backslashes, -1));
 }
 
-// A pattern that is wrong on its own stays wrong inside the anchors: its
-// stray ")" would otherwise close their group and match every name.
+// A stray ")" must not close the anchoring group and match every name.
 TEST(PatternMatchTest, UnbalancedPatternCannotEscapeTheAnchors) {
     TclInterp interp;
     for (const char* pattern : {"a)|(.*", ".*)|(x", "(?i)a)|(.*"}) {
@@ -70,8 +58,7 @@ TEST(PatternMatchTest, UnbalancedPatternCannotEscapeTheAnchors) {
     }
 }
 
-// The linear glob gives Tcl's answers, odd corners included, and stays fast
-// where Tcl's own recursion takes minutes.
+// The linear glob gives Tcl's answers, odd corners included.
 TEST(PatternMatchTest, GlobAnswersAsTclDoesInLinearTime) {
     TclInterp interp;  // initialises Tcl for its string functions
     const char* const texts[] = {"", "a", "abc", "aXbXc", "A-Z", "x]y", "caf\xc3\xa9", "a\\b", "[ab]", "zzz",

@@ -1,4 +1,4 @@
-// Helpers shared by the common library's tests.
+// Helpers shared by the unit tests.
 #pragma once
 
 #include <tcl.h>
@@ -19,6 +19,11 @@ public:
     MessageCapture(const MessageCapture&) = delete;
     MessageCapture& operator=(const MessageCapture&) = delete;
 
+    std::vector<std::string> texts() const {
+        std::vector<std::string> out;
+        for (const auto& m : messages) out.push_back(m.text());
+        return out;
+    }
     std::vector<ComMsgMgrInstance> messages;
 
 private:

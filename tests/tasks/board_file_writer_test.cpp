@@ -66,26 +66,6 @@ protected:
 
 TEST_F(BoardFileWriter, EmptyDiagramIsNineLines) { EXPECT_EQ(board_file_text(diagram), emptyPair); }
 
-TEST_F(BoardFileWriter, WorkedExampleInKeyOrderWhateverTheInsertionOrder) {
-    diagram.addConnectedBoard("right", "base_b");
-    diagram.addConnectedBoard("left", "base_a");
-    diagram.addConnectedComponents("left", "J1", "right", "J2");
-    EXPECT_EQ(board_file_text(diagram),
-              "<board schema_version=\"2.0\" vendor=\"vnd\" name=\"pair\" display_name=\"pair\" is_integrated=\"true\">\n"
-              "\t<file_version>1.0</file_version>\n"
-              "\t<connected_boards>\n"
-              "\t\t<base_boards>\n"
-              "\t\t\t<base_board id=\"base_a\" alias_name=\"left\"/>\n"
-              "\t\t\t<base_board id=\"base_b\" alias_name=\"right\"/>\n"
-              "\t\t</base_boards>\n"
-              "\t\t<connectors>\n"
-              "\t\t\t<connector name=\"conn\" board1=\"left\" board1_connector=\"J1\" board2=\"right\" "
-              "board2_connector=\"J2\" />\n"
-              "\t\t</connectors>\n"
-              "\t</connected_boards>\n"
-              "</board>\n");
-}
-
 TEST_F(BoardFileWriter, SideWithoutExactlyOneHashIsWrittenEmpty) {
     diagram.addConnectedComponents("a#b", "c", "d", "e");  // key "a#b#c"
     diagram.addConnectedComponents("x", "y", "", "");       // value "#": two empty fields
@@ -125,22 +105,6 @@ TEST_F(BoardFileWriter, LinkIsFollowedAndPermissionsKept) {
     EXPECT_TRUE(fs::is_symlink(folder / "link.xml"));
     EXPECT_EQ(readFile(target), emptyPair);
     EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-}
-
-TEST_F(BoardFileWriter, FailedWritesLeaveNothingBehind) {
-    fs::create_directory(folder / "sub");
-    writeFile(folder / "plain", "x");
-    const struct {
-        fs::path path;
-        const char* reason;
-    } faults[] = {
-        {folder / "missing" / "board.xml", "No such file or directory"},
-        {folder / "sub", "Is a directory"},
-        {folder / "plain" / "board.xml", "Not a directory"},
-    };
-    for (const auto& fault : faults) EXPECT_EQ(replace_file(fault.path.string(), emptyPair), fault.reason) << fault.path;
-    EXPECT_TRUE(fs::is_directory(folder / "sub"));
-    EXPECT_EQ(entriesBesides({"sub", "plain"}), 0u);
 }
 
 // A full disk, as the process sees it: files may not grow past one byte.

@@ -1,5 +1,4 @@
-// The current-board functions as other libraries call them: each call
-// evaluates the host's command afresh and converts its result, never text.
+// The current-board functions as other libraries call them, without a host.
 #include <gtest/gtest.h>
 #include <tcl.h>
 
@@ -8,13 +7,10 @@
 #include "HBOBoardModel.h"
 #include "HBOCTcBoardTaskUtils.h"
 #include "HTCErrors.h"
-#include "ZemHost.h"
 
 extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
 
 namespace {
-
-const char* const trellisPart = "acme.com:trellis_a1:part0:1.1";
 
 class CurrentBoardTest : public ::testing::Test {
 protected:
@@ -25,11 +21,6 @@ protected:
         ASSERT_EQ(Zem_boardcommontasks_Init(interp), TCL_OK) << Tcl_GetStringResult(interp);
     }
     void TearDown() override { Tcl_DeleteInterp(interp); }
-
-    void loadHost() { ASSERT_EQ(Zem_host_Init(interp), TCL_OK) << Tcl_GetStringResult(interp); }
-    void eval(const std::string& script) {
-        ASSERT_EQ(Tcl_Eval(interp, script.c_str()), TCL_OK) << script << ": " << Tcl_GetStringResult(interp);
-    }
 
     Tcl_Interp* interp = nullptr;
 };
@@ -44,15 +35,5 @@ TEST_F(CurrentBoardTest, MissingHostCommandGivesNullPartAndATypeErrorForTheBoard
     // current_board reports and succeeds with an empty result, which is no board object.
     EXPECT_THROW(HBOCTcBoardTaskUtils::get_current_board(interp), HTCErrors::type_error);
 }
-
-
-TEST_F(CurrentBoardTest, TextIsNeverReadAsAnObject) {
-    eval(std::string("proc current_board_part args { return ") + trellisPart + " }");
-    EXPECT_THROW(HBOCTcBoardTaskUtils::get_current_board_part(interp), HTCErrors::type_error);
-    eval("proc current_board_part args { error {no part} }");
-    EXPECT_EQ(HBOCTcBoardTaskUtils::get_current_board_part(interp), nullptr);
-}
-
-
 
 }  // namespace

@@ -1,16 +1,7 @@
-# The behaviour every query command shares (patterns, -nocase, -regexp,
-# -filter, -of_objects, the result's form), run as tcltest cases against any
-# one command, so that a command's own test file covers only its gathering.
-# Options and cases: docs/task-framework.md, "Testing a command".
-#
-#   query_contract ::board::get_boards -name acme.com:cobalt_x4:2.0 \
-#       -of {list [current_board_part -quiet acme.com:cobalt_x4:part0:2.0]} \
-#       -wrong {index_collection [::board::get_boards *wren*] 0} \
-#       ?-setup script? ?-cleanup script? ?-gather script? ?-empty ok|error? \
-#       ?-unknownProperty error|ignore? ?-skip keys? ?-prefix text?
+# The behaviour every query command shares (patterns, -nocase, -regexp, -filter,
+# -of_objects, the result's form), as tcltest cases; see docs/task-framework.md.
 namespace eval ::zem::contract {
-    # key, title and the proc that checks it; each proc returns the list of
-    # problems it found, empty when the command keeps the contract.
+    # key and title; check_<key> returns the problems found, empty when all is well.
     variable cases {
         patterns  {each pattern (or list of them) adds its matches in pattern order, repeats kept; a glob matches the whole name}
         nocase    {patterns compare case-sensitively unless -nocase}
@@ -50,9 +41,7 @@ proc ::zem::contract::cleanup {spec} {
     uplevel #0 [dict get $spec -cleanup]
 }
 
-# Runs the command quietly with the gathering arguments and words; returns
-# {code names}: names of the result objects, or the error message (left out
-# where an empty result is an error, whose text is not the contract's).
+# Runs the command quietly with the gathering arguments; returns {code names-or-error}.
 proc ::zem::contract::call {spec args} {
     tailcall callBare $spec {*}[uplevel #0 [dict get $spec -gather]] {*}$args
 }
@@ -75,9 +64,7 @@ proc ::zem::contract::expect {what got expected} {
     return [list "$what: got {$got}, expected {$expected}"]
 }
 
-# Runs the command expecting an error whose message matches every regexp
-# in patterns (checked loosely, on the words that matter) and, where the
-# command sets a project -errorcode, whose kind is one of kinds.
+# Expects an error matching every regexp in patterns, with a ZEM -errorcode kind in kinds.
 proc ::zem::contract::expectError {what spec kinds patterns args} {
     set code [catch {{*}[dict get $spec command] -quiet {*}$args} message options]
     if {$code != 1} { return [list "$what: no error, got {$message}"] }
@@ -155,8 +142,7 @@ proc ::zem::contract::check_filter {spec} {
            [unknownProperty $spec $gather]
 }
 
-# An unknown property in a filter: an error naming it, or ignored where
-# that is the command's rule (then the filter keeps nothing).
+# An unknown property in a filter: an error naming it, or (-unknownProperty ignore) nothing kept.
 proc ::zem::contract::unknownProperty {spec gather} {
     if {[dict get $spec -unknownProperty] eq "ignore"} {
         return [expect "-filter {COLOR == red}" [call $spec -filter {COLOR == red}] [empty $spec]]

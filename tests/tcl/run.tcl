@@ -2,6 +2,7 @@
 # In boardsh the host and the extension are loaded already; in a plain
 # tclsh the package is required here, as a user of the extension would.
 package require tcltest 2
+namespace import ::tcltest::*
 
 set testFile [lindex $argv 0]
 if {[llength [info commands current_board_part]] == 0} {

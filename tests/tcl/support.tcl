@@ -6,14 +6,11 @@ namespace eval ::zem {
     variable boardsh [file join $buildDir bin boardsh]
 }
 
-# Runs a script in a child process and returns {exitcode output}, output
-# being stdout and stderr together. how: "boardsh" (with optional host
-# switches) or "tclsh" (a plain tclsh: the script loads the libraries
-# itself, see ::zem::run). env: name value pairs to set; an empty value unsets.
+# Runs a script in a child boardsh or tclsh; returns {exitcode stdout+stderr}.
+# env: name value pairs to set; an empty value unsets.
 proc ::zem::child {how script {env {}} {switches {}}} {
     set file [::tcltest::makeFile $script child[incr ::zem::childCount].tcl]
-    # Each variable is set and restored on its own: "array unset ::env"
-    # does not reach the process environment that exec hands on.
+    # Set and restored one by one: "array unset ::env" misses the real environment.
     set saved {}
     foreach {name value} $env {
         if {![dict exists $saved $name]} {
@@ -58,8 +55,7 @@ proc ::zem::names {objects} {
     return $names
 }
 
-# A child script for how: in a plain tclsh the libraries are loaded first,
-# as a user of the extension would; boardsh has loaded them already.
+# A child script for how: a plain tclsh loads the libraries first.
 proc ::zem::script {how body} {
     if {$how eq "tclsh"} { return "[::zem::loadLines]$body" }
     return $body
@@ -70,8 +66,13 @@ proc ::zem::run {how body {env {}} {switches {}}} {
     return [::zem::child $how [::zem::script $how $body] $env $switches]
 }
 
-# The address of the Tcl object that holds value: two values are the same
-# object exactly when their addresses agree.
+# Child script lines printing "result <code> <result>" after the reports script caused.
+proc ::zem::probe {script} {
+    return "set code \[catch {$script} result\]\nflush stdout\nputs \"result \$code <\$result>\"\nflush stdout\n"
+}
+proc ::zem::probeRun {how script} { ::zem::run $how [::zem::probe $script] }
+
+# The address of the Tcl object that holds value.
 proc ::zem::address {value} {
     regexp {object pointer at (\S+),} [::tcl::unsupported::representation $value] -> address
     return $address
@@ -97,8 +98,7 @@ proc ::zem::objects {objects} {
 
 source [file join [file dirname [info script]] query_contract.tcl]
 
-# Runs script with the host's current_board_part answering body instead;
-# returns {code result}.
+# Runs script with the host's current_board_part answering body; returns {code result}.
 proc ::zem::withHostCommand {body script} {
     rename ::current_board_part ::host_current_board_part
     proc ::current_board_part {args} $body
@@ -110,12 +110,10 @@ proc ::zem::withHostCommand {body script} {
     }
 }
 
-# Runs script with the repository set to the fixture folder tests/files/<name>.
-proc ::zem::withRepository {name script} {
-    set_param board.repoPaths [list [file join $::zem::sourceDir tests files $name]]
-    try {
-        return [uplevel 1 $script]
-    } finally {
-        reset_param board.repoPaths
-    }
+# The first board matching pattern; a board part as an object, cobalt_x4's staying selected.
+proc board {pattern} { return [index_collection [::board::get_boards $pattern] 0] }
+proc boardPart {name} {
+    set part [current_board_part -quiet $name]
+    current_board_part -quiet acme.com:cobalt_x4:part0:2.0
+    return $part
 }

@@ -76,14 +76,8 @@ TEST_F(CollectionsTest, ReadSlotsCheckTheRange) {
     for (auto read : {+[](collection_wrapper_base& w) { w.element_any(4); },
                       +[](collection_wrapper_base& w) { w.element_tclany(4); },
                       +[](collection_wrapper_base& w) { w.element_text(4); },
-                      +[](collection_wrapper_base& w) { w.element_tclobj(4); }}) {
-        try {
-            read(wrapper);
-            ADD_FAILURE() << "out of range read";
-        } catch (const std::out_of_range& error) {
-            EXPECT_STREQ(error.what(), "index is out of range");
-        }
-    }
+                      +[](collection_wrapper_base& w) { w.element_tclobj(4); }})
+        EXPECT_THROW(read(wrapper), std::out_of_range);
 }
 
 TEST_F(CollectionsTest, ChangingSlotsKeepOrderAndCheckIndices) {
@@ -101,12 +95,7 @@ TEST_F(CollectionsTest, ChangingSlotsKeepOrderAndCheckIndices) {
     EXPECT_EQ(names(list), "Alpha beta gamma");
     EXPECT_THROW(wrapper.remove(3), HTCErrors::index_out_of_range);
     EXPECT_THROW(wrapper.insert(-1, interp, widget_scope::to_tcl(widget(1))), HTCErrors::index_out_of_range);
-    try {
-        wrapper.replace(5, interp, widget_scope::to_tcl(widget(1)));
-        FAIL();
-    } catch (const HTCErrors::index_out_of_range& error) {
-        EXPECT_STREQ(error.what(), HTCErrors::index_out_of_range(5).what());
-    }
+    EXPECT_THROW(wrapper.replace(5, interp, widget_scope::to_tcl(widget(1))), HTCErrors::index_out_of_range);
     Tcl_Obj* text = Tcl_NewStringObj("Alpha", -1);
     Tcl_IncrRefCount(text);
     EXPECT_THROW(wrapper.append_tclobj(interp, text), HTCErrors::not_implemented);
@@ -114,14 +103,6 @@ TEST_F(CollectionsTest, ChangingSlotsKeepOrderAndCheckIndices) {
     string_list words;
     words.push_back("x");
     EXPECT_THROW(wrapper.append_collection(words.get()), HTCErrors::append_typed_collection);
-}
-
-TEST_F(CollectionsTest, SortIsByteWiseAndUniqueKeepsFirstOccurrences) {
-    widget_list list = four();
-    list.get().sort();
-    EXPECT_EQ(names(list), "Alpha beta beta gamma") << "capital letters before small ones";
-    list.get().unique();
-    EXPECT_EQ(names(list), "Alpha beta gamma");
 }
 
 TEST_F(CollectionsTest, ObjectsOfOneNameStayDistinctInUniqueAndRemove) {
@@ -147,7 +128,6 @@ TEST_F(CollectionsTest, ObjectsOfOneNameStayDistinctInUniqueAndRemove) {
     EXPECT_EQ(*tclany_cast<Widget*>(values[0]), &twins[1]);
 }
 
-
 TEST_F(CollectionsTest, SliceAndCloneCopyElementsAndContext) {
     widget_list list = four();
     list.get().set_context(HTCCollectionContextMgr::instance()->createListCollectionContext());
@@ -160,7 +140,6 @@ TEST_F(CollectionsTest, SliceAndCloneCopyElementsAndContext) {
     EXPECT_EQ(list.size(), 4u);
     EXPECT_EQ(copy.get().refcount(), 1);
 }
-
 
 TEST_F(CollectionsTest, ForeachKeepsObjectsOfAPlainListWhenCollectionsAreDisabled) {
     set_param("tcl.disableCollections", "1");

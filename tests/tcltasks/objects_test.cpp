@@ -30,16 +30,6 @@ TEST_F(ObjectsTest, SameNativeObjectGivesTheSameTclObjectWithItsNameAsString) {
     EXPECT_EQ(std::string(other->typePtr->name), "pelko:" + std::string(typeid(Widget).name()));
 }
 
-TEST_F(ObjectsTest, CommandResultsAreTheCachedObjects) {
-    eval("set a [::test::get_widgets -quiet -filter {NAME == beta}]");
-    Tcl_Obj* collection = var("a");
-    collection_wrapper_base* wrapper = detail::get_collection(collection);
-    ASSERT_NE(wrapper, nullptr);
-    EXPECT_EQ(wrapper->element_tclobj(0), widget_scope::to_tcl(widget(0)));
-    EXPECT_EQ(std::string(collection->typePtr->name), "pelko:" + std::string(typeid(Widget*).name()) + "(tclcoll)");
-}
-
-
 TEST_F(ObjectsTest, AnObjectUsedAsAListConvertsBackAndIsRestamped) {
     Tcl_Obj* obj = widget_scope::to_tcl(widget(1));
     Tcl_SetVar2Ex(interp, "w", nullptr, obj, 0);
@@ -111,12 +101,6 @@ TEST_F(ObjectsTest, NonAsciiNamesComeFromTheSystemEncoding) {
     example::Model::global().widgets.pop_back();
 }
 
-TEST_F(ObjectsTest, TclanyOfAnObjectGivesItsCachedObjectAndName) {
-    const tclany any(widget(2));
-    EXPECT_EQ(any.to_tclobj(), widget_scope::to_tcl(widget(2)));
-    EXPECT_EQ(any.text(), "gamma");
-}
-
 TEST_F(ObjectsTest, CollectionFromTclAcceptsObjectsListsAndCollections) {
     Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
     Tcl_IncrRefCount(list);
@@ -168,19 +152,6 @@ TEST_F(ObjectsTest, PlainTextInAListFailsAndAnEmptyListIsEmpty) {
         EXPECT_THROW(widget_scope::to_collection<tclany>(interp, obj), HTCErrors::not_implemented) << text;
         Tcl_DecrRefCount(obj);
     }
-}
-
-TEST_F(ObjectsTest, OfObjectsTakesGadgetsInListsAndRepeatedOptions) {
-    Tcl_SetVar2Ex(interp, "g1", nullptr, widget_scope::to_tcl(gadget(0)), 0);
-    Tcl_SetVar2Ex(interp, "g2", nullptr, widget_scope::to_tcl(gadget(1)), 0);
-    EXPECT_EQ(eval("::test::get_widgets -of_objects $g1"), "beta Alpha");
-    EXPECT_EQ(eval("::test::get_widgets -of_objects [list $g2 $g1]"), "gamma beta Alpha");
-    EXPECT_EQ(eval("::test::get_widgets -of_objects $g2 -of_objects $g1"), "gamma beta Alpha");
-    EXPECT_EQ(eval("::test::get_widgets -of_objects $g1 a*"), "");
-    // A widget where a gadget is expected ends in the of-objects error.
-    eval("set w [::test::get_widgets beta]");
-    EXPECT_EQ(eval("::test::get_widgets -of_objects $w"),
-              "ERROR: " + HEXAll(HTCErrors::ofObjectNotSupported("widget", "gadget")).text());
 }
 
 TEST_F(ObjectsTest, OptionValuesDoNotChangeTheCallersCollection) {

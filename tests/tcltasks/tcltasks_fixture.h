@@ -68,19 +68,7 @@ protected:
         return code == TCL_OK ? result : "ERROR: " + result;
     }
     // The -errorcode of the failing script.
-    std::string error_code(const std::string& script) {
-        Tcl_Eval(interp, script.c_str());
-        Tcl_Obj* options = Tcl_GetReturnOptions(interp, TCL_ERROR);
-        Tcl_IncrRefCount(options);
-        Tcl_Obj* key = Tcl_NewStringObj("-errorcode", -1);
-        Tcl_IncrRefCount(key);
-        Tcl_Obj* code = nullptr;
-        Tcl_DictObjGet(nullptr, options, key, &code);
-        const std::string text = code ? Tcl_GetString(code) : "";
-        Tcl_DecrRefCount(key);
-        Tcl_DecrRefCount(options);
-        return text;
-    }
+    std::string error_code(const std::string& script) { return eval("catch {" + script + "} - o; dict get $o -errorcode"); }
     Tcl_Obj* var(const char* name) { return Tcl_GetVar2Ex(interp, name, nullptr, TCL_GLOBAL_ONLY); }
     static void set_param(const char* name, const char* value) { HPAParamMgr::getParamMgr().setValue(name, value); }
 
