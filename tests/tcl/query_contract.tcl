@@ -16,45 +16,45 @@ namespace eval ::zem::contract {
 }
 
 proc query_contract {command args} {
-    set spec [dict merge {-setup {} -cleanup {} -gather {} -empty ok -unknownProperty error -skip {} -of {} -wrong {}} $args]
-    dict set spec command $command
+    set contract [dict merge {-setup {} -cleanup {} -gather {} -empty ok -unknownProperty error -skip {} -of {} -wrong {}} $args]
+    dict set contract command $command
     foreach required {-name -of -wrong} {
-        if {![dict exists $spec $required] || [dict get $spec $required] eq ""} {
+        if {![dict exists $contract $required] || [dict get $contract $required] eq ""} {
             error "query_contract $command: $required is required"
         }
     }
-    if {![dict exists $spec -prefix]} { dict set spec -prefix [namespace tail $command] }
+    if {![dict exists $contract -prefix]} { dict set contract -prefix [namespace tail $command] }
     set number 0
     dict for {key title} $::zem::contract::cases {
         incr number
-        if {$key in [dict get $spec -skip]} continue
-        ::tcltest::test [dict get $spec -prefix]-contract-$number "$title" \
-            -setup [list uplevel #0 [dict get $spec -setup]] \
-            -body [list ::zem::contract::check_$key $spec] \
-            -cleanup [list ::zem::contract::cleanup $spec] \
+        if {$key in [dict get $contract -skip]} continue
+        ::tcltest::test [dict get $contract -prefix]-contract-$number "$title" \
+            -setup [list uplevel #0 [dict get $contract -setup]] \
+            -body [list ::zem::contract::check_$key $contract] \
+            -cleanup [list ::zem::contract::cleanup $contract] \
             -result {}
     }
 }
 
-proc ::zem::contract::cleanup {spec} {
+proc ::zem::contract::cleanup {contract} {
     foreach name $::zem::contract::params { reset_param $name }
-    uplevel #0 [dict get $spec -cleanup]
+    uplevel #0 [dict get $contract -cleanup]
 }
 
 # Runs the command quietly with the gathering arguments; returns {code names-or-error}.
-proc ::zem::contract::call {spec args} {
-    tailcall callBare $spec {*}[uplevel #0 [dict get $spec -gather]] {*}$args
+proc ::zem::contract::call {contract args} {
+    tailcall callBare $contract {*}[uplevel #0 [dict get $contract -gather]] {*}$args
 }
-proc ::zem::contract::callBare {spec args} {
-    set code [catch {{*}[dict get $spec command] -quiet {*}$args} result]
+proc ::zem::contract::callBare {contract args} {
+    set code [catch {{*}[dict get $contract command] -quiet {*}$args} result]
     if {$code == 0} { set result [::zem::names $result] }
-    if {$code == 1 && [dict get $spec -empty] eq "error"} { set result {} }
+    if {$code == 1 && [dict get $contract -empty] eq "error"} { set result {} }
     return [list $code $result]
 }
 
 # What an empty result must look like under the command's rule.
-proc ::zem::contract::empty {spec} {
-    if {[dict get $spec -empty] eq "error"} { return {1 {}} }
+proc ::zem::contract::empty {contract} {
+    if {[dict get $contract -empty] eq "error"} { return {1 {}} }
     return {0 {}}
 }
 
@@ -65,8 +65,8 @@ proc ::zem::contract::expect {what got expected} {
 }
 
 # Expects an error matching every regexp in patterns, with a ZEM -errorcode kind in kinds.
-proc ::zem::contract::expectError {what spec kinds patterns args} {
-    set code [catch {{*}[dict get $spec command] -quiet {*}$args} message options]
+proc ::zem::contract::expectError {what contract kinds patterns args} {
+    set code [catch {{*}[dict get $contract command] -quiet {*}$args} message options]
     if {$code != 1} { return [list "$what: no error, got {$message}"] }
     set problems {}
     foreach pattern $patterns {
@@ -79,10 +79,10 @@ proc ::zem::contract::expectError {what spec kinds patterns args} {
     return $problems
 }
 
-proc ::zem::contract::allNames {spec} {
-    lassign [call $spec] code all
-    if {$code != 0 || [llength $all] == 0} { error "[dict get $spec command] gathers nothing to test: $all" }
-    if {[dict get $spec -name] ni $all} { error "[dict get $spec -name] is not in the result {$all}" }
+proc ::zem::contract::allNames {contract} {
+    lassign [call $contract] code all
+    if {$code != 0 || [llength $all] == 0} { error "[dict get $contract command] gathers nothing to test: $all" }
+    if {[dict get $contract -name] ni $all} { error "[dict get $contract -name] is not in the result {$all}" }
     return $all
 }
 
@@ -95,95 +95,95 @@ proc ::zem::contract::otherCase {name} {
 # A regular expression matching exactly the text.
 proc ::zem::contract::quoted {text} { return [regsub -all {[^[:alnum:]_]} $text {\\&}] }
 
-proc ::zem::contract::check_patterns {spec} {
-    set all [allNames $spec]
-    set name [dict get $spec -name]
+proc ::zem::contract::check_patterns {contract} {
+    set all [allNames $contract]
+    set name [dict get $contract -name]
     set same [lsearch -all -inline -exact $all $name]
-    concat [expect "patterns {$name *}" [call $spec $name *] [list 0 [concat $same $all]]] \
-           [expect "patterns {* $name}" [call $spec * $name] [list 0 [concat $all $same]]] \
-           [expect "patterns {$name $name}" [call $spec $name $name] [list 0 [concat $same $same]]] \
-           [expect "one word listing {$name $name}" [call $spec [list $name $name]] [list 0 [concat $same $same]]] \
+    concat [expect "patterns {$name *}" [call $contract $name *] [list 0 [concat $same $all]]] \
+           [expect "patterns {* $name}" [call $contract * $name] [list 0 [concat $all $same]]] \
+           [expect "patterns {$name $name}" [call $contract $name $name] [list 0 [concat $same $same]]] \
+           [expect "one word listing {$name $name}" [call $contract [list $name $name]] [list 0 [concat $same $same]]] \
            [expect "pattern [string range $name 1 end] (a glob matches the whole name)" \
-                [call $spec [string range $name 1 end]] [empty $spec]]
+                [call $contract [string range $name 1 end]] [empty $contract]]
 }
 
-proc ::zem::contract::check_nocase {spec} {
-    allNames $spec
-    set name [dict get $spec -name]
+proc ::zem::contract::check_nocase {contract} {
+    allNames $contract
+    set name [dict get $contract -name]
     set other [otherCase $name]
-    set same [call $spec $name]
-    concat [expect "pattern $other" [call $spec $other] [empty $spec]] \
-           [expect "-nocase $other" [call $spec -nocase $other] $same]
+    set same [call $contract $name]
+    concat [expect "pattern $other" [call $contract $other] [empty $contract]] \
+           [expect "-nocase $other" [call $contract -nocase $other] $same]
 }
 
-proc ::zem::contract::check_regexp {spec} {
-    allNames $spec
-    set name [dict get $spec -name]
-    set same [call $spec $name]
+proc ::zem::contract::check_regexp {contract} {
+    allNames $contract
+    set name [dict get $contract -name]
+    set same [call $contract $name]
     set whole [quoted $name]
     set inner [quoted [string range $name 1 end-1]]
-    concat [expect "-regexp $whole" [call $spec -regexp $whole] $same] \
-           [expect "-regexp $inner" [call $spec -regexp $inner] [empty $spec]] \
-           [expect "-regexp .*$inner.* finds $name" [expr {$name in [lindex [call $spec -regexp .*$inner.*] 1]}] 1] \
-           [expect "-regexp -nocase" [call $spec -regexp -nocase [quoted [otherCase $name]]] $same] \
-           [expectError "-regexp {a(b}" $spec VALUE {{a\(b}} -regexp {a(b}]
+    concat [expect "-regexp $whole" [call $contract -regexp $whole] $same] \
+           [expect "-regexp $inner" [call $contract -regexp $inner] [empty $contract]] \
+           [expect "-regexp .*$inner.* finds $name" [expr {$name in [lindex [call $contract -regexp .*$inner.*] 1]}] 1] \
+           [expect "-regexp -nocase" [call $contract -regexp -nocase [quoted [otherCase $name]]] $same] \
+           [expectError "-regexp {a(b}" $contract VALUE {{a\(b}} -regexp {a(b}]
 }
 
-proc ::zem::contract::check_filter {spec} {
-    allNames $spec
-    set name [dict get $spec -name]
-    set gather [uplevel #0 [dict get $spec -gather]]
-    set same [call $spec $name]
-    concat [expect "-filter NAME == name" [call $spec -filter "NAME == $name"] $same] \
-           [expect "-filter after patterns {$name *}" [call $spec -filter "NAME == $name" $name *] \
+proc ::zem::contract::check_filter {contract} {
+    allNames $contract
+    set name [dict get $contract -name]
+    set gather [uplevel #0 [dict get $contract -gather]]
+    set same [call $contract $name]
+    concat [expect "-filter NAME == name" [call $contract -filter "NAME == $name"] $same] \
+           [expect "-filter after patterns {$name *}" [call $contract -filter "NAME == $name" $name *] \
                 [list 0 [concat [lindex $same 1] [lindex $same 1]]]] \
-           [expect "-filter NAME == other case" [call $spec -filter "NAME == [otherCase $name]"] [empty $spec]] \
-           [expectError "-filter {NAME ==}" $spec VALUE {filter {NAME ==}} {*}$gather -filter {NAME ==}] \
-           [unknownProperty $spec $gather]
+           [expect "-filter NAME == other case" [call $contract -filter "NAME == [otherCase $name]"] [empty $contract]] \
+           [expectError "-filter {NAME ==}" $contract VALUE {filter {NAME ==}} {*}$gather -filter {NAME ==}] \
+           [unknownProperty $contract $gather]
 }
 
 # An unknown property in a filter: an error naming it, or (-unknownProperty ignore) nothing kept.
-proc ::zem::contract::unknownProperty {spec gather} {
-    if {[dict get $spec -unknownProperty] eq "ignore"} {
-        return [expect "-filter {COLOR == red}" [call $spec -filter {COLOR == red}] [empty $spec]]
+proc ::zem::contract::unknownProperty {contract gather} {
+    if {[dict get $contract -unknownProperty] eq "ignore"} {
+        return [expect "-filter {COLOR == red}" [call $contract -filter {COLOR == red}] [empty $contract]]
     }
-    expectError "-filter {COLOR == red}" $spec {VALUE NOTFOUND} COLOR {*}$gather -filter {COLOR == red}
+    expectError "-filter {COLOR == red}" $contract {VALUE NOTFOUND} COLOR {*}$gather -filter {COLOR == red}
 }
 
 # Compared with the command's default gathering, not with -gather.
-proc ::zem::contract::check_emptyOf {spec} {
-    set name [dict get $spec -name]
-    set without [callBare $spec]
-    set withoutName [callBare $spec $name]
-    set problems [expect "-of_objects {}" [callBare $spec -of_objects {}] [empty $spec]]
+proc ::zem::contract::check_emptyOf {contract} {
+    set name [dict get $contract -name]
+    set without [callBare $contract]
+    set withoutName [callBare $contract $name]
+    set problems [expect "-of_objects {}" [callBare $contract -of_objects {}] [empty $contract]]
     set_param tcl.returnAllIfOfObjectEmpty 1
     concat $problems \
-           [expect "-of_objects {}, returning all" [callBare $spec -of_objects {}] $without] \
-           [expect "-of_objects {} $name, returning all" [callBare $spec -of_objects {} $name] $withoutName]
+           [expect "-of_objects {}, returning all" [callBare $contract -of_objects {}] $without] \
+           [expect "-of_objects {} $name, returning all" [callBare $contract -of_objects {} $name] $withoutName]
 }
 
-proc ::zem::contract::check_of {spec} {
-    set good [uplevel #0 [dict get $spec -of]]
-    set wrong [uplevel #0 [dict get $spec -wrong]]
+proc ::zem::contract::check_of {contract} {
+    set good [uplevel #0 [dict get $contract -of]]
+    set wrong [uplevel #0 [dict get $contract -wrong]]
     set accepted [get_property CLASS [lindex [::zem::objects $good] 0]]
     set rejected [get_property CLASS $wrong]
     set names [list "\\m$rejected\\M" "\\m$accepted\\M"]
-    set code [catch {{*}[dict get $spec command] -quiet -of_objects $good} result]
+    set code [catch {{*}[dict get $contract command] -quiet -of_objects $good} result]
     concat [expect "-of_objects with $accepted objects" $code 0] \
-           [expectError "-of_objects $rejected" $spec TYPE $names -of_objects $wrong] \
-           [expectError "-of_objects $accepted then $rejected" $spec TYPE $names \
+           [expectError "-of_objects $rejected" $contract TYPE $names -of_objects $wrong] \
+           [expectError "-of_objects $accepted then $rejected" $contract TYPE $names \
                 -of_objects [list {*}[::zem::objects $good] $wrong]] \
-           [expectError "-of_objects text" $spec {VALUE TYPE} {-of_objects} -of_objects [list [dict get $spec -name]]]
+           [expectError "-of_objects text" $contract {VALUE TYPE} {-of_objects} -of_objects [list [dict get $contract -name]]]
 }
 
-proc ::zem::contract::check_noMatch {spec} {
-    expect "pattern matching nothing" [call $spec no_such_object_anywhere] [empty $spec]
+proc ::zem::contract::check_noMatch {contract} {
+    expect "pattern matching nothing" [call $contract no_such_object_anywhere] [empty $contract]
 }
 
-proc ::zem::contract::check_result {spec} {
-    set all [allNames $spec]
-    set gather [uplevel #0 [dict get $spec -gather]]
-    set command [dict get $spec command]
+proc ::zem::contract::check_result {contract} {
+    set all [allNames $contract]
+    set gather [uplevel #0 [dict get $contract -gather]]
+    set command [dict get $contract command]
     set collection [{*}$command -quiet {*}$gather]
     set problems [expect "collection type" [string match pelko:* [::zem::tclType $collection]] 1]
     set_param tcl.disableCollections 1
