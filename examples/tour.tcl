@@ -15,6 +15,19 @@ show select {current_board_part acme.com:cobalt_x4:part0:2.0}
 show current {current_board}
 show property {get_property DISPLAY_NAME [current_board]}
 show report {report_property [current_board]}
+show count {sizeof_collection [get_boards *acme*]}
+show parts {board_common::get_board_parts}
+
+puts "\nInside the current board:"
+show components {get_board_components}
+show disabled {get_board_components -all -filter {!IS_ENABLED}}
+show buses {get_board_buses -of_objects [get_board_components *:J5:*] -filter {COMPONENT1 == part0}}
+show nets {get_board_bus_nets -all -of_objects [get_board_buses part0_J5_spare]}
+show pin {set net [get_board_bus_nets -all -of_objects [get_board_components *:J5:*] -filter {C2_PIN == J5_10}]}
+show net {report_property $net}
+show interfaces {get_board_component_interfaces -of_objects [current_board_part]}
+show modes {get_board_component_modes -all -of_objects [current_board_part]}
+show mode {get_property INTERFACES [get_board_component_modes user_io -of_objects [current_board_part]]}
 show jumpers {get_board_jumpers}
 show "jumper mode" {get_property DEFAULT_MODE [get_board_jumpers JP3]}
 show parameters {get_board_parameters -filter {VALUE_TYPE == long}}
@@ -31,19 +44,6 @@ show interfaces {get_board_part_interfaces}
 show pins {foreach_in_collection pin [get_board_part_pins -of_objects [get_board_part_interfaces diff_clock]] { puts "[get_property NAME $pin]: LOC [get_property LOC $pin], IOSTANDARD [get_property IOSTANDARD $pin]" }}
 show ports {get_board_interface_ports -of_objects [get_board_part_pins led3]}
 show filter {get_board_part_pins -filter {IOSTANDARD == LVDS && LOC =~ A*}}
-show count {sizeof_collection [get_boards *acme*]}
-
-puts "\nInside the current board:"
-show parts {board_common::get_board_parts}
-show components {get_board_components}
-show disabled {get_board_components -all -filter {!IS_ENABLED}}
-show buses {get_board_buses -of_objects [get_board_components *:J5:*] -filter {COMPONENT1 == part0}}
-show nets {get_board_bus_nets -all -of_objects [get_board_buses part0_J5_spare]}
-show pin {set net [get_board_bus_nets -all -of_objects [get_board_components *:J5:*] -filter {C2_PIN == J5_10}]}
-show net {report_property $net}
-show interfaces {get_board_component_interfaces -of_objects [current_board_part]}
-show modes {get_board_component_modes -all -of_objects [current_board_part]}
-show mode {get_property INTERFACES [get_board_component_modes user_io -of_objects [current_board_part]]}
 show usage {help get_boards}
 
 puts "\nAn integrated board: the carrier board with the LED module on its J5 header:"
