@@ -108,7 +108,7 @@ void keep_matching_names(const name_options& options, Tcl_Interp* interp, tcl_co
     for (std::size_t p = 0; p < options.patterns.size(); ++p) {
         const HTCTclPatternMatch matcher(options.patterns[p], options.regexp, options.nocase, interp);
         for (std::size_t i = 0; i < objects.size(); ++i) {
-            const std::string& name = name_of(objects[i]);  // a reference where the model gives one
+            const std::string& name = name_of(objects[i]);  // no copy when name_of returns a reference
             if (options.nocase ? matcher.matchNoCase(name, -1) : matcher.match(name, -1)) matched.push_back(objects[i]);
         }
     }
