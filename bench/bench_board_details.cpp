@@ -76,23 +76,9 @@ Tcl_Interp* shell() {
 }
 
 void run(benchmark::State& state, const char* script) {
-    Tcl_Interp* interp = shell();
-    Tcl_Obj* command = Tcl_NewStringObj(script, -1);
-    Tcl_IncrRefCount(command);
-    int returned = 0;
-    for (auto _ : state) {
-        if (Tcl_EvalObjEx(interp, command, 0) != TCL_OK) {
-            state.SkipWithError(Tcl_GetStringResult(interp));
-            break;
-        }
-        benchmark::DoNotOptimize(Tcl_GetObjResult(interp));
-    }
-    bench::evalOrThrow(interp, std::string("sizeof_collection [") + script + "]");
-    Tcl_GetIntFromObj(nullptr, Tcl_GetObjResult(interp), &returned);
+    const int returned = bench::timeScript(state, shell(), script);
     state.counters["objects"] = returned;
-    state.counters["per_object"] = benchmark::Counter(static_cast<double>(state.iterations()) * (returned ? returned : 1),
-                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    Tcl_DecrRefCount(command);
+    state.counters["per_object"] = bench::perObject(state, returned);
 }
 
 #define QUERY(name, script)                                  \

@@ -20,24 +20,9 @@ Tcl_Interp* shell() {
 }
 
 void run(benchmark::State& state, const char* script) {
-    Tcl_Interp* interp = shell();
-    Tcl_Obj* command = Tcl_NewStringObj(script, -1);
-    Tcl_IncrRefCount(command);
-    int returned = 0;
-    for (auto _ : state) {
-        if (Tcl_EvalObjEx(interp, command, 0) != TCL_OK) {
-            state.SkipWithError(Tcl_GetStringResult(interp));
-            break;
-        }
-        benchmark::DoNotOptimize(Tcl_GetObjResult(interp));
-    }
-    Tcl_Eval(interp, (std::string("sizeof_collection [") + script + "]").c_str());
-    Tcl_GetIntFromObj(nullptr, Tcl_GetObjResult(interp), &returned);
+    const int returned = bench::timeScript(state, shell(), script);
     state.counters["boards"] = returned;
-    state.counters["per_board"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * returned,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    Tcl_DecrRefCount(command);
+    state.counters["per_board"] = bench::perObject(state, returned);
 }
 
 void BM_GetBoards(benchmark::State& state) { run(state, "::board::get_boards"); }

@@ -31,26 +31,8 @@ Tcl_Interp* shell() {
     return interp;
 }
 
-int resultSize(Tcl_Interp* interp, const char* script) {
-    evalOrThrow(interp, std::string("sizeof_collection [") + script + "]");
-    int size = 0;
-    Tcl_GetIntFromObj(nullptr, Tcl_GetObjResult(interp), &size);
-    return size;
-}
-
 void run(benchmark::State& state, const char* script) {
-    Tcl_Interp* interp = shell();
-    Tcl_Obj* command = Tcl_NewStringObj(script, -1);
-    Tcl_IncrRefCount(command);
-    for (auto _ : state) {
-        if (Tcl_EvalObjEx(interp, command, 0) != TCL_OK) {
-            state.SkipWithError(Tcl_GetStringResult(interp));
-            break;
-        }
-        benchmark::DoNotOptimize(Tcl_GetObjResult(interp));
-    }
-    Tcl_DecrRefCount(command);
-    state.counters["objects"] = resultSize(interp, script);
+    state.counters["objects"] = bench::timeScript(state, shell(), script);
 }
 
 void BM_PartPinsAll(benchmark::State& state) { run(state, "::board::get_board_part_pins"); }

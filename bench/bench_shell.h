@@ -2,6 +2,7 @@
 // interpreter, on a repository made by bench/gen_repo (or ZEM_BENCH_REPO).
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <tcl.h>
 
 #include <stdexcept>
@@ -33,6 +34,36 @@ inline Tcl_Interp* makeShell(const std::string& repository, const std::string& s
     }
     evalOrThrow(created, setup);
     return created;
+}
+
+// The number of objects the script's result holds.
+inline int resultSize(Tcl_Interp* interp, const std::string& script) {
+    evalOrThrow(interp, "sizeof_collection [" + script + "]");
+    int size = 0;
+    Tcl_GetIntFromObj(nullptr, Tcl_GetObjResult(interp), &size);
+    return size;
+}
+
+// Times one script, evaluated from one Tcl object so that it is compiled
+// once, and returns the number of objects its result holds.
+inline int timeScript(benchmark::State& state, Tcl_Interp* interp, const char* script) {
+    Tcl_Obj* command = Tcl_NewStringObj(script, -1);
+    Tcl_IncrRefCount(command);
+    for (auto _ : state) {
+        if (Tcl_EvalObjEx(interp, command, 0) != TCL_OK) {
+            state.SkipWithError(Tcl_GetStringResult(interp));
+            break;
+        }
+        benchmark::DoNotOptimize(Tcl_GetObjResult(interp));
+    }
+    Tcl_DecrRefCount(command);
+    return resultSize(interp, script);
+}
+
+// The time per returned object, as a counter.
+inline benchmark::Counter perObject(const benchmark::State& state, int objects) {
+    return benchmark::Counter(static_cast<double>(state.iterations()) * (objects ? objects : 1),
+                              benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 }  // namespace bench
