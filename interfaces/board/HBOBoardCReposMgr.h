@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "HBODroppedItem.h"
+
 class HBOBoard;
 
 class HBOBoardCReposMgr {
@@ -18,6 +20,11 @@ public:
 
     // Appends every board, ordered byte-wise by full name (vendor:name:version).
     void appendAllBoards(std::vector<HBOBoard*>& boards);
+    // Appends what the listing left out: the folders missing or unreadable,
+    // then the board files it could not use or ignored as a second file of
+    // one board, in path order. Files a board loads later (pins, presets)
+    // are the board's (HBOBoard::getDroppedItems).
+    void appendDroppedItems(std::vector<HBODroppedItem>& items);
     // The board of that full name, or null.
     HBOBoard* findBoard(const std::string& fullName);
     // Loads the deferred data of a board (its preset and pin files) now.

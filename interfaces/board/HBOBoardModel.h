@@ -22,6 +22,8 @@
 #include <utility>
 #include <vector>
 
+#include "HBODroppedItem.h"
+
 // The pin property names, in their fixed order. Each including file has its
 // own copy.
 static const std::string HBO_PIN_PROP_NAME("NAME");
@@ -482,6 +484,12 @@ public:
     void addIpAssociatedPreset(const std::string& interfaceName, std::unique_ptr<HBOIpPreset> preset);
     bool arePresetsLoaded() const { return presetsLoaded_; }
 
+    // What reading this board and loading its files left out so far, in
+    // the order it happened: connection maps (when the board was read), the
+    // preset file and pin files (when first loaded). A copy keeps its base's.
+    const std::vector<HBODroppedItem>& getDroppedItems() const { return dropped_; }
+    void addDroppedItem(HBODroppedItem item) const { dropped_.push_back(std::move(item)); }
+
 private:
     // Presets keyed by name, owning them.
     struct PresetTable {
@@ -505,4 +513,5 @@ private:
     PresetTable associated_;
     std::map<std::string, std::string> connectedBoards_;
     std::map<std::string, std::string> connectedComponents_;
+    mutable std::vector<HBODroppedItem> dropped_;
 };

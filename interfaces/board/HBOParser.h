@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "HBODroppedItem.h"
+
 class HBOBoard;
 
 class HBOParser {
@@ -18,7 +20,10 @@ public:
     // should be dropped.
     bool parseFile(const std::string& path, HBOBoard* board);
     const std::string& getErrorMessage() const { return error_; }
+    // The same problem, its parts apart (kind BOARD_FILE).
+    const HBODroppedItem& getProblem() const { return problem_; }
 
 private:
     std::string error_;
+    HBODroppedItem problem_{HBODroppedItem::BOARD_FILE, std::string(), 0, std::string(), std::string()};
 };

@@ -62,27 +62,35 @@ std::unordered_map<std::type_index, BoardOf> boardGetters() {
 // The board of a model object, by its pointer type; null for other types.
 const HBOBoard* boardOf(const std::type_info& pointerType, const void* object) {
     static const auto getters =
-        boardGetters<HBOBoard, HBOBoardComponent, HBOBusIf, HBOBoardBus, HBOBoardBusNet, HBOComponentMode,
-                     HBOPinProps, HBOModelPort, HBOPortMap, HBOBusIfPreference, HBOIpPreset, HBOJumper, HBOParameter>();
+        boardGetters<HBOBoard, HBOBoardComponent, HBOBusIf, HBOBoardBus, HBOBoardBusNet, HBOComponentMode, HBOPinProps,
+                     HBOModelPort, HBOPortMap, HBOBusIfPreference, HBOIpPreset, HBOJumper, HBOParameter>();
     auto found = getters.find(pointerType);
     return found == getters.end() ? nullptr : found->second(object);
 }
 
-// The boards read from the folders at one time, owned.
+// The boards read from the folders at one time, owned, and what was left out.
 struct Listing {
     std::vector<HBOBoard*> boards;  // ordered by full name
     std::map<std::string, std::unique_ptr<HBOBoard>> byName;
+    std::vector<HBODroppedItem> dropped;  // folders first, then board files in path order
 
-    explicit Listing(const HBOBoardInternal::FolderState& state) {
+    Listing(const HBOBoardInternal::FolderState& state, std::vector<HBODroppedItem> folders)
+        : dropped(std::move(folders)) {
         std::map<std::string, std::string> fileOf;
         for (const auto& entry : state) {
             if (entry.second == -1) continue;
             std::unique_ptr<HBOBoard> board(new HBOBoard);
-            if (!HBOParser().parseFile(entry.first, board.get())) continue;
+            HBOParser parser;
+            if (!parser.parseFile(entry.first, board.get())) {
+                dropped.push_back(parser.getProblem());
+                continue;
+            }
             std::string name = board->getName();
             auto known = fileOf.find(name);
             if (known != fileOf.end()) {
                 HBOBoardInternal::warnDuplicateBoard(name, known->second, entry.first);
+                dropped.push_back({HBODroppedItem::DUPLICATE_FILE, entry.first, 0,
+                                   "defines board " + name + ", which " + known->second + " defines too", name});
                 continue;
             }
             fileOf.emplace(name, entry.first);
@@ -160,7 +168,8 @@ void HBOBoardCReposMgr::ensureLoaded() {
     if (!impl_->stale) return;
     std::vector<std::string> roots = getRootFolders();
     bool sameRoots = impl_->current && roots == impl_->roots;
-    HBOBoardInternal::FolderState state = HBOBoardInternal::listBoardFiles(roots, !sameRoots);
+    std::vector<HBODroppedItem> folders;
+    HBOBoardInternal::FolderState state = HBOBoardInternal::listBoardFiles(roots, !sameRoots, &folders);
     if (sameRoots && state == impl_->listed) {
         impl_->stale = false;
         return;
@@ -168,7 +177,7 @@ void HBOBoardCReposMgr::ensureLoaded() {
     // The old listing goes first, so that two are in memory only when the old one is still in use.
     if (impl_->current) impl_->retired.push_back(std::move(impl_->current));
     impl_->freeUnused();
-    impl_->current.reset(new Listing(state));
+    impl_->current.reset(new Listing(state, std::move(folders)));
     impl_->roots = roots;
     impl_->listed = std::move(state);
     impl_->stale = false;
@@ -186,9 +195,12 @@ HBOBoard* HBOBoardCReposMgr::findBoard(const std::string& fullName) {
     return found == impl_->current->byName.end() ? nullptr : found->second.get();
 }
 
-std::size_t HBOBoardCReposMgr::listingsInMemory() const {
-    return (impl_->current ? 1 : 0) + impl_->retired.size();
+void HBOBoardCReposMgr::appendDroppedItems(std::vector<HBODroppedItem>& items) {
+    ensureLoaded();
+    if (impl_->current) items.insert(items.end(), impl_->current->dropped.begin(), impl_->current->dropped.end());
 }
+
+std::size_t HBOBoardCReposMgr::listingsInMemory() const { return (impl_->current ? 1 : 0) + impl_->retired.size(); }
 
 void HBOBoardCReposMgr::populatePreferenceData(HBOBoard* board) {
     if (!board) return;

@@ -42,7 +42,9 @@ using FolderState = std::vector<std::pair<std::string, std::time_t>>;
 // Every file named board.xml below the folders, byte-ordered within each
 // folder. Folders that are missing or cannot be read give one warning each
 // (when warn is set) and are left out; the rest is listed.
-FolderState listBoardFiles(const std::vector<std::string>& roots, bool warn);
+// Every folder left out is appended to dropped (when given), warned or not.
+FolderState listBoardFiles(const std::vector<std::string>& roots, bool warn,
+                           std::vector<HBODroppedItem>* dropped = nullptr);
 // "file, line N: reason" as the warnings and errors word it.
 std::string describeProblem(const std::string& file, int line, const std::string& reason);
 
@@ -51,11 +53,13 @@ struct PinFileContents {
     std::vector<HBOPinProps> pins;
     std::vector<std::unique_ptr<HBOModelPort>> ports;
 };
-// Reads the pin file of a component; a file it cannot use gives a warning and no pins.
-PinFileContents loadPinFile(const std::string& path, HBOBoardComponent* owner);
+// Reads the pin file of a component; a file it cannot use gives a warning,
+// no pins and, when given, the problem in dropped (kind PIN_FILE).
+PinFileContents loadPinFile(const std::string& path, HBOBoardComponent* owner, HBODroppedItem* dropped = nullptr);
 
 using PresetSink = std::function<void(const std::string& key, std::unique_ptr<HBOIpPreset> preset)>;
-// Reads a preset file; a file it cannot use gives a warning and no presets.
-void loadPresetFile(const std::string& path, const PresetSink& add);
+// Reads a preset file; a file it cannot use gives a warning, no presets and,
+// when given, the problem in dropped (kind PRESET_FILE). Returns whether it was used.
+bool loadPresetFile(const std::string& path, const PresetSink& add, HBODroppedItem* dropped = nullptr);
 
 }  // namespace HBOBoardInternal

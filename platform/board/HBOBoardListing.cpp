@@ -28,26 +28,47 @@ bool isFolder(const dirent& entry, const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// Keeps a folder that is left out, and warns of it when asked to.
+class FolderProblems {
+public:
+    FolderProblems(bool warn, std::vector<HBODroppedItem>* dropped) : warn_(warn), dropped_(dropped) {}
+    void unreadable(const std::string& folder, const std::string& reason) const {
+        if (warn_) HBOBoardInternal::warnUnreadableFolder(folder, reason);
+        keep(folder, "cannot be read: " + reason);
+    }
+    void missing(const std::string& folder) const {
+        if (warn_) HBOBoardInternal::warnMissingFolder(folder);
+        keep(folder, "does not exist or is not a folder");
+    }
+
+private:
+    void keep(const std::string& folder, const std::string& reason) const {
+        if (dropped_) dropped_->push_back({HBODroppedItem::FOLDER, folder, 0, reason, std::string()});
+    }
+    bool warn_;
+    std::vector<HBODroppedItem>* dropped_;
+};
+
 // Appends the board files below root to files.
-void walk(const std::string& root, bool warn, std::vector<std::string>& files) {
+void walk(const std::string& root, const FolderProblems& problems, std::vector<std::string>& files) {
     std::vector<std::string> pending{root};
     while (!pending.empty()) {
         const std::string folder = std::move(pending.back());
         pending.pop_back();
         if (folder.size() >= PATH_MAX) {
-            if (warn) HBOBoardInternal::warnUnreadableFolder(folder, "its path is longer than the system allows");
+            problems.unreadable(folder, "its path is longer than the system allows");
             continue;
         }
         DIR* dir = ::opendir(folder.c_str());
         if (!dir) {
-            if (warn) HBOBoardInternal::warnUnreadableFolder(folder, std::strerror(errno));
+            problems.unreadable(folder, std::strerror(errno));
             continue;
         }
         for (;;) {
             errno = 0;
             const dirent* entry = ::readdir(dir);
             if (!entry) {
-                if (errno != 0 && warn) HBOBoardInternal::warnUnreadableFolder(folder, std::strerror(errno));
+                if (errno != 0) problems.unreadable(folder, std::strerror(errno));
                 break;
             }
             if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
@@ -63,7 +84,8 @@ void walk(const std::string& root, bool warn, std::vector<std::string>& files) {
 
 namespace HBOBoardInternal {
 
-FolderState listBoardFiles(const std::vector<std::string>& roots, bool warn) {
+FolderState listBoardFiles(const std::vector<std::string>& roots, bool warn, std::vector<HBODroppedItem>* dropped) {
+    const FolderProblems problems(warn, dropped);
     FolderState state;
     for (const std::string& root : roots) {
         if (root.empty()) {
@@ -72,12 +94,12 @@ FolderState listBoardFiles(const std::vector<std::string>& roots, bool warn) {
         }
         struct stat info {};
         if (::stat(root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-            if (warn) warnMissingFolder(root);
+            problems.missing(root);
             state.emplace_back(root, -1);
             continue;
         }
         std::vector<std::string> files;
-        walk(root, warn, files);
+        walk(root, problems, files);
         std::sort(files.begin(), files.end());
         for (std::string& file : files) {
             const bool known = ::stat(file.c_str(), &info) == 0;

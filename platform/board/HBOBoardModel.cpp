@@ -333,7 +333,9 @@ void HBOBoardComponent::getComponentModes(std::vector<HBOComponentMode*>& modes)
 
 void HBOBoardComponent::ensurePins() const {
     if (pinsLoaded_) return;
-    auto contents = HBOBoardInternal::loadPinFile(a_.pinMapFile, const_cast<HBOBoardComponent*>(this));
+    HBODroppedItem dropped{HBODroppedItem::PIN_FILE, a_.pinMapFile, 0, std::string(), a_.name};
+    auto contents = HBOBoardInternal::loadPinFile(a_.pinMapFile, const_cast<HBOBoardComponent*>(this), &dropped);
+    if (!dropped.reason.empty() && board_) board_->addDroppedItem(std::move(dropped));
     adoptPins(std::move(contents.pins), std::move(contents.ports));
 }
 
@@ -529,6 +531,7 @@ HBOBoard::HBOBoard(const HBOBoard& base, std::string name)
     presets_.copyFrom(base.presets_, this);
     presetsLoaded_ = true;
     associated_.copyFrom(base.associated_, this);
+    dropped_ = base.dropped_;  // after the copies above loaded the base's files
 }
 
 HBOBoard::~HBOBoard() = default;
@@ -591,9 +594,14 @@ void HBOBoard::ensurePresets() const {
     if (presetsLoaded_) return;
     presetsLoaded_ = true;
     if (presetFile_.empty()) return;
-    HBOBoardInternal::loadPresetFile(presetFile_, [this](const std::string& key, std::unique_ptr<HBOIpPreset> preset) {
-        presets_.add(upperCase(key), std::move(preset), this);
-    });
+    HBODroppedItem dropped{HBODroppedItem::PRESET_FILE, presetFile_, 0, std::string(), std::string()};
+    const bool used = HBOBoardInternal::loadPresetFile(
+        presetFile_,
+        [this](const std::string& key, std::unique_ptr<HBOIpPreset> preset) {
+            presets_.add(upperCase(key), std::move(preset), this);
+        },
+        &dropped);
+    if (!used) addDroppedItem(std::move(dropped));
 }
 
 void HBOBoard::addConnectedBoard(const std::string& instanceName, const std::string& baseBoardName) {

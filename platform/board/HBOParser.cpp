@@ -449,8 +449,10 @@ private:
                                                         std::to_string(HBOBoardInternal::kMaxNetsPerBoard) + " nets"};
             const std::string missing = missingPin(comp1, r1, count) + missingPin(comp2, r2, count);
             if (!missing.empty()) {
-                HBOBoardInternal::warnBadFile(file_.path(), file_.lineOf(m.offset_debug()),
-                                              "connection_map '" + mapName + "' names" + missing);
+                const int line = file_.lineOf(m.offset_debug());
+                const std::string reason = "connection_map '" + mapName + "' names" + missing;
+                HBOBoardInternal::warnBadFile(file_.path(), line, reason);
+                board_.addDroppedItem({HBODroppedItem::CONNECTION_MAP, file_.path(), line, reason, mapName});
                 continue;
             }
             addNetRange(*bus, {mapName, found.value(5, enabled.c_str()), r1.first, r2.first, r1.second < 0 ? -1 : 1,
@@ -497,21 +499,26 @@ private:
     int64_t nets_ = 0;      // made by the connection maps read so far
 };
 
-void report(const std::string& path, int line, const std::string& reason, std::string* error) {
-    if (error) *error = HBOBoardInternal::describeProblem(path, line, reason);
+void report(const std::string& path, int line, const std::string& reason, HBODroppedItem* dropped) {
+    if (dropped) {
+        dropped->path = path;
+        dropped->line = line;
+        dropped->reason = reason;
+    }
     HBOBoardInternal::warnBadFile(path, line, reason);
 }
 
-// Runs read on the file; a problem becomes a warning and false.
+// Runs read on the file; a problem becomes a warning and false, and is
+// kept in dropped when given.
 template <class F>
-bool readReporting(XmlFile& file, F read, std::string* error = nullptr) {
+bool readReporting(XmlFile& file, HBODroppedItem* dropped, F read) {
     try {
         read();
         return true;
     } catch (const FileProblem& problem) {
-        report(file.path(), file.lineOf(problem.offset), problem.reason, error);
+        report(file.path(), file.lineOf(problem.offset), problem.reason, dropped);
     } catch (const std::bad_alloc&) {
-        report(file.path(), 0, "there is not enough memory to read it", error);
+        report(file.path(), 0, "there is not enough memory to read it", dropped);
     }
     return false;
 }
@@ -523,21 +530,25 @@ HBOParser::~HBOParser() = default;
 
 bool HBOParser::parseFile(const std::string& path, HBOBoard* board) {
     error_.clear();
+    problem_ = HBODroppedItem{HBODroppedItem::BOARD_FILE, path, 0, std::string(), std::string()};
     XmlFile file(path);
     if (!board) {
-        error_ = HBOBoardInternal::describeProblem(path, 0, "no board object to fill");
+        problem_.reason = "no board object to fill";
+        error_ = HBOBoardInternal::describeProblem(path, 0, problem_.reason);
         return false;
     }
-    return readReporting(
-        file, [&] { BoardReader(file, *board).read(file.load("board")); }, &error_);
+    const bool read = readReporting(file, &problem_, [&] { BoardReader(file, *board).read(file.load("board")); });
+    if (!read) error_ = HBOBoardInternal::describeProblem(problem_.path, problem_.line, problem_.reason);
+    return read;
 }
 
 namespace HBOBoardInternal {
 
-PinFileContents loadPinFile(const std::string& path, HBOBoardComponent* owner) {
+PinFileContents loadPinFile(const std::string& path, HBOBoardComponent* owner, HBODroppedItem* dropped) {
     PinFileContents contents;
     XmlFile file(path);
-    bool ok = readReporting(file, [&] {
+    if (dropped) dropped->kind = HBODroppedItem::PIN_FILE;
+    bool ok = readReporting(file, dropped, [&] {
         pugi::xml_node root = file.load("part_info");
         SeenIndexes seen;
         readPins(root.child("pins"), owner, seen, contents.pins);
@@ -551,10 +562,11 @@ PinFileContents loadPinFile(const std::string& path, HBOBoardComponent* owner) {
     return ok ? std::move(contents) : PinFileContents{};
 }
 
-void loadPresetFile(const std::string& path, const PresetSink& add) {
+bool loadPresetFile(const std::string& path, const PresetSink& add, HBODroppedItem* dropped) {
     std::vector<std::pair<std::string, std::unique_ptr<HBOIpPreset>>> read;
     XmlFile file(path);
-    bool ok = readReporting(file, [&] {
+    if (dropped) dropped->kind = HBODroppedItem::PRESET_FILE;
+    bool ok = readReporting(file, dropped, [&] {
         pugi::xml_node root = file.load("ip_presets");
         for (pugi::xml_node preset : root.children("ip_preset")) {
             std::string proc = required(preset, "preset_proc_name");
@@ -568,8 +580,9 @@ void loadPresetFile(const std::string& path, const PresetSink& add) {
             }
         }
     });
-    if (!ok) return;
+    if (!ok) return false;
     for (auto& entry : read) add(entry.first, std::move(entry.second));
+    return true;
 }
 
 }  // namespace HBOBoardInternal

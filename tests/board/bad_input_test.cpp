@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "HBOParser.h"
 #include "board_test_support.h"
+#include "HBOParser.h"
 
 using Names = std::vector<std::string>;
 
@@ -44,6 +44,17 @@ TEST(BadInput, EachBadFileIsLeftOutWithOneWarning) {
         EXPECT_EQ(mentioning(capture, fixture("bad/") + bad + "/board.xml").size(), 1u) << bad;
     EXPECT_EQ(capture.messages.size(), 5u);
     for (const auto& message : capture.messages) EXPECT_EQ(message.mask(), unsigned(HMSG_MASK_WARNING));
+    // The listing keeps each file it left out, with the warning's line and reason.
+    std::vector<HBODroppedItem> dropped;
+    HBOBoardCReposMgr::getGlobal()->appendDroppedItems(dropped);
+    ASSERT_EQ(dropped.size(), 5u);
+    for (std::size_t i = 0; i < dropped.size(); ++i) {
+        EXPECT_EQ(dropped[i].kind, HBODroppedItem::BOARD_FILE);
+        EXPECT_NE(capture.texts()[i].find(dropped[i].path + ", line " + std::to_string(dropped[i].line) + ": " +
+                                          dropped[i].reason),
+                  std::string::npos)
+            << capture.texts()[i];
+    }
 }
 
 TEST(BadInput, MessagesNameLineAndReason) {
@@ -70,6 +81,11 @@ TEST(BadInput, MissingFolderIsSkippedWithAWarning) {
     EXPECT_EQ(namesOf(boards), (Names{"test.org:twin:1.0"}));
     ASSERT_EQ(capture.messages.size(), 1u);
     EXPECT_NE(capture.texts()[0].find(missing), std::string::npos);
+    std::vector<HBODroppedItem> dropped;
+    HBOBoardCReposMgr::getGlobal()->appendDroppedItems(dropped);
+    ASSERT_EQ(dropped.size(), 1u);
+    EXPECT_EQ(dropped[0].kind, HBODroppedItem::FOLDER);
+    EXPECT_EQ(dropped[0].path, missing);
 }
 
 TEST(BadInput, DuplicateBoardFirstRootWins) {
@@ -83,6 +99,12 @@ TEST(BadInput, DuplicateBoardFirstRootWins) {
     const std::string text = capture.texts()[0];
     EXPECT_NE(text.find("test.org:twin:1.0"), std::string::npos);
     EXPECT_LT(text.find(fixture("dup2/d/board.xml")), text.find(fixture("dup1/d/board.xml")));
+    std::vector<HBODroppedItem> dropped;
+    HBOBoardCReposMgr::getGlobal()->appendDroppedItems(dropped);
+    ASSERT_EQ(dropped.size(), 1u);
+    EXPECT_EQ(dropped[0].kind, HBODroppedItem::DUPLICATE_FILE);
+    EXPECT_EQ(dropped[0].path, fixture("dup1/d/board.xml"));
+    EXPECT_EQ(dropped[0].name, "test.org:twin:1.0");
 }
 
 TEST(BadInput, MissingPinFileWarnsWhenPinsAreFirstNeeded) {
@@ -97,6 +119,13 @@ TEST(BadInput, MissingPinFileWarnsWhenPinsAreFirstNeeded) {
     ASSERT_EQ(capture.messages.size(), 1u);  // once, not per query
     EXPECT_NE(capture.texts()[0].find(fixture("bad/missing_pins/gone_pins.xml") + ": cannot be read"),
               std::string::npos);
+    // The board keeps why the component has no pins.
+    ASSERT_EQ(board->getDroppedItems().size(), 1u);
+    const HBODroppedItem& dropped = board->getDroppedItems()[0];
+    EXPECT_EQ(dropped.kind, HBODroppedItem::PIN_FILE);
+    EXPECT_EQ(dropped.name, board->findFpgaComponent()->getComponentName());
+    EXPECT_EQ(dropped.path, fixture("bad/missing_pins/gone_pins.xml"));
+    EXPECT_EQ(dropped.reason.find("cannot be read"), 0u);
 }
 
 TEST(BadInput, NullBoardIsRefused) {
@@ -195,9 +224,9 @@ TEST(BadInput, UnreadableFolderCostsOnlyItsBoards) {
             if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(2);
             MessageCapture capture;
             const bool boardsRight = listed(scratch.dir().string()) == Names{"beta.org:plain:1.0"};
-            const bool warned = capture.messages.size() == 1 &&
-                                !mentioning(capture, scratch.path("locked") + " cannot be read: Permission denied")
-                                     .empty();
+            const bool warned =
+                capture.messages.size() == 1 &&
+                !mentioning(capture, scratch.path("locked") + " cannot be read: Permission denied").empty();
             std::_Exit(boardsRight && warned ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
@@ -235,7 +264,8 @@ TEST(BadInput, PinIndexRangesAreCheckedWhenTheBoardIsRead) {
     MessageCapture capture;
     EXPECT_EQ(listed(scratch.dir().string()), (Names{"v:missing:1.0"}));
     EXPECT_EQ(mentioning(capture, "'c1_end_index' of <connection_map> is 30000000, above the largest pin index 999999")
-                  .size(), 1u);
+                  .size(),
+              1u);
     EXPECT_EQ(mentioning(capture, "is 4294967295, above the largest pin index").size(), 1u);
     EXPECT_EQ(mentioning(capture, scratch.path("missing/board.xml") +
                                       ", line 1: connection_map 'm' names pin index 2 of component 'b', which "
@@ -249,4 +279,28 @@ TEST(BadInput, PinIndexRangesAreCheckedWhenTheBoardIsRead) {
     std::vector<HBOBoardBusNet*> nets;
     buses.at(0)->getBoardBusNets(nets);
     EXPECT_EQ(namesOf(nets), (Names{"n_0"}));
+    const std::vector<HBODroppedItem>& dropped = repositoryBoard("v:missing:1.0")->getDroppedItems();
+    ASSERT_EQ(dropped.size(), 1u);
+    EXPECT_EQ(dropped[0].kind, HBODroppedItem::CONNECTION_MAP);
+    EXPECT_EQ(dropped[0].name, "m");
+}
+
+TEST(BadInput, PresetFileLeftOutIsKeptByItsBoard) {
+    ScratchRepo scratch;
+    scratch.write("p/board.xml",
+                  "<board schema_version=\"2.1\" vendor=\"v\" name=\"p\" preset_file=\"preset.xml\">"
+                  "<file_version>1.0</file_version></board>");
+    scratch.write("p/preset.xml", "<ip_presets>\n<ip_preset/></ip_presets>");
+    RepoPaths repo(scratch.dir().string());
+    HBOBoard* board = repositoryBoard("v:p:1.0");
+    ASSERT_NE(board, nullptr);
+    EXPECT_TRUE(board->getDroppedItems().empty());  // not loaded yet
+    MessageCapture capture;
+    EXPECT_TRUE(board->getIpPresets().empty());
+    ASSERT_EQ(board->getDroppedItems().size(), 1u);
+    const HBODroppedItem& dropped = board->getDroppedItems()[0];
+    EXPECT_EQ(dropped.kind, HBODroppedItem::PRESET_FILE);
+    EXPECT_EQ(dropped.line, 2);
+    EXPECT_EQ(dropped.reason, "<ip_preset> has no 'preset_proc_name' attribute");
+    EXPECT_EQ(HBOBoard(*board, "copy").getDroppedItems().size(), 1u);
 }
