@@ -101,9 +101,11 @@ public:
         positional_table().add("objects", 1);
     }
     int execute(Tcl_Interp* interp) override {
-        const HCPProperty::ObjectInfo& info = classOf(objectsOf(*this)[0]);
+        const tclany object = objectsOf(*this)[0];
+        const HCPProperty::ObjectInfo& info = classOf(object);
         Tcl_Obj* names = Tcl_NewListObj(0, nullptr);
-        for (const auto& property : info.properties) Tcl_ListObjAppendElement(nullptr, names, newString(property.name));
+        for (const auto* property : info.propertiesOf(info.objectOf(object)))
+            Tcl_ListObjAppendElement(nullptr, names, newString(property->name));
         Tcl_SetObjResult(interp, names);
         return TCL_OK;
     }
@@ -129,9 +131,9 @@ public:
         for (std::size_t i = 0; i < objects.size(); ++i) {
             const HCPProperty::ObjectInfo& info = classOf(objects[i]);
             std::vector<std::vector<std::string>> rows{{"Property", "Type", "Value"}};
-            for (const auto& property : info.properties) {
-                rows.push_back({property.name, HCPProperty::typeName(property.type),
-                                HCPProperty::toText(HCPProperty::getValue(objects[i], property))});
+            for (const auto* property : info.propertiesOf(info.objectOf(objects[i]))) {
+                rows.push_back({property->name, HCPProperty::typeName(property->type),
+                                HCPProperty::toText(HCPProperty::getValue(objects[i], *property))});
             }
             report << zemhost::format_table(rows);
         }

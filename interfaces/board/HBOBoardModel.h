@@ -14,9 +14,11 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -42,6 +44,7 @@ static const std::string HBO_PIN_PROP_DQS_BIAS("DQS_BIAS");
 
 class HBOBoard;
 class HBOBoardComponent;
+class HBOPinStyleTable;
 class HBOBoardBus;
 class HBOBusIf;
 
@@ -73,35 +76,67 @@ private:
     const HBOBoard* board_ = nullptr;
 };
 
-// One pin of a component. Text attributes other than NAME and INDEX are
-// shared, interned strings: a part of thousands of pins repeats them a lot.
+// One pin of a component. NAME and LOC are the pin's own; the other
+// attributes repeat across the pins of a part, so a pin points at one shared
+// style that its pin file (or board file) keeps once for all pins alike.
 class HBOPinProps {
 public:
     // The text properties, in the order of the pin property names after NAME and INDEX.
-    enum Attr { LOC, DIFF_TERM, DRIVE, IOSTANDARD, SLEW, OUTPUT_IMPEDANCE, IBUF_LOW_PWR, ODT,
-                EQUALIZATION, PRE_EMPHASIS, DQS_BIAS, ATTR_COUNT };
+    enum Attr {
+        LOC,
+        DIFF_TERM,
+        DRIVE,
+        IOSTANDARD,
+        SLEW,
+        OUTPUT_IMPEDANCE,
+        IBUF_LOW_PWR,
+        ODT,
+        EQUALIZATION,
+        PRE_EMPHASIS,
+        DQS_BIAS,
+        ATTR_COUNT
+    };
+    // A further attribute of the pin file: its name in capital letters and its value.
+    using Extra = std::pair<const std::string*, const std::string*>;
+    // What pins share: the attributes but LOC, the port of an older pin file,
+    // and the further attributes in file order. Owned by the pins' component.
+    struct Style {
+        std::array<const std::string*, ATTR_COUNT> attrs;
+        const std::string* port;
+        std::vector<Extra> extras;
+        bool operator==(const Style& other) const {
+            return attrs == other.attrs && port == other.port && extras == other.extras;
+        }
+    };
+    // The style of a pin that has no attribute but its name and index.
+    static const Style& plainStyle();
 
     HBOPinProps(std::string name, uint32_t index, HBOBoardComponent* owner);
     const std::string& getName() const { return name_; }
     uint32_t getPinIndex() const { return index_; }
     HBOBoardComponent* getOwner() const { return owner_; }
     const HBOBoard* getBoard() const;
-    const std::string& getAttr(Attr attr) const { return *attrs_[attr]; }
-    // Any of the thirteen pin properties by name (HBO_PIN_PROP_*); empty for others.
+    const std::string& getAttr(Attr attr) const { return attr == LOC ? loc_ : *style_->attrs[attr]; }
+    // The thirteen pin properties by name (HBO_PIN_PROP_*), and the further
+    // attributes by their name in capital letters; empty for others.
     std::string getProperty(const std::string& propertyName) const;
+    // The further attributes the pin file gives beyond the thirteen, in file order.
+    const std::vector<Extra>& getExtraAttrs() const { return style_->extras; }
+    // The value of a further attribute by its name in capital letters; null when the pin has none.
+    const std::string* findExtraAttr(const std::string& capitalName) const;
     // The physical port of an older board's pin file; empty otherwise.
-    const std::string& getPortName() const { return *port_; }
+    const std::string& getPortName() const { return *style_->port; }
 
-    void setAttr(Attr attr, const std::string& value);
-    void setPortName(const std::string& port);
+    void setLoc(std::string loc) { loc_ = std::move(loc); }
+    void setStyle(const Style* style) { style_ = style; }
     void setOwner(HBOBoardComponent* owner) { owner_ = owner; }
 
 private:
     std::string name_;
-    uint32_t index_;
+    std::string loc_;
+    const Style* style_;
     HBOBoardComponent* owner_;
-    const std::string* port_;
-    std::array<const std::string*, ATTR_COUNT> attrs_;
+    uint32_t index_;
 };
 
 // Port indexes in index order: numeric texts by value ("2" before "10"),
@@ -322,35 +357,36 @@ public:
     void getModelPortSeq(std::vector<HBOModelPort*>& ports) const;
     // Sets port to the model port of that name, or leaves it alone; returns whether found.
     bool getModelPortByName(HBOModelPort*& port, const std::string& name) const;
-    bool arePinsLoaded() const { return pinsLoaded_; }
+    bool arePinsLoaded() const;
 
     void addParameter(std::unique_ptr<HBOParameter> parameter);
     HBOBusIf* addBusIf(std::unique_ptr<HBOBusIf> busIf);
     HBOComponentMode* addComponentMode(std::unique_ptr<HBOComponentMode> mode);
-    // Inline <pins> of a component without pin file.
-    void setInlinePins(std::vector<HBOPinProps> pins);
+    // Inline <pins> of a component without pin file, with the styles they
+    // point at (null when every pin has the plain style). Builders such as
+    // this one run before the component is shared.
+    void setInlinePins(std::vector<HBOPinProps> pins, std::shared_ptr<const HBOPinStyleTable> styles = nullptr);
 
 private:
-    void ensurePins() const;
-    void adoptPins(std::vector<HBOPinProps> pins, std::vector<std::unique_ptr<HBOModelPort>> ports) const;
-    void ensurePinIndexes() const;
-    void ensurePortsOfPins() const;
+    // Pins and the lookups over them, loaded and built at most once even
+    // when several threads ask at the same time.
+    struct PinData;
+    PinData& pinData() const;
+    const PinData& indexedPins() const;
 
     Attributes a_;
     HBOBoard* board_;
     std::vector<std::unique_ptr<HBOParameter>> parameters_;
     std::vector<std::unique_ptr<HBOBusIf>> interfaces_;
     std::vector<std::unique_ptr<HBOComponentMode>> modes_;
-    mutable bool pinsLoaded_ = false;
-    mutable std::vector<HBOPinProps> pins_;                        // schema 2 and inline pins
-    mutable std::vector<std::unique_ptr<HBOModelPort>> filePorts_;  // older boards
-    // Built on the first lookup: listing boards reads many pins that nobody looks up.
-    mutable bool pinsIndexed_ = false;
-    mutable std::unordered_map<std::string, HBOPinProps*> pinsByName_;
-    mutable std::unordered_map<uint32_t, HBOPinProps*> pinsByIndex_;
-    // Built on the first pin-to-port question, after the board file is read.
-    mutable bool portsOfPinsIndexed_ = false;
-    mutable std::unordered_map<std::string, std::vector<HBOModelPort*>> portsOfPins_;
+    mutable std::once_flag pinsOnce_;
+    mutable std::once_flag pinIndexOnce_;
+    mutable std::once_flag portsOfPinsOnce_;
+    mutable std::unique_ptr<PinData> pins_;
+    mutable std::atomic<bool> pinsReady_{false};
+    // Built on the first pin-to-port question, again when interfaces were added since.
+    struct PortsOfPins;
+    mutable std::unique_ptr<PortsOfPins> portsOfPins_;
 };
 
 class HBOBoardBusNet {

@@ -33,8 +33,16 @@ public:
         const std::type_info* pointerType;     // typeid(T*)
         std::vector<PropertyDef> properties;   // in registration order
         const void* (*objectOf)(const tov::tcltasks::tclany&);  // the T* held, as void*
+        // Properties that only the data names (the further attributes of
+        // pins), asked after the fixed ones: the definition of a name in
+        // capital letters, valid for the life of the process, or null ...
+        const PropertyDef* (*findMore)(const std::string& capitalName) = nullptr;
+        // ... and those one object has, in its order.
+        void (*moreOf)(const void* object, std::vector<const PropertyDef*>& properties) = nullptr;
 
         const PropertyDef* findProperty(const std::string& name) const;  // case-blind
+        // The fixed properties, then the further ones the object has.
+        std::vector<const PropertyDef*> propertiesOf(const void* object) const;
     };
 
     // "bool", "int", "double" or "string".

@@ -5,18 +5,49 @@
 
 #include <cstdint>
 #include <ctime>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "HBOBoardModel.h"
 
+// The texts and styles that the pins of one file share. One reader fills
+// it; afterwards it is only read, by any number of threads.
+class HBOPinStyleTable {
+public:
+    // One shared copy of the text.
+    const std::string* text(std::string_view value);
+    // The kept style equal to style (attributes, port and further
+    // attributes compared by pointer, as the texts are shared).
+    const HBOPinProps::Style* style(const HBOPinProps::Style& candidate);
+    // Drops what only the reading needed.
+    void finishReading();
+
+private:
+    struct StyleHash {
+        std::size_t operator()(const HBOPinProps::Style* style) const;
+    };
+    struct StyleEqual {
+        bool operator()(const HBOPinProps::Style* a, const HBOPinProps::Style* b) const;
+    };
+    std::deque<std::string> texts_;
+    std::deque<HBOPinProps::Style> styles_;
+    std::unordered_map<std::string_view, const std::string*> textIndex_;
+    std::unordered_map<const HBOPinProps::Style*, const HBOPinProps::Style*, StyleHash, StyleEqual> styleIndex_;
+};
+
 namespace HBOBoardInternal {
 
-// One shared copy of a text; the pointer stays valid until the library unloads.
-const std::string* intern(const std::string& text);
+// The further pin attribute names met so far, in capital letters, one copy
+// each for the life of the process (queries name them as properties).
+const std::string* keepExtraAttrName(std::string_view capitalName);
+// The kept name, or null when no pin file gave it.
+const std::string* findExtraAttrName(const std::string& capitalName);
 
 // Limits far above any real board, which keep a hostile file from costing
 // unbounded memory or time: board, pin and preset files larger than this
@@ -52,6 +83,7 @@ std::string describeProblem(const std::string& file, int line, const std::string
 struct PinFileContents {
     std::vector<HBOPinProps> pins;
     std::vector<std::unique_ptr<HBOModelPort>> ports;
+    std::shared_ptr<const HBOPinStyleTable> styles;
 };
 // Reads the pin file of a component; a file it cannot use gives a warning,
 // no pins and, when given, the problem in dropped (kind PIN_FILE).

@@ -1,6 +1,7 @@
 // The board model objects: construction, deep copies and getters.
 #include <algorithm>
 #include <cctype>
+#include <mutex>
 #include <new>
 #include <unordered_set>
 
@@ -76,11 +77,65 @@ const std::string& emptyText() {
 }  // namespace
 
 namespace HBOBoardInternal {
-const std::string* intern(const std::string& text) {
-    static std::unordered_set<std::string> pool;
-    return &*pool.insert(text).first;
+
+namespace {
+struct ExtraNames {
+    std::mutex mutex;
+    std::unordered_set<std::string> names;
+};
+ExtraNames& extraNames() {
+    static ExtraNames* kept = new ExtraNames;  // never freed: pins may be read at exit
+    return *kept;
 }
+}  // namespace
+
+const std::string* keepExtraAttrName(std::string_view capitalName) {
+    ExtraNames& kept = extraNames();
+    std::lock_guard<std::mutex> lock(kept.mutex);
+    return &*kept.names.emplace(capitalName).first;
+}
+
+const std::string* findExtraAttrName(const std::string& capitalName) {
+    ExtraNames& kept = extraNames();
+    std::lock_guard<std::mutex> lock(kept.mutex);
+    auto found = kept.names.find(capitalName);
+    return found == kept.names.end() ? nullptr : &*found;
+}
+
 }  // namespace HBOBoardInternal
+
+const std::string* HBOPinStyleTable::text(std::string_view value) {
+    auto found = textIndex_.find(value);
+    if (found != textIndex_.end()) return found->second;
+    const std::string* kept = &texts_.emplace_back(value);
+    textIndex_.emplace(*kept, kept);
+    return kept;
+}
+
+std::size_t HBOPinStyleTable::StyleHash::operator()(const HBOPinProps::Style* style) const {
+    std::size_t hash = std::hash<const void*>()(style->port);
+    const auto mix = [&hash](const void* p) { hash = hash * 31 + std::hash<const void*>()(p); };
+    for (const std::string* attr : style->attrs) mix(attr);
+    for (const auto& extra : style->extras) mix(extra.second);
+    return hash;
+}
+
+bool HBOPinStyleTable::StyleEqual::operator()(const HBOPinProps::Style* a, const HBOPinProps::Style* b) const {
+    return *a == *b;
+}
+
+const HBOPinProps::Style* HBOPinStyleTable::style(const HBOPinProps::Style& candidate) {
+    auto found = styleIndex_.find(&candidate);
+    if (found != styleIndex_.end()) return found->second;
+    const HBOPinProps::Style* kept = &styles_.emplace_back(candidate);
+    styleIndex_.emplace(kept, kept);
+    return kept;
+}
+
+void HBOPinStyleTable::finishReading() {
+    decltype(textIndex_)().swap(textIndex_);
+    decltype(styleIndex_)().swap(styleIndex_);
+}
 
 // ---- small value objects
 
@@ -102,16 +157,26 @@ std::string HBOBusIfPreference::getVlnv() const { return vendor_ + ":" + library
 
 // ---- pins
 
-HBOPinProps::HBOPinProps(std::string name, uint32_t index, HBOBoardComponent* owner)
-    : name_(std::move(name)), index_(index), owner_(owner), port_(&emptyText()) {
-    attrs_.fill(&emptyText());
+const HBOPinProps::Style& HBOPinProps::plainStyle() {
+    static const Style plain = [] {
+        Style style;
+        style.attrs.fill(&emptyText());
+        style.port = &emptyText();
+        return style;
+    }();
+    return plain;
 }
 
-void HBOPinProps::setAttr(Attr attr, const std::string& value) { attrs_[attr] = HBOBoardInternal::intern(value); }
-
-void HBOPinProps::setPortName(const std::string& port) { port_ = HBOBoardInternal::intern(port); }
+HBOPinProps::HBOPinProps(std::string name, uint32_t index, HBOBoardComponent* owner)
+    : name_(std::move(name)), style_(&plainStyle()), owner_(owner), index_(index) {}
 
 const HBOBoard* HBOPinProps::getBoard() const { return owner_ ? owner_->getBoard() : nullptr; }
+
+const std::string* HBOPinProps::findExtraAttr(const std::string& capitalName) const {
+    for (const Extra& extra : style_->extras)
+        if (*extra.first == capitalName) return extra.second;
+    return nullptr;
+}
 
 std::string HBOPinProps::getProperty(const std::string& propertyName) const {
     static const std::pair<const std::string*, Attr> textProps[] = {
@@ -131,7 +196,8 @@ std::string HBOPinProps::getProperty(const std::string& propertyName) const {
     if (propertyName == HBO_PIN_PROP_INDEX) return std::to_string(index_);
     for (const auto& entry : textProps)
         if (*entry.first == propertyName) return getAttr(entry.second);
-    return std::string();
+    const std::string* extra = findExtraAttr(propertyName);
+    return extra ? *extra : std::string();
 }
 
 // ---- model ports and port maps
@@ -293,17 +359,91 @@ void HBOComponentMode::addPreferredIp(std::unique_ptr<HBOBusIfPreference> prefer
 
 // ---- components
 
+// The pins of a component: those of the board file or of a schema-2 pin
+// file, or the ports of an older pin file with theirs; then the lookups.
+struct HBOBoardComponent::PinData {
+    std::vector<HBOPinProps> pins;
+    std::vector<std::unique_ptr<HBOModelPort>> ports;
+    std::shared_ptr<const HBOPinStyleTable> styles;  // what the pins point at
+    // Built on the first lookup: listing boards reads many pins that nobody looks up.
+    std::vector<HBOPinProps*> all;    // every pin in order, when ports hold some
+    std::vector<uint32_t> nameSlots;  // open addressing over names: position + 1, 0 when free
+    std::vector<uint32_t> byIndex;    // positions in index order; empty when pin i has index i
+
+    HBOPinProps* at(uint32_t position) { return all.empty() ? &pins[position] : all[position]; }
+    std::size_t count() const { return all.empty() ? pins.size() : all.size(); }
+    void buildIndexes();
+    HBOPinProps* findByName(const std::string& name);
+    HBOPinProps* findByIndex(uint32_t index);
+};
+
+void HBOBoardComponent::PinData::buildIndexes() {
+    if (!ports.empty()) {
+        all.reserve(pins.size());
+        for (HBOPinProps& pin : pins) all.push_back(&pin);
+        for (auto& port : ports)
+            for (HBOPinProps& pin : port->portPins()) all.push_back(&pin);
+    }
+    const auto n = static_cast<uint32_t>(count());
+    std::size_t capacity = 4;
+    while (capacity < n + n / 2) capacity *= 2;
+    nameSlots.assign(n ? capacity : 0, 0);
+    bool dense = true;
+    for (uint32_t position = 0; position < n; ++position) {
+        HBOPinProps* pin = at(position);
+        dense = dense && pin->getPinIndex() == position;
+        // The first pin of a name is the one found, as names may repeat.
+        std::size_t slot = std::hash<std::string>()(pin->getName()) & (capacity - 1);
+        for (; nameSlots[slot] != 0; slot = (slot + 1) & (capacity - 1))
+            if (at(nameSlots[slot] - 1)->getName() == pin->getName()) break;
+        if (nameSlots[slot] == 0) nameSlots[slot] = position + 1;
+    }
+    if (dense) return;
+    byIndex.resize(n);
+    for (uint32_t position = 0; position < n; ++position) byIndex[position] = position;
+    std::stable_sort(byIndex.begin(), byIndex.end(),
+                     [this](uint32_t a, uint32_t b) { return at(a)->getPinIndex() < at(b)->getPinIndex(); });
+}
+
+HBOPinProps* HBOBoardComponent::PinData::findByName(const std::string& name) {
+    if (nameSlots.empty()) return nullptr;
+    const std::size_t mask = nameSlots.size() - 1;
+    for (std::size_t slot = std::hash<std::string>()(name) & mask; nameSlots[slot] != 0; slot = (slot + 1) & mask)
+        if (at(nameSlots[slot] - 1)->getName() == name) return at(nameSlots[slot] - 1);
+    return nullptr;
+}
+
+HBOPinProps* HBOBoardComponent::PinData::findByIndex(uint32_t index) {
+    if (byIndex.empty()) return index < count() ? at(index) : nullptr;
+    auto found = std::lower_bound(byIndex.begin(), byIndex.end(), index, [this](uint32_t position, uint32_t wanted) {
+        return at(position)->getPinIndex() < wanted;
+    });
+    return found != byIndex.end() && at(*found)->getPinIndex() == index ? at(*found) : nullptr;
+}
+
+struct HBOBoardComponent::PortsOfPins {
+    std::mutex mutex;
+    std::size_t interfaces = 0;  // how many interfaces the index covers
+    std::unordered_map<std::string, std::vector<HBOModelPort*>> byPin;
+};
+
 HBOBoardComponent::HBOBoardComponent(Attributes attributes, HBOBoard* board)
-    : a_(std::move(attributes)), board_(board), pinsLoaded_(a_.pinMapFile.empty()) {}
+    : a_(std::move(attributes)), board_(board) {}
 
 HBOBoardComponent::HBOBoardComponent(const HBOBoardComponent& other, HBOBoard* board)
     : a_(other.a_), board_(board), parameters_(copyPlain(other.parameters_)),
       interfaces_(copyOwned(other.interfaces_, this)), modes_(copyOwned(other.modes_, this)) {
     stampBoard(parameters_, board);
-    other.ensurePins();
-    std::vector<HBOPinProps> pins = other.pins_;
+    const PinData& from = other.pinData();
+    std::vector<HBOPinProps> pins = from.pins;
     for (auto& pin : pins) pin.setOwner(this);
-    adoptPins(std::move(pins), copyOwned(other.filePorts_, this));
+    auto data = std::make_unique<PinData>();
+    data->pins = std::move(pins);
+    data->ports = copyOwned(from.ports, this);
+    data->styles = from.styles;
+    pins_ = std::move(data);
+    std::call_once(pinsOnce_, [] {});
+    pinsReady_ = true;
 }
 
 HBOBoardComponent::~HBOBoardComponent() = default;
@@ -331,82 +471,68 @@ HBOBusIf* HBOBoardComponent::findBusIf(const std::string& name) const {
 
 void HBOBoardComponent::getComponentModes(std::vector<HBOComponentMode*>& modes) const { appendRaw(modes_, modes); }
 
-void HBOBoardComponent::ensurePins() const {
-    if (pinsLoaded_) return;
-    HBODroppedItem dropped{HBODroppedItem::PIN_FILE, a_.pinMapFile, 0, std::string(), a_.name};
-    auto contents = HBOBoardInternal::loadPinFile(a_.pinMapFile, const_cast<HBOBoardComponent*>(this), &dropped);
-    if (!dropped.reason.empty() && board_) board_->addDroppedItem(std::move(dropped));
-    adoptPins(std::move(contents.pins), std::move(contents.ports));
+HBOBoardComponent::PinData& HBOBoardComponent::pinData() const {
+    std::call_once(pinsOnce_, [this] {
+        auto data = std::make_unique<PinData>();
+        if (!a_.pinMapFile.empty()) {
+            HBODroppedItem dropped{HBODroppedItem::PIN_FILE, a_.pinMapFile, 0, std::string(), a_.name};
+            auto contents =
+                HBOBoardInternal::loadPinFile(a_.pinMapFile, const_cast<HBOBoardComponent*>(this), &dropped);
+            if (!dropped.reason.empty() && board_) board_->addDroppedItem(std::move(dropped));
+            data->pins = std::move(contents.pins);
+            data->ports = std::move(contents.ports);
+            data->styles = std::move(contents.styles);
+        }
+        pins_ = std::move(data);
+        pinsReady_ = true;
+    });
+    return *pins_;
 }
 
-void HBOBoardComponent::adoptPins(std::vector<HBOPinProps> pins,
-                                  std::vector<std::unique_ptr<HBOModelPort>> ports) const {
-    pins_ = std::move(pins);
-    filePorts_ = std::move(ports);
-    pinsByName_.clear();
-    pinsByIndex_.clear();
-    pinsIndexed_ = false;
-    pinsLoaded_ = true;
+const HBOBoardComponent::PinData& HBOBoardComponent::indexedPins() const {
+    PinData& data = pinData();
+    std::call_once(pinIndexOnce_, [&data] { data.buildIndexes(); });
+    return data;
 }
 
-void HBOBoardComponent::ensurePinIndexes() const {
-    ensurePins();
-    if (pinsIndexed_) return;
-    pinsByName_.reserve(pins_.size());
-    pinsByIndex_.reserve(pins_.size());
-    auto index = [this](HBOPinProps& pin) {
-        pinsByName_.emplace(pin.getName(), &pin);
-        pinsByIndex_.emplace(pin.getPinIndex(), &pin);
-    };
-    for (auto& pin : pins_) index(pin);
-    for (auto& port : filePorts_)
-        for (auto& pin : port->portPins()) index(pin);
-    pinsIndexed_ = true;
-}
+bool HBOBoardComponent::arePinsLoaded() const { return a_.pinMapFile.empty() || pinsReady_; }
 
 void HBOBoardComponent::getPinsVec(std::vector<HBOPinProps*>& pins) const {
-    ensurePins();
-    for (auto& pin : pins_) pins.push_back(&pin);
-    for (const auto& port : filePorts_) port->getPortPropsSeq(pins);
+    PinData& data = pinData();
+    for (auto& pin : data.pins) pins.push_back(&pin);
+    for (const auto& port : data.ports) port->getPortPropsSeq(pins);
 }
 
 HBOPinProps* HBOBoardComponent::findPin(const std::string& name) const {
-    ensurePinIndexes();
-    auto found = pinsByName_.find(name);
-    return found == pinsByName_.end() ? nullptr : found->second;
+    return const_cast<PinData&>(indexedPins()).findByName(name);
 }
 
 HBOPinProps* HBOBoardComponent::findPinByIndex(uint32_t index) const {
-    ensurePinIndexes();
-    auto found = pinsByIndex_.find(index);
-    return found == pinsByIndex_.end() ? nullptr : found->second;
-}
-
-void HBOBoardComponent::ensurePortsOfPins() const {
-    if (portsOfPinsIndexed_) return;
-    for (const auto& busIf : interfaces_)
-        for (const auto& logical : busIf->getPortMaps()) {
-            HBOModelPort* port = logical.second;
-            if (!port) continue;
-            for (const auto& mapped : port->getPinPortMap()) portsOfPins_[mapped.second].push_back(port);
-        }
-    portsOfPinsIndexed_ = true;
+    return const_cast<PinData&>(indexedPins()).findByIndex(index);
 }
 
 void HBOBoardComponent::getInterfacePortsOfPin(const std::string& pinName, std::vector<HBOModelPort*>& ports) const {
-    ensurePortsOfPins();
-    auto found = portsOfPins_.find(pinName);
-    if (found != portsOfPins_.end()) ports.insert(ports.end(), found->second.begin(), found->second.end());
+    std::call_once(portsOfPinsOnce_, [this] { portsOfPins_ = std::make_unique<PortsOfPins>(); });
+    PortsOfPins& index = *portsOfPins_;
+    std::lock_guard<std::mutex> lock(index.mutex);
+    if (index.interfaces != interfaces_.size()) {
+        index.byPin.clear();
+        for (const auto& busIf : interfaces_)
+            for (const auto& logical : busIf->getPortMaps()) {
+                HBOModelPort* port = logical.second;
+                if (!port) continue;
+                for (const auto& mapped : port->getPinPortMap()) index.byPin[mapped.second].push_back(port);
+            }
+        index.interfaces = interfaces_.size();
+    }
+    auto found = index.byPin.find(pinName);
+    if (found != index.byPin.end()) ports.insert(ports.end(), found->second.begin(), found->second.end());
 }
 
-void HBOBoardComponent::getModelPortSeq(std::vector<HBOModelPort*>& ports) const {
-    ensurePins();
-    appendRaw(filePorts_, ports);
-}
+void HBOBoardComponent::getModelPortSeq(std::vector<HBOModelPort*>& ports) const { appendRaw(pinData().ports, ports); }
 
 bool HBOBoardComponent::getModelPortByName(HBOModelPort*& port, const std::string& name) const {
-    ensurePins();
-    for (const auto& candidate : filePorts_) {
+    for (const auto& candidate : pinData().ports) {
         if (candidate->getName() == name) {
             port = candidate.get();
             return true;
@@ -421,8 +547,6 @@ void HBOBoardComponent::addParameter(std::unique_ptr<HBOParameter> parameter) {
 }
 
 HBOBusIf* HBOBoardComponent::addBusIf(std::unique_ptr<HBOBusIf> busIf) {
-    portsOfPins_.clear();
-    portsOfPinsIndexed_ = false;
     interfaces_.push_back(std::move(busIf));
     return interfaces_.back().get();
 }
@@ -432,7 +556,14 @@ HBOComponentMode* HBOBoardComponent::addComponentMode(std::unique_ptr<HBOCompone
     return modes_.back().get();
 }
 
-void HBOBoardComponent::setInlinePins(std::vector<HBOPinProps> pins) { adoptPins(std::move(pins), {}); }
+void HBOBoardComponent::setInlinePins(std::vector<HBOPinProps> pins, std::shared_ptr<const HBOPinStyleTable> styles) {
+    auto data = std::make_unique<PinData>();
+    data->pins = std::move(pins);
+    data->styles = std::move(styles);
+    pins_ = std::move(data);
+    std::call_once(pinsOnce_, [] {});
+    pinsReady_ = true;
+}
 
 // ---- buses and nets
 

@@ -1,10 +1,14 @@
 // Class names and properties of the board objects, for filters, help texts
 // and property queries. Properties that only schema-2 boards carry are in
 // the initV2Props() groups.
+#include <deque>
 #include <initializer_list>
 #include <map>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
+#include "HBOBoardInternal.h"
 #include "HBOBoardModel.h"
 #include "HBOCPropertyInit.h"
 #include "HCPProperty.h"
@@ -84,10 +88,10 @@ std::string pinNameAt(const HBOBoardBusNet& net, bool firstEnd) {
 
 std::string endOf(const HBOBoardBusNet& net, bool firstEnd) {
     const HBOBoardBus* bus = net.getOwner();
+
     if (!bus) return std::string();
     return firstEnd ? bus->getComp1() : bus->getComp2();
 }
-
 
 // The interface of a port: its own for schema 2; for an older pin file's
 // port, the first interface of the component whose port map names it.
@@ -112,11 +116,57 @@ long long pinCountOf(const HBOModelPort& port) {
     return static_cast<long long>(pins.size());
 }
 
-// The thirteen pin properties, NAME first.
+// The further attributes of pin files, one property each, defined the
+// first time a query names one that some pin file gave. Never freed: the
+// class registry hands the definitions out for the life of the process.
+class ExtraPinProperties {
+public:
+    static const HCPProperty::PropertyDef* find(const std::string& capitalName) {
+        const std::string* name = HBOBoardInternal::findExtraAttrName(capitalName);
+        return name ? get().definitionOf(name) : nullptr;
+    }
+    static void of(const void* object, std::vector<const HCPProperty::PropertyDef*>& properties) {
+        for (const HBOPinProps::Extra& extra : static_cast<const HBOPinProps*>(object)->getExtraAttrs())
+            properties.push_back(get().definitionOf(extra.first));
+    }
+
+private:
+    static ExtraPinProperties& get() {
+        static ExtraPinProperties* kept = new ExtraPinProperties;
+        return *kept;
+    }
+
+    const HCPProperty::PropertyDef* definitionOf(const std::string* name) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto found = byName_.find(name);
+        if (found != byName_.end()) return found->second;
+        const HCPProperty::PropertyDef* made = &definitions_.emplace_back(HCPProperty::PropertyDef{
+            *name, HCPProperty::Type::String, "Further pin attribute from the pin file",
+            [name](const void* object) -> HCPValue {
+                const std::string* value = static_cast<const HBOPinProps*>(object)->findExtraAttr(*name);
+                return value ? HCPValue(*value) : HCPValue(std::string());
+            },
+            [name](const void* object) -> const std::string& {
+                static const std::string none;
+                const std::string* value = static_cast<const HBOPinProps*>(object)->findExtraAttr(*name);
+                return value ? *value : none;
+            }});
+        byName_.emplace(name, made);
+        return made;
+    }
+
+    std::mutex mutex_;
+    std::deque<HCPProperty::PropertyDef> definitions_;  // stable addresses
+    std::unordered_map<const std::string*, const HCPProperty::PropertyDef*> byName_;
+};
+
+// The thirteen pin properties, NAME first; then the further attributes.
 void registerPinProps() {
     HCPProperty::ObjectInfo& info = HCPProperty::registerClass<HBOPinProps>("board_part_pin");
     HCPProperty::addProperty<HBOPinProps>(info, "CLASS", Type::String, "Class of the object",
                                           [](const HBOPinProps&) { return text("board_part_pin"); });
+    info.findMore = &ExtraPinProperties::find;
+    info.moreOf = &ExtraPinProperties::of;
     HCPProperty::addProperty<HBOPinProps>(info, HBO_PIN_PROP_NAME, Type::String, "Pin name",
                                           [](const HBOPinProps& p) -> const std::string& { return p.getName(); });
     HCPProperty::addProperty<HBOPinProps>(info, HBO_PIN_PROP_INDEX, Type::Int, "Pin index",

@@ -3,6 +3,7 @@
 // what was wrong.
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -215,21 +216,6 @@ std::unique_ptr<HBOBusIfPreference> readPreference(const pugi::xml_node& p) {
     return std::make_unique<HBOBusIfPreference>(a.value(0), a.value(1), a.required(2), a.value(3), a.intNumber(4));
 }
 
-// The pin attributes named after the pin properties, in small letters.
-const std::pair<const char*, HBOPinProps::Attr> kPinAttributes[] = {
-    {"loc", HBOPinProps::LOC},
-    {"diff_term", HBOPinProps::DIFF_TERM},
-    {"drive", HBOPinProps::DRIVE},
-    {"iostandard", HBOPinProps::IOSTANDARD},
-    {"slew", HBOPinProps::SLEW},
-    {"output_impedance", HBOPinProps::OUTPUT_IMPEDANCE},
-    {"ibuf_low_pwr", HBOPinProps::IBUF_LOW_PWR},
-    {"odt", HBOPinProps::ODT},
-    {"equalization", HBOPinProps::EQUALIZATION},
-    {"pre_emphasis", HBOPinProps::PRE_EMPHASIS},
-    {"dqs_bias", HBOPinProps::DQS_BIAS},
-};
-
 // Pin indexes met so far in one file.
 class SeenIndexes {
 public:
@@ -245,52 +231,154 @@ private:
     std::vector<bool> seen_;
 };
 
-// The attributes of one <pin>, found in one pass: parts have thousands of
-// pins, and a lookup by name per property would walk the list again each time.
-struct PinAttributes {
-    pugi::xml_attribute index, name;
-    std::array<pugi::xml_attribute, HBOPinProps::ATTR_COUNT> properties;
+bool same(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
-    explicit PinAttributes(const pugi::xml_node& pin) {
-        for (pugi::xml_attribute attribute = pin.first_attribute(); attribute; attribute = attribute.next_attribute()) {
-            pugi::xml_attribute* slot = slotFor(attribute.name());
-            if (slot && !*slot) *slot = attribute;  // the first of a repeated name counts, as in node.attribute()
-        }
+// What a pin attribute is: a text property (an HBOPinProps::Attr), the
+// index, the name, or a further attribute.
+constexpr int kPinIndex = HBOPinProps::ATTR_COUNT;
+constexpr int kPinName = kPinIndex + 1;
+constexpr int kPinExtra = kPinIndex + 2;
+
+// One comparison at most per attribute: pin files hold thousands of pins.
+int pinSlotOf(const char* name) {
+    using P = HBOPinProps;
+    switch (name[0]) {
+        case 'd':
+            return same(name, "drive")       ? P::DRIVE
+                   : same(name, "diff_term") ? P::DIFF_TERM
+                   : same(name, "dqs_bias")  ? P::DQS_BIAS
+                                             : kPinExtra;
+        case 'e':
+            return same(name, "equalization") ? P::EQUALIZATION : kPinExtra;
+        case 'i':
+            return same(name, "index")          ? kPinIndex
+                   : same(name, "iostandard")   ? P::IOSTANDARD
+                   : same(name, "ibuf_low_pwr") ? P::IBUF_LOW_PWR
+                                                : kPinExtra;
+        case 'l':
+            return same(name, "loc") ? P::LOC : kPinExtra;
+        case 'n':
+            return same(name, "name") ? kPinName : kPinExtra;
+        case 'o':
+            return same(name, "odt") ? P::ODT : same(name, "output_impedance") ? P::OUTPUT_IMPEDANCE : kPinExtra;
+        case 'p':
+            return same(name, "pre_emphasis") ? P::PRE_EMPHASIS : kPinExtra;
+        case 's':
+            return same(name, "slew") ? P::SLEW : kPinExtra;
+        default:
+            return kPinExtra;
+    }
+}
+
+// A further attribute keeps its name in capital letters, unless that is
+// the name of a property every pin has (LOC, PORT, ...): the property
+// answers from the pin itself, so such an attribute could never be read.
+const std::string* extraAttrName(const char* name) {
+    static const char* const pinProperties[] = {"NAME",         "INDEX",      "LOC",          "DIFF_TERM",
+                                                "DRIVE",        "IOSTANDARD", "SLEW",         "OUTPUT_IMPEDANCE",
+                                                "IBUF_LOW_PWR", "ODT",        "EQUALIZATION", "PRE_EMPHASIS",
+                                                "DQS_BIAS",     "CLASS",      "COMPONENT",    "BOARD",
+                                                "PORT"};
+    std::string capital(name);
+    for (char& c : capital) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* fixed : pinProperties)
+        if (capital == fixed) return nullptr;
+    return HBOBoardInternal::keepExtraAttrName(capital);
+}
+
+// Reads the <pin> elements of one file (or of one component's <pins>):
+// unique indexes, and one shared style for pins alike.
+class PinReader {
+public:
+    explicit PinReader(HBOBoardComponent* owner) : owner_(owner) {}
+
+    // Reads the <pin> children of node into pins; port names an older pin file's port.
+    void readAll(const pugi::xml_node& node, std::vector<HBOPinProps>& pins, const char* port = nullptr) {
+        auto children = node.children("pin");
+        pins.reserve(pins.size() + static_cast<std::size_t>(std::distance(children.begin(), children.end())));
+        const std::string* portText = port && *port ? table().text(port) : nullptr;
+        for (pugi::xml_node p : children) pins.push_back(read(p, portText));
+    }
+
+    // The styles the pins read so far point at; null when all are plain.
+    std::shared_ptr<const HBOPinStyleTable> styles() {
+        if (table_) table_->finishReading();
+        return table_;
     }
 
 private:
-    pugi::xml_attribute* slotFor(const char* attributeName) {
-        if (std::strcmp(attributeName, "index") == 0) return &index;
-        if (std::strcmp(attributeName, "name") == 0) return &name;
-        for (const auto& entry : kPinAttributes)
-            if (std::strcmp(attributeName, entry.first) == 0) return &properties[entry.second];
-        return nullptr;
+    HBOPinProps read(const pugi::xml_node& p, const std::string* port) {
+        pugi::xml_attribute index, name;
+        std::array<const char*, HBOPinProps::ATTR_COUNT> values{};
+        extras_.clear();
+        for (pugi::xml_attribute a = p.first_attribute(); a; a = a.next_attribute()) {
+            const int slot = pinSlotOf(a.name());
+            // The first of a repeated name counts, as in node.attribute().
+            if (slot == kPinIndex) {
+                if (!index) index = a;
+            } else if (slot == kPinName) {
+                if (!name) name = a;
+            } else if (slot == kPinExtra) {
+                addExtra(a);
+            } else if (!values[slot]) {
+                values[slot] = a.value();
+            }
+        }
+        if (!index) throw missingAttribute(p, "index");
+        const uint32_t number = pinIndexValue(p, "index", index.value());
+        if (!seen_.insert(number))
+            throw FileProblem{p.offset_debug(), "pin index " + std::to_string(number) + " is used twice"};
+        if (!name) throw missingAttribute(p, "name");
+        HBOPinProps pin(name.value(), number, owner_);
+        if (values[HBOPinProps::LOC]) pin.setLoc(values[HBOPinProps::LOC]);
+        pin.setStyle(styleOf(values, port));
+        return pin;
     }
+
+    void addExtra(const pugi::xml_attribute& attribute) {
+        const std::string* kept = extraNameOf(attribute.name());
+        if (!kept) return;
+        for (const auto& extra : extras_)
+            if (extra.first == kept) return;
+        extras_.emplace_back(kept, attribute.value());
+    }
+
+    // Files repeat their few attribute names on every pin: each is kept once.
+    const std::string* extraNameOf(const char* name) {
+        for (const auto& known : extraNames_)
+            if (known.first == name) return known.second;
+        extraNames_.emplace_back(name, extraAttrName(name));
+        return extraNames_.back().second;
+    }
+
+    const HBOPinProps::Style* styleOf(const std::array<const char*, HBOPinProps::ATTR_COUNT>& values,
+                                      const std::string* port) {
+        const HBOPinProps::Style& plain = HBOPinProps::plainStyle();
+        bool isPlain = !port && extras_.empty();
+        for (std::size_t i = HBOPinProps::LOC + 1; i < values.size(); ++i) isPlain = isPlain && !values[i];
+        if (isPlain) return &plain;
+        HBOPinProps::Style style = plain;
+        for (std::size_t i = HBOPinProps::LOC + 1; i < values.size(); ++i)
+            if (values[i]) style.attrs[i] = table().text(values[i]);
+        if (port) style.port = port;
+        for (const auto& extra : extras_) style.extras.emplace_back(extra.first, table().text(extra.second));
+        if (last_ && *last_ == style) return last_;
+        last_ = table().style(style);
+        return last_;
+    }
+
+    HBOPinStyleTable& table() {
+        if (!table_) table_ = std::make_shared<HBOPinStyleTable>();
+        return *table_;
+    }
+
+    HBOBoardComponent* owner_;
+    SeenIndexes seen_;
+    std::shared_ptr<HBOPinStyleTable> table_;
+    const HBOPinProps::Style* last_ = nullptr;                        // pins in a row mostly share their style
+    std::vector<std::pair<const std::string*, const char*>> extras_;  // of the pin being read
+    std::vector<std::pair<std::string, const std::string*>> extraNames_;
 };
-
-HBOPinProps readPin(const pugi::xml_node& p, HBOBoardComponent* owner, SeenIndexes& seen) {
-    PinAttributes found(p);
-    if (!found.index) throw missingAttribute(p, "index");
-    uint32_t index = pinIndexValue(p, "index", found.index.value());
-    if (!seen.insert(index))
-        throw FileProblem{p.offset_debug(), "pin index " + std::to_string(index) + " is used twice"};
-    if (!found.name) throw missingAttribute(p, "name");
-    HBOPinProps pin(found.name.value(), index, owner);
-    for (std::size_t i = 0; i < found.properties.size(); ++i)
-        if (found.properties[i]) pin.setAttr(static_cast<HBOPinProps::Attr>(i), found.properties[i].value());
-    return pin;
-}
-
-// Reads the <pin> children of node; indexes must be unique within seen.
-void readPins(const pugi::xml_node& node, HBOBoardComponent* owner, SeenIndexes& seen,
-              std::vector<HBOPinProps>& pins, const std::string& port = std::string()) {
-    auto children = node.children("pin");
-    pins.reserve(pins.size() + static_cast<std::size_t>(std::distance(children.begin(), children.end())));
-    for (pugi::xml_node p : children) {
-        pins.push_back(readPin(p, owner, seen));
-        if (!port.empty()) pins.back().setPortName(port);
-    }
-}
 
 // ---- board.xml
 
@@ -366,10 +454,10 @@ private:
         eachItem(c, "interfaces", "interface", [&](const pugi::xml_node& i) { readInterface(i, component); });
         eachItem(c, "component_modes", "component_mode", [&](const pugi::xml_node& m) { readMode(m, component); });
         if (c.child("pins")) {
-            SeenIndexes seen;
+            PinReader reader(component);
             std::vector<HBOPinProps> pins;
-            readPins(c.child("pins"), component, seen, pins);
-            component->setInlinePins(std::move(pins));
+            reader.readAll(c.child("pins"), pins);
+            component->setInlinePins(std::move(pins), reader.styles());
         }
     }
 
@@ -550,14 +638,15 @@ PinFileContents loadPinFile(const std::string& path, HBOBoardComponent* owner, H
     if (dropped) dropped->kind = HBODroppedItem::PIN_FILE;
     bool ok = readReporting(file, dropped, [&] {
         pugi::xml_node root = file.load("part_info");
-        SeenIndexes seen;
-        readPins(root.child("pins"), owner, seen, contents.pins);
+        PinReader reader(owner);
+        reader.readAll(root.child("pins"), contents.pins);
         for (pugi::xml_node p : root.child("ports").children("port")) {
             std::string name = required(p, "name");
             auto port = std::make_unique<HBOModelPort>(name, attr(p, "dir"), attr(p, "left"), attr(p, "right"), owner);
-            readPins(p, owner, seen, port->portPins(), name);
+            reader.readAll(p, port->portPins(), name.c_str());
             contents.ports.push_back(std::move(port));
         }
+        contents.styles = reader.styles();
     });
     return ok ? std::move(contents) : PinFileContents{};
 }

@@ -29,7 +29,8 @@ std::string upperCased(std::string text) {
 
 bool belongsTo(const HCPProperty::ObjectInfo& info, const HCPProperty::PropertyDef& property) {
     const auto* first = info.properties.data();
-    return &property >= first && &property < first + info.properties.size();
+    if (&property >= first && &property < first + info.properties.size()) return true;
+    return info.findMore && info.findMore(property.name) == &property;
 }
 
 }  // namespace
@@ -38,7 +39,15 @@ const HCPProperty::PropertyDef* HCPProperty::ObjectInfo::findProperty(const std:
     for (const auto& property : properties) {
         if (HSTStringUtils::iequals(property.name, name)) return &property;
     }
-    return nullptr;
+    return findMore ? findMore(upperCased(name)) : nullptr;
+}
+
+std::vector<const HCPProperty::PropertyDef*> HCPProperty::ObjectInfo::propertiesOf(const void* object) const {
+    std::vector<const PropertyDef*> all;
+    all.reserve(properties.size());
+    for (const auto& property : properties) all.push_back(&property);
+    if (moreOf && object) moreOf(object, all);
+    return all;
 }
 
 const HCPProperty::ObjectInfo* HCPProperty::getObjectInfo(const std::type_info& pointerType) {

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <memory>
 
-#include "HBOParser.h"
 #include "board_test_support.h"
+#include "HBOParser.h"
 
 namespace {
 
@@ -50,11 +50,11 @@ std::string pinFile(const std::string& pins) {
 }
 
 TEST_F(PinFile, EveryPropertyInAnyOrder) {
-    auto pins = load(pinFile(
-        "<pin dqs_bias=\"TRUE\" pre_emphasis=\"RDE\" equalization=\"EQ1\" odt=\"RTT_40\" ibuf_low_pwr=\"FALSE\""
-        " output_impedance=\"RDRV_40\" slew=\"FAST\" iostandard=\"SSTL15\" drive=\"12\" diff_term=\"TRUE\""
-        " loc=\"AB7\" name=\"ddr_dq0\" index=\"7\" colour=\"ignored\"/>\n"
-        "<pin index=\"8\" name=\"io8\"/>\n"));
+    auto pins = load(
+        pinFile("<pin dqs_bias=\"TRUE\" pre_emphasis=\"RDE\" equalization=\"EQ1\" odt=\"RTT_40\" ibuf_low_pwr=\"FALSE\""
+                " output_impedance=\"RDRV_40\" slew=\"FAST\" iostandard=\"SSTL15\" drive=\"12\" diff_term=\"TRUE\""
+                " loc=\"AB7\" name=\"ddr_dq0\" index=\"7\"/>\n"
+                "<pin index=\"8\" name=\"io8\"/>\n"));
     ASSERT_EQ(pins.size(), 2u);
     const HBOPinProps& full = *pins[0];
     EXPECT_EQ(full.getName(), "ddr_dq0");
@@ -69,6 +69,27 @@ TEST_F(PinFile, EveryPropertyInAnyOrder) {
     };
     for (const auto& entry : expected) EXPECT_EQ(full.getAttr(entry.first), entry.second) << entry.second;
     for (const auto& entry : expected) EXPECT_EQ(pins[1]->getAttr(entry.first), "") << entry.second;
+    EXPECT_TRUE(capture.messages.empty());
+}
+
+// Attributes beyond the thirteen are kept in capitals, the first of a name
+// counting; names of properties every pin has are not kept twice.
+TEST_F(PinFile, FurtherAttributesAreKeptInCapitals) {
+    auto pins =
+        load(pinFile("<pin index=\"0\" name=\"a\" pull=\"UP\" Bank=\"14\" PULL=\"x\" Port=\"p\" LOC=\"L\"/>\n"
+                     "<pin index=\"1\" name=\"b\" bank=\"14\" pull=\"UP\"/>\n"
+                     "<pin index=\"2\" name=\"c\" loc=\"C3\" iostandard=\"LVCMOS33\"/>\n"));
+    ASSERT_EQ(pins.size(), 3u);
+    std::vector<std::pair<std::string, std::string>> extras;
+    for (const auto& extra : pins[0]->getExtraAttrs()) extras.emplace_back(*extra.first, *extra.second);
+    EXPECT_EQ(extras, (std::vector<std::pair<std::string, std::string>>{{"PULL", "UP"}, {"BANK", "14"}}));
+    EXPECT_EQ(pins[0]->getProperty("PULL"), "UP");
+    EXPECT_EQ(pins[1]->getProperty("BANK"), "14");
+    EXPECT_EQ(pins[0]->getAttr(HBOPinProps::LOC), "");
+    EXPECT_EQ(pins[0]->getPortName(), "");
+    EXPECT_EQ(pins[2]->getProperty("PULL"), "");
+    EXPECT_EQ(pins[2]->findExtraAttr("PULL"), nullptr);
+    EXPECT_EQ(pins[2]->getProperty("IOSTANDARD"), "LVCMOS33");
     EXPECT_TRUE(capture.messages.empty());
 }
 
