@@ -472,6 +472,8 @@ public:
     std::string getBoardFile() const { return boardFile_; }
     std::string getPartName() const;
     bool isIntegratedBoard() const { return integrated_; }
+    // An instance board's base board (vendor:name:version); empty for other boards.
+    const std::string& getBaseBoardName() const { return baseBoardName_; }
     const HBOBoard* getBoard() const { return this; }
     // The repository listing that owns this board; null for boards made
     // otherwise. A copy belongs to no listing. A board given to a listing
@@ -538,6 +540,7 @@ private:
 
     std::string vendor_, boardName_, version_, displayName_, description_, schemaVersion_;
     std::string repository_, boardFile_, presetFile_;
+    std::string baseBoardName_;
     bool integrated_ = false;
     const void* ownerListing_ = nullptr;
     std::vector<std::unique_ptr<HBOBoardComponent>> components_;

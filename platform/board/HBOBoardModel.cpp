@@ -652,7 +652,8 @@ void HBOBoard::setOwnerListing(const void* listing) {
 HBOBoard::HBOBoard(const HBOBoard& base, std::string name)
     : vendor_(base.vendor_), boardName_(std::move(name)), version_(base.version_), displayName_(base.displayName_),
       description_(base.description_), schemaVersion_(base.schemaVersion_), repository_(base.repository_),
-      boardFile_(base.boardFile_), presetFile_(base.presetFile_), integrated_(base.integrated_),
+      boardFile_(base.boardFile_), presetFile_(base.presetFile_),
+      baseBoardName_(base.baseBoardName_.empty() ? base.getName() : base.baseBoardName_), integrated_(base.integrated_),
       components_(copyOwned(base.components_, this)), buses_(copyOwned(base.buses_, this)),
       jumpers_(copyPlain(base.jumpers_)), parameters_(copyPlain(base.parameters_)),
       connectedBoards_(base.connectedBoards_), connectedComponents_(base.connectedComponents_) {
