@@ -126,7 +126,7 @@ proc ::zem::contract::check_regexp {contract} {
            [expect "-regexp $inner" [call $contract -regexp $inner] [empty $contract]] \
            [expect "-regexp .*$inner.* finds $name" [expr {$name in [lindex [call $contract -regexp .*$inner.*] 1]}] 1] \
            [expect "-regexp -nocase" [call $contract -regexp -nocase [quoted [otherCase $name]]] $same] \
-           [expectError "-regexp {a(b}" $contract VALUE {{a\(b}} -regexp {a(b}]
+           [expectError "-regexp {a(b}" $contract VALUE {{a\(b}} {*}[uplevel #0 [dict get $contract -gather]] -regexp {a(b}]
 }
 
 proc ::zem::contract::check_filter {contract} {
