@@ -8,7 +8,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <regex>
 
 #include "HBOBoardModel.h"
 #include "HTCErrors.h"
@@ -116,9 +115,15 @@ public:
         take_slew();
         take_pull();
         take_diff_term();
-        for (const char* attribute :
-             {"OUTPUT_IMPEDANCE", "IBUF_LOW_PWR", "ODT", "EQUALIZATION", "PRE_EMPHASIS", "DQS_BIAS"}) {
-            if (!pin_.getProperty(attribute).empty()) omit(attribute, kNoPlace);
+        static const std::pair<const char*, HBOPinProps::Attr> unplaced[] = {
+            {"OUTPUT_IMPEDANCE", HBOPinProps::OUTPUT_IMPEDANCE},
+            {"IBUF_LOW_PWR", HBOPinProps::IBUF_LOW_PWR},
+            {"ODT", HBOPinProps::ODT},
+            {"EQUALIZATION", HBOPinProps::EQUALIZATION},
+            {"PRE_EMPHASIS", HBOPinProps::PRE_EMPHASIS},
+            {"DQS_BIAS", HBOPinProps::DQS_BIAS}};
+        for (const auto& attribute : unplaced) {
+            if (!pin_.getAttr(attribute.second).empty()) omit(attribute.first, kNoPlace);
         }
         take_format_keywords();
     }
@@ -141,25 +146,36 @@ private:
     void omit(const std::string& attribute, const std::string& reason) { omissions_.add(attribute, reason, port_); }
 
     void take_iostandard() {
-        const std::string value = pin_.getProperty("IOSTANDARD");
+        const std::string value = pin_.getAttr(HBOPinProps::IOSTANDARD);
         if (!value.empty()) set("IOSTANDARD", value, {nullptr, "IO_TYPE", "IO_TYPE", "IO_STANDARD", nullptr});
     }
 
     // Milliamperes, written "12" (or "12MA" for Intel); other words as given.
     void take_drive() {
-        std::string value = pin_.getProperty("DRIVE");
+        std::string value = pin_.getAttr(HBOPinProps::DRIVE);
         if (value.empty()) return;
-        static const std::regex milliamperes("([0-9]+(\\.[0-9]+)?) *(ma)?", std::regex::icase);
-        std::smatch number;
-        if (std::regex_match(value, number, milliamperes))
-            value = number[1].str() + (format_ == Format::qsf ? "MA" : "");
+        const std::string number = milliamperes(value);
+        if (!number.empty()) value = number + (format_ == Format::qsf ? "MA" : "");
         set("DRIVE", value, {nullptr, "DRIVE", "DRIVE", "CURRENT_STRENGTH_NEW", nullptr});
+    }
+
+    // The number of "12", "12mA" or "1.5 mA"; empty for anything else.
+    static std::string milliamperes(const std::string& value) {
+        std::string number = value;
+        const std::size_t unit = lower(number).rfind("ma");
+        if (unit != std::string::npos && unit + 2 == number.size()) number.erase(unit);
+        number.erase(number.find_last_not_of(' ') + 1);
+        const std::size_t dot = number.find('.');
+        const bool digits = !number.empty() && number.find_first_not_of("0123456789.") == std::string::npos &&
+                            number.front() != '.' && number.back() != '.' &&
+                            (dot == std::string::npos || number.find('.', dot + 1) == std::string::npos);
+        return digits ? number : std::string();
     }
 
     // Intel numbers its slew rates: SLOW is 0 and FAST 1, the faster step
     // every family with a slew control has.
     void take_slew() {
-        std::string value = pin_.getProperty("SLEW");
+        std::string value = pin_.getAttr(HBOPinProps::SLEW);
         if (value.empty()) return;
         if (format_ == Format::qsf) {
             const std::string word = lower(value);
@@ -212,7 +228,7 @@ private:
     // A differential input's termination: on is 100 ohms on Lattice parts
     // and the differential termination on Intel parts.
     void take_diff_term() {
-        const std::string value = pin_.getProperty("DIFF_TERM");
+        const std::string value = pin_.getAttr(HBOPinProps::DIFF_TERM);
         const std::string word = lower(value);
         if (word.empty() || word == "false" || word == "off" || word == "no" || word == "0" || word == "none") return;
         if (word != "true" && word != "on" && word != "yes" && word != "1") {
@@ -333,7 +349,7 @@ Text text_of(Format format, const std::string& title, const std::vector<Placemen
     Omissions omissions;
     if (format != Format::sdc) {
         for (const Placement& placement : placements) {
-            const std::string loc = placement.pin->getProperty("LOC");
+            const std::string loc = placement.pin->getAttr(HBOPinProps::LOC);
             if (loc.empty()) {
                 omissions.add("LOC",
                               "FPGA pin " + placement.pin->getName() + " has no LOC, so the port bit is left out",

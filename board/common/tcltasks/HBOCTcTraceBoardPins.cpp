@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "HBOCTcInit.h"
@@ -22,51 +23,55 @@ struct tcl_extension {};
 struct tuid {};
 using scope = tcl_scope<tcl_extension, tuid>;
 
-// A Tcl dict built key by key.
-class dict {
+// Builds the dicts of -paths as lists of keys and values (a dict's own
+// string form), sharing one Tcl object per key and per repeated text: a
+// board's thousands of paths name few boards, components and kinds.
+class dict_builder {
 public:
-    dict() : obj_(Tcl_NewDictObj()) {}
-    dict& put(const char* key, const std::string& value) {
-        return put(key, Tcl_NewStringObj(value.data(), static_cast<int>(value.size())));
+    ~dict_builder() {
+        for (auto& entry : texts_) Tcl_DecrRefCount(entry.second);
     }
-    dict& put(const char* key, Tcl_Obj* value) {
-        Tcl_DictObjPut(nullptr, obj_, Tcl_NewStringObj(key, -1), value);
-        return *this;
+    Tcl_Obj* text(const std::string& value) {
+        auto found = texts_.find(value);
+        if (found == texts_.end()) {
+            Tcl_Obj* obj = Tcl_NewStringObj(value.data(), static_cast<int>(value.size()));
+            Tcl_IncrRefCount(obj);
+            found = texts_.emplace(value, obj).first;
+        }
+        return found->second;
     }
-    Tcl_Obj* obj() const { return obj_; }
+    static Tcl_Obj* unique(const std::string& value) {
+        return Tcl_NewStringObj(value.data(), static_cast<int>(value.size()));
+    }
+    // pairs: key, value, key, value, ...
+    static Tcl_Obj* dict(std::initializer_list<Tcl_Obj*> pairs) {
+        return Tcl_NewListObj(static_cast<int>(pairs.size()), pairs.begin());
+    }
+
+    Tcl_Obj* hop(const HBOTraceHop& hop) {
+        switch (hop.kind) {
+            case HBOTraceHop::Kind::pin:
+                return dict({text("kind"), text("pin"), text("board"), board(hop.board), text("instance"),
+                             text(hop.instance), text("component"),
+                             text(hop.pin->getOwner() ? hop.pin->getOwner()->getComponentName() : ""), text("pin"),
+                             unique(hop.pin->getName())});
+            case HBOTraceHop::Kind::net:
+                return dict({text("kind"), text("net"), text("board"), board(hop.board), text("instance"),
+                             text(hop.instance), text("bus"),
+                             text(hop.net->getOwner() ? hop.net->getOwner()->getName() : ""), text("net"),
+                             unique(hop.net->getName())});
+            case HBOTraceHop::Kind::connection:
+                return dict({text("kind"), text("connection"), text("diagram"), board(hop.board), text("from"),
+                             text(hop.from), text("to"), text(hop.to)});
+        }
+        return nullptr;
+    }
 
 private:
-    Tcl_Obj* obj_;
+    Tcl_Obj* board(const HBOBoard* board) { return text(board ? board->getName() : std::string()); }
+
+    std::unordered_map<std::string, Tcl_Obj*> texts_;
 };
-
-std::string name_or_empty(const HBOBoard* board) { return board ? board->getName() : std::string(); }
-
-Tcl_Obj* hop_dict(const HBOTraceHop& hop) {
-    dict entry;
-    switch (hop.kind) {
-        case HBOTraceHop::Kind::pin:
-            entry.put("kind", "pin")
-                .put("board", name_or_empty(hop.board))
-                .put("instance", hop.instance)
-                .put("component", hop.pin->getOwner() ? hop.pin->getOwner()->getComponentName() : std::string())
-                .put("pin", hop.pin->getName());
-            break;
-        case HBOTraceHop::Kind::net:
-            entry.put("kind", "net")
-                .put("board", name_or_empty(hop.board))
-                .put("instance", hop.instance)
-                .put("bus", hop.net->getOwner() ? hop.net->getOwner()->getName() : std::string())
-                .put("net", hop.net->getName());
-            break;
-        case HBOTraceHop::Kind::connection:
-            entry.put("kind", "connection")
-                .put("diagram", name_or_empty(hop.board))
-                .put("from", hop.from)
-                .put("to", hop.to);
-            break;
-    }
-    return entry.obj();
-}
 
 class task : public query_task<task, scope, HBOPinProps*, of_types<HBOBusIf*, HBOModelPort*, HBOPinProps*>> {
 public:
@@ -117,20 +122,22 @@ public:
     int finish(Tcl_Interp* interp) {
         if (!read_option<bool>("paths")) return TCL_OK;
         const std::set<const HBOPinProps*> kept(result().get().begin(), result().get().end());
+        dict_builder made;
         Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+        std::vector<Tcl_Obj*> hops;
         for (const traced_path& traced : paths_) {
-            if (!kept.count(traced.path.fpgaPin)) continue;
-            Tcl_Obj* hops = Tcl_NewListObj(0, nullptr);
-            for (const HBOTraceHop& hop : traced.path.hops) Tcl_ListObjAppendElement(nullptr, hops, hop_dict(hop));
             const HBOPinProps* pin = traced.path.fpgaPin;
-            dict entry;
-            entry.put("signal", traced.signal)
-                .put("pin", pin->getName())
-                .put("component", pin->getOwner() ? pin->getOwner()->getName() : std::string())
-                .put("loc", pin->getProperty("LOC"))
-                .put("iostandard", pin->getProperty("IOSTANDARD"))
-                .put("hops", hops);
-            Tcl_ListObjAppendElement(nullptr, list, entry.obj());
+            if (!kept.count(pin)) continue;
+            hops.clear();
+            for (const HBOTraceHop& hop : traced.path.hops) hops.push_back(made.hop(hop));
+            Tcl_Obj* entry =
+                dict_builder::dict({made.text("signal"), dict_builder::unique(traced.signal), made.text("pin"),
+                                    dict_builder::unique(pin->getName()), made.text("component"),
+                                    made.text(pin->getOwner() ? pin->getOwner()->getName() : std::string()),
+                                    made.text("loc"), dict_builder::unique(pin->getProperty("LOC")),
+                                    made.text("iostandard"), made.text(pin->getProperty("IOSTANDARD")),
+                                    made.text("hops"), Tcl_NewListObj(static_cast<int>(hops.size()), hops.data())});
+            Tcl_ListObjAppendElement(nullptr, list, entry);
         }
         Tcl_SetObjResult(interp, list);
         return TCL_OK;
