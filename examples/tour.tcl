@@ -60,6 +60,14 @@ show connect {connect_board_components [get_board_components -of_objects $host *
 show write {write_board_file -of_objects $diagram}
 show file {fileText $dir/board.xml}
 show read {read_board_diagram $dir/board.xml}
+
+puts "\nThe module's LED signals, traced through the diagram to the carrier's FPGA balls, and written as constraints:"
+show interface {set ledsOut [get_board_component_interfaces -of_objects [get_board_components -of_objects $leds *:P1:*] leds]}
+show trace {trace_board_pins -of_objects $ledsOut}
+show balls {get_property LOC [trace_board_pins -of_objects $ledsOut]}
+show path {dict get [lindex [trace_board_pins -paths -of_objects $ledsOut] 0] hops}
+show constraints {write_pin_constraints -format lpf -file $dir/leds.lpf -of_objects $ledsOut -port_names {leds_OUT led}}
+show file {fileText $dir/leds.lpf}
 show other {read_board_diagram [file join [file dirname [info script]] .. data diagrams cobalt_with_lumen board.xml]}
 show list {get_board_diagrams}
 show current {current_board_diagram}
