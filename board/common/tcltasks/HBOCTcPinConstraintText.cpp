@@ -125,7 +125,7 @@ public:
         for (const auto& attribute : unplaced) {
             if (!pin_.getAttr(attribute.second).empty()) omit(attribute.first, kNoPlace);
         }
-        take_format_keywords();
+        take_further_attributes();
     }
 
     std::vector<Setting> settings;
@@ -191,9 +191,9 @@ private:
     // The pull mode: a further pin attribute, named pull (or pullmode,
     // pull_mode, pulltype, pull_type).
     std::string pull_mode() const {
-        for (const char* name : {"PULL", "PULLMODE", "PULL_MODE", "PULLTYPE", "PULL_TYPE"}) {
-            std::string value = pin_.getProperty(name);
-            if (!value.empty()) return value;
+        for (const std::string& name : pull_names()) {
+            const std::string* value = pin_.findExtraAttr(name);
+            if (value && !value->empty()) return *value;
         }
         return std::string();
     }
@@ -239,20 +239,36 @@ private:
     }
 
     // Further pin attributes named like a setting of the format are written
-    // as that setting.
-    void take_format_keywords() {
-        static const std::vector<const char*> lpf = {"HYSTERESIS", "OPENDRAIN", "CLAMP",
-                                                     "VREF",       "DIFFDRIVE", "TERMINATION"};
-        static const std::vector<const char*> cst = {"HYSTERESIS", "OPEN_DRAIN",    "PCI_CLAMP",      "VREF",
-                                                     "BANK_VCCIO", "DIFF_RESISTOR", "SINGLE_RESISTOR"};
-        const std::vector<const char*>* keywords = format_ == Format::lpf   ? &lpf
-                                                   : format_ == Format::cst ? &cst
-                                                                            : nullptr;
-        if (!keywords) return;
-        for (const char* keyword : *keywords) {
-            const std::string value = pin_.getProperty(keyword);
-            if (!value.empty()) add(keyword, keyword, value);
+    // as that setting; the others, but the pull mode, are left out.
+    void take_further_attributes() {
+        const std::vector<std::string>& keywords = format_keywords(format_);
+        for (const HBOPinProps::Extra& extra : pin_.getExtraAttrs()) {
+            const std::string& name = *extra.first;
+            if (extra.second->empty() || contains(pull_names(), name)) continue;
+            if (contains(keywords, name)) {
+                add(name.c_str(), name, *extra.second);
+            } else {
+                omit(name, kNoPlace);
+            }
         }
+    }
+
+    static const std::vector<std::string>& pull_names() {
+        static const std::vector<std::string> names = {"PULL", "PULLMODE", "PULL_MODE", "PULLTYPE", "PULL_TYPE"};
+        return names;
+    }
+
+    static const std::vector<std::string>& format_keywords(Format format) {
+        static const std::vector<std::string> none;
+        static const std::vector<std::string> lpf = {"HYSTERESIS", "OPENDRAIN", "CLAMP",
+                                                     "VREF",       "DIFFDRIVE", "TERMINATION"};
+        static const std::vector<std::string> cst = {"HYSTERESIS", "OPEN_DRAIN",    "PCI_CLAMP",      "VREF",
+                                                     "BANK_VCCIO", "DIFF_RESISTOR", "SINGLE_RESISTOR"};
+        return format == Format::lpf ? lpf : format == Format::cst ? cst : none;
+    }
+
+    static bool contains(const std::vector<std::string>& names, const std::string& name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
     }
 
     Format format_;
