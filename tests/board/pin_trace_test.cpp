@@ -1,6 +1,8 @@
-// Signal bits and traces to FPGA pins: through no connection, a bus net, and
-// a diagram's connector pair followed by a net; branches that end nowhere, a
-// loop, and where a start board sits in a diagram.
+// Signal bits and traces to FPGA pins at the model's level: bit names, a
+// diagram's connector pair followed by a net, a branch that ends nowhere,
+// where a start board sits in a diagram, and every sample interface. The
+// commands' traces (no, one and two connections, disabled nets, loops) are
+// checked in tests/tcl/trace_board_pins.test.
 #include <gtest/gtest.h>
 
 #include "board_test_support.h"
@@ -92,24 +94,6 @@ TEST_F(PinTraceTest, OlderBoardsNumberTheBitsOfAPinFilePortInFileOrder) {
     EXPECT_EQ(namesOf(ofPort), std::vector<std::string>{"uart_TXD"});
 }
 
-TEST_F(PinTraceTest, PinsOfTheFpgaAreReachedThroughNoConnection) {
-    HBOPinTracer tracer(nullptr, false);
-    const std::vector<HBOSignalBit> bits = bitsOf(kCarrier, "part0", "clk");
-    ASSERT_EQ(namesOf(bits), (std::vector<std::string>{"clk_CLK_N", "clk_CLK_P"}));
-    const HBOPinTraceResult result = tracer.trace(bits[1]);
-    ASSERT_EQ(result.reached.size(), 1u);
-    EXPECT_EQ(result.reached[0].fpgaPin->getName(), "clk_p");
-    EXPECT_EQ(hopsOf(result.reached[0]), std::vector<std::string>{"pin:/clk_p"});
-}
-
-TEST_F(PinTraceTest, OneNetLeadsFromAComponentPinToTheFpga) {
-    HBOPinTracer tracer(nullptr, false);
-    const HBOPinTraceResult result = tracer.trace(bitsOf(kCarrier, "led", "lamp").at(0));
-    ASSERT_EQ(result.reached.size(), 1u);
-    EXPECT_EQ(hopsOf(result.reached[0]), (std::vector<std::string>{"pin:/LED0", "net:part0_led_1_0", "pin:/led_pin"}));
-    EXPECT_TRUE(result.stops.empty());
-}
-
 TEST_F(PinTraceTest, ADiagramConnectorPairAndANetLeadFromTheModuleToTheCarrierFpga) {
     HBOPinTracer tracer(&diagram(), true);
     const std::vector<HBOSignalBit> bits = bitsOf(kModule, "P1", "io");
@@ -125,37 +109,6 @@ TEST_F(PinTraceTest, ADiagramConnectorPairAndANetLeadFromTheModuleToTheCarrierFp
     EXPECT_EQ(enable.stops,
               std::vector<std::string>{"the path stops at pin J1_4 of J1 on host (acme.test:carrier:1.0): "
                                        "nothing joins it to another pin"});
-}
-
-TEST_F(PinTraceTest, WithoutTheDiagramTheModuleStopsAtItsConnector) {
-    HBOPinTracer tracer(nullptr, false);
-    const HBOPinTraceResult result = tracer.trace(bitsOf(kModule, "P1", "io").at(1));
-    EXPECT_TRUE(result.reached.empty());
-    EXPECT_EQ(result.stops, std::vector<std::string>{"the path stops at pin P1_1 of P1 on acme.test:module:1.0: "
-                                                     "nothing joins it to another pin"});
-}
-
-TEST_F(PinTraceTest, ADisabledNetEndsThePathAndSaysSo) {
-    HBOPinTracer tracer(nullptr, false);
-    const HBOPinTraceResult result = tracer.trace(component(kCarrier, "tp")->findPin("TP1"));
-    EXPECT_TRUE(result.reached.empty());
-    EXPECT_EQ(result.stops, std::vector<std::string>{"the path stops at pin TP1 of tp on acme.test:carrier:1.0: "
-                                                     "net part0_tp_1_0 of bus part0_tp is disabled"});
-    // From the other side the disabled branch is no reason to report: J1_3 reaches io2.
-    EXPECT_EQ(tracer.trace(component(kCarrier, "J1")->findPin("J1_3")).reached.size(), 1u);
-}
-
-TEST_F(PinTraceTest, APinReachedTwiceIsALoopAndAnError) {
-    HBOPinTracer tracer(nullptr, false);
-    try {
-        tracer.trace(component("acme.test:loopy:1.0", "A")->findPin("A0"));
-        FAIL() << "no loop reported";
-    } catch (const HEXDataException& loop) {
-        EXPECT_EQ(loop.detail(), "loop");
-        EXPECT_EQ(std::string(loop.what()),
-                  "the connections form a loop: pin B0 of B on acme.test:loopy:1.0 is reached again through net "
-                  "B_A_1_0 of bus B_A from pin A0 of A on acme.test:loopy:1.0");
-    }
 }
 
 TEST_F(PinTraceTest, AStartBoardIsPlacedInTheDiagramByInstanceOrByItsOneInstance) {
