@@ -24,20 +24,33 @@ struct tuid {};
 using scope = tcl_scope<tcl_extension, tuid>;
 
 // Builds the dicts of -paths as lists of keys and values (a dict's own
-// string form), sharing one Tcl object per key and per repeated text: a
-// board's thousands of paths name few boards, components and kinds.
+// string form), sharing one Tcl object per key word and per name of a board,
+// component, bus or repeated text: a board's thousands of paths name few.
 class dict_builder {
 public:
+    // What a shared object stands for; the same pointer may stand for two.
+    enum kind { word_of, name_of, component_name_of, text_of, kinds };
+
     ~dict_builder() {
+        for (auto& cache : shared_)
+            for (auto& entry : cache) Tcl_DecrRefCount(entry.second);
         for (auto& entry : texts_) Tcl_DecrRefCount(entry.second);
+    }
+
+    Tcl_Obj* word(const char* literal) {
+        return shared(word_of, literal, [literal] { return std::string(literal); });
+    }
+    template <class Named>
+    Tcl_Obj* name(const Named* object) {
+        return shared(name_of, object, [object] { return object ? object->getName() : std::string(); });
+    }
+    // A text held by the model, found by its address.
+    Tcl_Obj* held(const std::string& value) {
+        return shared(text_of, &value, [&value] { return value; });
     }
     Tcl_Obj* text(const std::string& value) {
         auto found = texts_.find(value);
-        if (found == texts_.end()) {
-            Tcl_Obj* obj = Tcl_NewStringObj(value.data(), static_cast<int>(value.size()));
-            Tcl_IncrRefCount(obj);
-            found = texts_.emplace(value, obj).first;
-        }
+        if (found == texts_.end()) found = texts_.emplace(value, kept(value)).first;
         return found->second;
     }
     static Tcl_Obj* unique(const std::string& value) {
@@ -51,25 +64,41 @@ public:
     Tcl_Obj* hop(const HBOTraceHop& hop) {
         switch (hop.kind) {
             case HBOTraceHop::Kind::pin:
-                return dict({text("kind"), text("pin"), text("board"), board(hop.board), text("instance"),
-                             text(hop.instance), text("component"),
-                             text(hop.pin->getOwner() ? hop.pin->getOwner()->getComponentName() : ""), text("pin"),
+                return dict({word("kind"), word("pin"), word("board"), name(hop.board), word("instance"),
+                             text(hop.instance), word("component"), component_name(hop.pin->getOwner()), word("pin"),
                              unique(hop.pin->getName())});
             case HBOTraceHop::Kind::net:
-                return dict({text("kind"), text("net"), text("board"), board(hop.board), text("instance"),
-                             text(hop.instance), text("bus"),
-                             text(hop.net->getOwner() ? hop.net->getOwner()->getName() : ""), text("net"),
+                return dict({word("kind"), word("net"), word("board"), name(hop.board), word("instance"),
+                             text(hop.instance), word("bus"), name(hop.net->getOwner()), word("net"),
                              unique(hop.net->getName())});
             case HBOTraceHop::Kind::connection:
-                return dict({text("kind"), text("connection"), text("diagram"), board(hop.board), text("from"),
-                             text(hop.from), text("to"), text(hop.to)});
+                return dict({word("kind"), word("connection"), word("diagram"), name(hop.board), word("from"),
+                             text(hop.from), word("to"), text(hop.to)});
         }
         return nullptr;
     }
 
 private:
-    Tcl_Obj* board(const HBOBoard* board) { return text(board ? board->getName() : std::string()); }
+    Tcl_Obj* component_name(const HBOBoardComponent* component) {
+        return shared(component_name_of, component,
+                      [component] { return component ? component->getComponentName() : std::string(); });
+    }
 
+    template <class Text>
+    Tcl_Obj* shared(kind what, const void* key, Text text_of_key) {
+        std::unordered_map<const void*, Tcl_Obj*>& cache = shared_[what];
+        auto found = cache.find(key);
+        if (found == cache.end()) found = cache.emplace(key, kept(text_of_key())).first;
+        return found->second;
+    }
+
+    static Tcl_Obj* kept(const std::string& value) {
+        Tcl_Obj* obj = unique(value);
+        Tcl_IncrRefCount(obj);
+        return obj;
+    }
+
+    std::unordered_map<const void*, Tcl_Obj*> shared_[kinds];
     std::unordered_map<std::string, Tcl_Obj*> texts_;
 };
 
@@ -130,13 +159,12 @@ public:
             if (!kept.count(pin)) continue;
             hops.clear();
             for (const HBOTraceHop& hop : traced.path.hops) hops.push_back(made.hop(hop));
-            Tcl_Obj* entry =
-                dict_builder::dict({made.text("signal"), dict_builder::unique(traced.signal), made.text("pin"),
-                                    dict_builder::unique(pin->getName()), made.text("component"),
-                                    made.text(pin->getOwner() ? pin->getOwner()->getName() : std::string()),
-                                    made.text("loc"), dict_builder::unique(pin->getProperty("LOC")),
-                                    made.text("iostandard"), made.text(pin->getProperty("IOSTANDARD")),
-                                    made.text("hops"), Tcl_NewListObj(static_cast<int>(hops.size()), hops.data())});
+            Tcl_Obj* entry = dict_builder::dict(
+                {made.word("signal"), dict_builder::unique(traced.signal), made.word("pin"),
+                 dict_builder::unique(pin->getName()), made.word("component"), made.name(pin->getOwner()),
+                 made.word("loc"), dict_builder::unique(pin->getAttr(HBOPinProps::LOC)), made.word("iostandard"),
+                 made.held(pin->getAttr(HBOPinProps::IOSTANDARD)), made.word("hops"),
+                 Tcl_NewListObj(static_cast<int>(hops.size()), hops.data())});
             Tcl_ListObjAppendElement(nullptr, list, entry);
         }
         Tcl_SetObjResult(interp, list);
