@@ -5,8 +5,10 @@
 // the clocks as an sdc file. docs/pin-constraints.md gives each mapping.
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <string>
@@ -57,8 +59,9 @@ double clock_hertz(const HBOBusIf& busIf) {
     std::vector<HBOParameter*> parameters;
     busIf.getParameters(parameters);
     for (const HBOParameter* parameter : parameters) {
+        const std::string parameterName = upper(parameter->getName());
         for (const auto& name : names) {
-            if (upper(parameter->getName()) != name.first) continue;
+            if (parameterName != name.first) continue;
             const std::string& value = parameter->getValue();
             char* end = nullptr;
             const double number = std::strtod(value.c_str(), &end);
