@@ -144,7 +144,9 @@ private:
 struct HBOPortIndexLess {
     bool operator()(const std::string& a, const std::string& b) const;
 };
-using HBOPinPortMap = std::map<std::string, std::string, HBOPortIndexLess>;
+// port_index -> component pin, ordered by HBOPortIndexLess on the index,
+// one entry per index (the last one written counts).
+using HBOPinPortMap = std::vector<std::pair<std::string, std::string>>;
 
 // A physical port. Schema 2: one per port_map of an interface, its pins named
 // by pin_map. Older boards: one per <port> of the pin file, holding its pins.
@@ -270,8 +272,8 @@ public:
     void getParameters(std::vector<HBOParameter*>& parameters) const;
     void getPreferences(std::vector<HBOBusIfPreference*>& preferences) const;
     // logical_port -> model port (schema 2), in byte order of the logical
-    // port; a logical port mapped twice keeps its last port.
-    const std::map<std::string, HBOModelPort*>& getPortMaps() const { return portsByLogical_; }
+    // port; a logical port mapped twice keeps its last port. Built on first use.
+    const std::map<std::string, HBOModelPort*>& getPortMaps() const;
     void getPortMapSeq(std::vector<HBOPortMap*>& portMaps) const;
     void getModelPorts(std::vector<HBOModelPort*>& ports) const;
 
@@ -289,7 +291,8 @@ private:
     std::vector<std::unique_ptr<HBOBusIfPreference>> preferences_;
     std::vector<std::unique_ptr<HBOPortMap>> portMaps_;
     std::vector<std::unique_ptr<HBOModelPort>> modelPorts_;  // schema 2: the port of each port map, in order
-    std::map<std::string, HBOModelPort*> portsByLogical_;
+    mutable std::once_flag portsByLogicalOnce_;
+    mutable std::map<std::string, HBOModelPort*> portsByLogical_;
 };
 
 class HBOComponentMode {
@@ -427,7 +430,8 @@ public:
 
 private:
     // The nets of one connection map: index pairs c1First + i * c1Step and
-    // c2First + i * c2Step for i below count, named name_i.
+    // c2First + i * c2Step for i below count, named name_i; or one net
+    // added by name (step 0, count 1, named name).
     struct NetRange {
         std::string name, isEnabled;
         uint32_t c1First, c2First;
@@ -436,13 +440,17 @@ private:
     };
     // The board file reader adds each connection map as one range.
     friend void addNetRange(HBOBoardBus& bus, NetRange range);
-    // Listing boards never asks for nets, so ranges become nets on first use.
-    void ensureNets() const;
+    // Listing boards never asks for nets, so ranges become nets on first use,
+    // once even when several threads ask at the same time.
+    const std::vector<HBOBoardBusNet>& nets() const;
+    void expand(const NetRange& range) const;
 
     std::string name_, comp1_, comp2_, isEnabled_;
     HBOBoard* board_;
-    mutable std::vector<HBOBoardBusNet> nets_;  // in order, before those of the pending ranges
-    mutable std::vector<NetRange> pendingRanges_;
+    std::vector<NetRange> ranges_;  // as read; a copy copies these, not the nets
+    mutable std::once_flag netsOnce_;
+    mutable std::atomic<bool> netsMade_{false};
+    mutable std::vector<HBOBoardBusNet> nets_;
 };
 
 class HBOBoard {
@@ -498,6 +506,10 @@ public:
     void getBuses(std::vector<HBOBoardBus*>& buses) const;
     void getBusesOfComponent(const std::string& componentName, std::vector<HBOBoardBus*>& buses) const;
     void getNetsOfComponent(const std::string& componentName, std::vector<HBOBoardBusNet*>& nets) const;
+    // The nets with an end on that pin: bus by bus in board order, then in
+    // net order; a net whose two ends are that pin once. Through an index
+    // built on first use, so that asking for many pins costs each its own nets.
+    void getNetsOfPin(const std::string& componentName, uint32_t pinIndex, std::vector<HBOBoardBusNet*>& nets) const;
     void getJumpers(std::vector<HBOJumper*>& jumpers) const;
     void getParameters(std::vector<HBOParameter*>& parameters) const;
     // Every interface of every component, component by component.
@@ -525,8 +537,9 @@ public:
     // What reading this board and loading its files left out so far, in
     // the order it happened: connection maps (when the board was read), the
     // preset file and pin files (when first loaded). A copy keeps its base's.
-    const std::vector<HBODroppedItem>& getDroppedItems() const { return dropped_; }
-    void addDroppedItem(HBODroppedItem item) const { dropped_.push_back(std::move(item)); }
+    // A copy: files load in any thread, adding to the list.
+    std::vector<HBODroppedItem> getDroppedItems() const;
+    void addDroppedItem(HBODroppedItem item) const;
 
 private:
     // Presets keyed by name, owning them.
@@ -537,6 +550,7 @@ private:
         void copyFrom(const PresetTable& other, const HBOBoard* board);
     };
     void ensurePresets() const;
+    void loadPresets() const;
 
     std::string vendor_, boardName_, version_, displayName_, description_, schemaVersion_;
     std::string repository_, boardFile_, presetFile_;
@@ -547,10 +561,19 @@ private:
     std::vector<std::unique_ptr<HBOBoardBus>> buses_;
     std::vector<std::unique_ptr<HBOJumper>> jumpers_;
     std::vector<std::unique_ptr<HBOParameter>> parameters_;
-    mutable bool presetsLoaded_ = false;
+    mutable std::once_flag presetsOnce_;
+    mutable std::atomic<bool> presetsLoaded_{false};
     mutable PresetTable presets_;
     PresetTable associated_;
     std::map<std::string, std::string> connectedBoards_;
     std::map<std::string, std::string> connectedComponents_;
+    mutable std::mutex droppedMutex_;
     mutable std::vector<HBODroppedItem> dropped_;
+    // Built on first use (see getNetsOfPin, findComponent).
+    struct NetsOfPins;
+    mutable std::once_flag netsOfPinsOnce_;
+    mutable std::unique_ptr<NetsOfPins> netsOfPins_;
+    struct ComponentNames;
+    mutable std::once_flag componentNamesOnce_;
+    mutable std::unique_ptr<ComponentNames> componentNames_;
 };

@@ -53,16 +53,27 @@ public:
         return keeper;
     }
     static bool gone() { return gone_; }
-    void add(void* board) { boards_.insert(board); }
-    void remove(void* board) { boards_.erase(board); }
+    // Boards are made and given to listings in any thread.
+    void add(void* board) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        boards_.insert(board);
+    }
+    void remove(void* board) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        boards_.erase(board);
+    }
     ~BoardKeeper() {
         std::unordered_set<void*> boards;
-        boards.swap(boards_);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            boards.swap(boards_);
+        }
         for (void* board : boards) delete static_cast<HBOBoard*>(board);
         gone_ = true;
     }
 
 private:
+    std::mutex mutex_;
     std::unordered_set<void*> boards_;
     static bool gone_;
 };
@@ -250,7 +261,19 @@ void HBOModelPort::setBusIf(HBOBusIf* busIf, const std::string& logicalPort) {
 
 void HBOModelPort::addPinMap(const std::string& portIndex, const std::string& componentPin) {
     // Files list port indexes in order, so the new entry mostly goes last.
-    pinPortMap_.insert_or_assign(pinPortMap_.end(), portIndex, componentPin);
+    const HBOPortIndexLess less;
+    if (pinPortMap_.empty() || less(pinPortMap_.back().first, portIndex)) {
+        pinPortMap_.emplace_back(portIndex, componentPin);
+        return;
+    }
+    auto at =
+        std::lower_bound(pinPortMap_.begin(), pinPortMap_.end(), portIndex,
+                         [&less](const auto& entry, const std::string& index) { return less(entry.first, index); });
+    if (at != pinPortMap_.end() && !less(portIndex, at->first)) {
+        at->second = componentPin;  // an index written twice: the last counts
+    } else {
+        pinPortMap_.emplace(at, portIndex, componentPin);
+    }
 }
 
 // ---- presets
@@ -282,6 +305,14 @@ void HBOIpPreset::addParameter(std::unique_ptr<HBOParameter> parameter) {
 // ---- bus interfaces
 
 HBOBusIf::HBOBusIf(Attributes attributes, HBOBoardComponent* owner) : a_(std::move(attributes)), owner_(owner) {}
+
+const std::map<std::string, HBOModelPort*>& HBOBusIf::getPortMaps() const {
+    std::call_once(portsByLogicalOnce_, [this] {
+        for (std::size_t i = 0; i < modelPorts_.size() && i < portMaps_.size(); ++i)
+            portsByLogical_[portMaps_[i]->getLogicalPort()] = modelPorts_[i].get();
+    });
+    return portsByLogical_;
+}
 
 HBOBusIf::HBOBusIf(const HBOBusIf& other, HBOBoardComponent* owner)
     : a_(other.a_), owner_(owner), parameters_(copyPlain(other.parameters_)),
@@ -329,9 +360,7 @@ void HBOBusIf::addPortMap(std::unique_ptr<HBOPortMap> portMap, std::unique_ptr<H
 // Model ports pair with port maps by position.
 void HBOBusIf::indexModelPort(std::size_t position) {
     if (position >= portMaps_.size()) return;
-    const std::string& logical = portMaps_[position]->getLogicalPort();
-    modelPorts_[position]->setBusIf(this, logical);
-    portsByLogical_[logical] = modelPorts_[position].get();
+    modelPorts_[position]->setBusIf(this, portMaps_[position]->getLogicalPort());
 }
 
 // ---- component modes
@@ -589,32 +618,41 @@ HBOBoardBus::HBOBoardBus(std::string name, std::string comp1, std::string comp2,
       board_(board) {}
 
 HBOBoardBus::HBOBoardBus(const HBOBoardBus& other, HBOBoard* board)
-    : name_(other.name_), comp1_(other.comp1_), comp2_(other.comp2_), isEnabled_(other.isEnabled_), board_(board),
-      nets_(other.nets_), pendingRanges_(other.pendingRanges_) {
-    for (auto& net : nets_) net.setOwner(this);
+    : name_(other.name_),
+      comp1_(other.comp1_),
+      comp2_(other.comp2_),
+      isEnabled_(other.isEnabled_),
+      board_(board),
+      ranges_(other.ranges_) {}
+
+void addNetRange(HBOBoardBus& bus, HBOBoardBus::NetRange range) { bus.ranges_.push_back(std::move(range)); }
+
+void HBOBoardBus::expand(const NetRange& range) const {
+    auto* self = const_cast<HBOBoardBus*>(this);
+    if (range.c1Step == 0 && range.c2Step == 0) {
+        nets_.emplace_back(range.name, range.c1First, range.c2First, range.isEnabled, self);
+        return;
+    }
+    for (int64_t i = 0; i < range.count; ++i) {
+        auto c1 = static_cast<uint32_t>(range.c1First + i * range.c1Step);
+        auto c2 = static_cast<uint32_t>(range.c2First + i * range.c2Step);
+        nets_.emplace_back(range.name + "_" + std::to_string(i), c1, c2, range.isEnabled, self);
+    }
 }
 
-void addNetRange(HBOBoardBus& bus, HBOBoardBus::NetRange range) { bus.pendingRanges_.push_back(std::move(range)); }
-
-void HBOBoardBus::ensureNets() const {
-    if (pendingRanges_.empty()) return;
-    int64_t total = 0;
-    for (const NetRange& range : pendingRanges_) total += range.count;
-    nets_.reserve(nets_.size() + static_cast<std::size_t>(total));
-    auto* self = const_cast<HBOBoardBus*>(this);
-    for (const NetRange& range : pendingRanges_) {
-        for (int64_t i = 0; i < range.count; ++i) {
-            auto c1 = static_cast<uint32_t>(range.c1First + i * range.c1Step);
-            auto c2 = static_cast<uint32_t>(range.c2First + i * range.c2Step);
-            nets_.emplace_back(range.name + "_" + std::to_string(i), c1, c2, range.isEnabled, self);
-        }
-    }
-    pendingRanges_.clear();
+const std::vector<HBOBoardBusNet>& HBOBoardBus::nets() const {
+    std::call_once(netsOnce_, [this] {
+        int64_t total = 0;
+        for (const NetRange& range : ranges_) total += range.count;
+        nets_.reserve(static_cast<std::size_t>(total));
+        for (const NetRange& range : ranges_) expand(range);
+        netsMade_ = true;
+    });
+    return nets_;
 }
 
 void HBOBoardBus::getBoardBusNets(std::vector<HBOBoardBusNet*>& nets) const {
-    ensureNets();
-    for (const auto& net : nets_) nets.push_back(const_cast<HBOBoardBusNet*>(&net));
+    for (const auto& net : this->nets()) nets.push_back(const_cast<HBOBoardBusNet*>(&net));
 }
 
 void HBOBoardBus::getBusComponentsVec(std::vector<HBOBoardComponent*>& components) const {
@@ -625,8 +663,8 @@ void HBOBoardBus::getBusComponentsVec(std::vector<HBOBoardComponent*>& component
 
 void HBOBoardBus::addNet(const std::string& name, uint32_t c1PinIndex, uint32_t c2PinIndex,
                          const std::string& isEnabled) {
-    ensureNets();
-    nets_.emplace_back(name, c1PinIndex, c2PinIndex, isEnabled, this);
+    ranges_.push_back({name, isEnabled, c1PinIndex, c2PinIndex, 0, 0, 1});
+    if (netsMade_) expand(ranges_.back());  // a builder after a question: the nets are made already
 }
 
 // ---- boards
@@ -641,6 +679,62 @@ void HBOBoard::operator delete(void* pointer) noexcept {
     if (!BoardKeeper::gone()) BoardKeeper::get().remove(pointer);
     ::operator delete(pointer);
 }
+
+// The first component of each name, for boards of many components.
+struct HBOBoard::ComponentNames {
+    static constexpr std::size_t kScanned = 16;  // fewer are looked through
+    std::unordered_map<std::string, HBOBoardComponent*> byName;
+    std::size_t covered;  // the components indexed, the first ones
+
+    explicit ComponentNames(const std::vector<std::unique_ptr<HBOBoardComponent>>& components)
+        : covered(components.size()) {
+        byName.reserve(components.size());
+        for (const auto& component : components) byName.emplace(component->getComponentName(), component.get());
+    }
+};
+
+// Every end of every net, by component and pin index, in board order within
+// one pin: a question about many pins costs each pin its own nets, not a
+// walk over every bus.
+struct HBOBoard::NetsOfPins {
+    struct End {
+        uint32_t component;
+        uint32_t pinIndex;
+        HBOBoardBusNet* net;
+        bool operator<(const End& other) const {
+            return component != other.component ? component < other.component : pinIndex < other.pinIndex;
+        }
+    };
+    std::unordered_map<std::string, uint32_t> components;
+    std::vector<End> ends;
+
+    explicit NetsOfPins(const std::vector<std::unique_ptr<HBOBoardBus>>& buses) {
+        std::vector<HBOBoardBusNet*> nets;
+        for (const auto& bus : buses) {
+            const uint32_t first = idOf(bus->getComp1());
+            const uint32_t second = idOf(bus->getComp2());
+            nets.clear();
+            bus->getBoardBusNets(nets);
+            for (HBOBoardBusNet* net : nets) {
+                ends.push_back({first, net->getC1PinIndex(), net});
+                if (second != first || net->getC2PinIndex() != net->getC1PinIndex())
+                    ends.push_back({second, net->getC2PinIndex(), net});
+            }
+        }
+        std::stable_sort(ends.begin(), ends.end());
+    }
+
+    uint32_t idOf(const std::string& component) {
+        return components.emplace(component, static_cast<uint32_t>(components.size())).first->second;
+    }
+
+    void find(const std::string& component, uint32_t pinIndex, std::vector<HBOBoardBusNet*>& nets) const {
+        auto id = components.find(component);
+        if (id == components.end()) return;
+        auto range = std::equal_range(ends.begin(), ends.end(), End{id->second, pinIndex, nullptr});
+        for (auto end = range.first; end != range.second; ++end) nets.push_back(end->net);
+    }
+};
 
 HBOBoard::HBOBoard() = default;
 
@@ -661,9 +755,10 @@ HBOBoard::HBOBoard(const HBOBoard& base, std::string name)
     stampBoard(parameters_, this);
     base.ensurePresets();
     presets_.copyFrom(base.presets_, this);
+    std::call_once(presetsOnce_, [] {});
     presetsLoaded_ = true;
     associated_.copyFrom(base.associated_, this);
-    dropped_ = base.dropped_;  // after the copies above loaded the base's files
+    dropped_ = base.getDroppedItems();  // after the copies above loaded the base's files
 }
 
 HBOBoard::~HBOBoard() = default;
@@ -688,8 +783,17 @@ HBOBoardComponent* HBOBoard::findFpgaComponent() const {
 }
 
 HBOBoardComponent* HBOBoard::findComponent(const std::string& componentName) const {
-    for (const auto& component : components_)
-        if (component->getComponentName() == componentName) return component.get();
+    std::size_t searched = 0;
+    if (components_.size() > ComponentNames::kScanned) {
+        std::call_once(componentNamesOnce_,
+                       [this] { componentNames_ = std::make_unique<ComponentNames>(components_); });
+        auto found = componentNames_->byName.find(componentName);
+        if (found != componentNames_->byName.end()) return found->second;
+        searched = componentNames_->covered;
+    }
+    // Few components, or those added after the index was made.
+    for (std::size_t i = searched; i < components_.size(); ++i)
+        if (components_[i]->getComponentName() == componentName) return components_[i].get();
     return nullptr;
 }
 
@@ -709,6 +813,22 @@ void HBOBoard::getNetsOfComponent(const std::string& componentName, std::vector<
         if (bus->getComp1() == componentName || bus->getComp2() == componentName) bus->getBoardBusNets(nets);
 }
 
+void HBOBoard::getNetsOfPin(const std::string& componentName, uint32_t pinIndex,
+                            std::vector<HBOBoardBusNet*>& nets) const {
+    std::call_once(netsOfPinsOnce_, [this] { netsOfPins_ = std::make_unique<NetsOfPins>(buses_); });
+    netsOfPins_->find(componentName, pinIndex, nets);
+}
+
+std::vector<HBODroppedItem> HBOBoard::getDroppedItems() const {
+    std::lock_guard<std::mutex> lock(droppedMutex_);
+    return dropped_;
+}
+
+void HBOBoard::addDroppedItem(HBODroppedItem item) const {
+    std::lock_guard<std::mutex> lock(droppedMutex_);
+    dropped_.push_back(std::move(item));
+}
+
 void HBOBoard::getJumpers(std::vector<HBOJumper*>& jumpers) const { appendRaw(jumpers_, jumpers); }
 
 void HBOBoard::getParameters(std::vector<HBOParameter*>& parameters) const { appendRaw(parameters_, parameters); }
@@ -723,8 +843,13 @@ const HBOIpPresetMap& HBOBoard::getIpPresets() const {
 }
 
 void HBOBoard::ensurePresets() const {
-    if (presetsLoaded_) return;
-    presetsLoaded_ = true;
+    std::call_once(presetsOnce_, [this] {
+        loadPresets();
+        presetsLoaded_ = true;
+    });
+}
+
+void HBOBoard::loadPresets() const {
     if (presetFile_.empty()) return;
     HBODroppedItem dropped{HBODroppedItem::PRESET_FILE, presetFile_, 0, std::string(), std::string()};
     const bool used = HBOBoardInternal::loadPresetFile(

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -176,10 +178,12 @@ public:
 
 private:
     // The slot asked for under name, searched from slot next on; N when none.
+    // The first letters decide most mismatches without a full comparison.
     std::size_t slotOf(const char* name, std::size_t next) const {
         for (std::size_t tried = 0; tried < N; ++tried) {
-            std::size_t slot = (next + tried) % N;
-            if (std::strcmp(name, names_[slot]) == 0) return slot;
+            std::size_t slot = next + tried < N ? next + tried : next + tried - N;
+            const char* wanted = names_[slot];
+            if (wanted[0] == name[0] && std::strcmp(name, wanted) == 0) return slot;
         }
         return N;
     }
@@ -189,11 +193,37 @@ private:
     std::array<pugi::xml_attribute, N> found_;
 };
 
+// Whether normalising the path would leave it as it is: no "." or ".."
+// part, no doubled or trailing separator. Most paths are so, and are
+// handled without building path objects for every board.
+bool isNormalPath(const std::string& path) {
+    if (path.empty() || path.back() == '/') return false;
+    std::size_t start = path[0] == '/' ? 1 : 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        const std::size_t length = end - start;
+        if (length == 0 || (length == 1 && path[start] == '.') ||
+            (length == 2 && path[start] == '.' && path[start + 1] == '.'))
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+// The folder of a file, as boost's parent_path gives it.
+std::string folderOf(const std::string& file) {
+    const std::size_t slash = file.rfind('/');
+    if (!isNormalPath(file) || slash == 0) return boost::filesystem::path(file).parent_path().string();
+    return slash == std::string::npos ? std::string() : file.substr(0, slash);
+}
+
 std::string fileNextTo(const std::string& boardFile, const std::string& name) {
-    if (name.empty()) return name;
-    boost::filesystem::path path(name);
-    if (path.is_absolute()) return name;
-    return (boost::filesystem::path(boardFile).parent_path() / path).lexically_normal().string();
+    if (name.empty() || name[0] == '/') return name;
+    const std::size_t slash = boardFile.rfind('/');
+    if (slash != std::string::npos && slash != 0 && isNormalPath(boardFile) && isNormalPath(name))
+        return boardFile.substr(0, slash + 1) + name;
+    return (boost::filesystem::path(boardFile).parent_path() / name).lexically_normal().string();
 }
 
 // Children <item> of <list> below node, in file order.
@@ -202,12 +232,14 @@ void eachItem(const pugi::xml_node& node, const char* list, const char* item, F 
     for (pugi::xml_node child : node.child(list).children(item)) visit(child);
 }
 
-void readParameters(const pugi::xml_node& node, const std::function<void(std::unique_ptr<HBOParameter>)>& add) {
+std::unique_ptr<HBOParameter> readParameter(const pugi::xml_node& p) {
     static const char* const names[] = {"name", "value", "value_type"};
-    eachItem(node, "parameters", "parameter", [&](const pugi::xml_node& p) {
-        AttributesOf<3> a(p, names);
-        add(std::make_unique<HBOParameter>(a.required(0), a.value(1), a.value(2)));
-    });
+    AttributesOf<3> a(p, names);
+    return std::make_unique<HBOParameter>(a.required(0), a.value(1), a.value(2));
+}
+
+void readParameters(const pugi::xml_node& node, const std::function<void(std::unique_ptr<HBOParameter>)>& add) {
+    eachItem(node, "parameters", "parameter", [&](const pugi::xml_node& p) { add(readParameter(p)); });
 }
 
 std::unique_ptr<HBOBusIfPreference> readPreference(const pugi::xml_node& p) {
@@ -226,6 +258,9 @@ public:
         seen_[index] = true;
         return true;
     }
+
+    bool contains(uint32_t index) const { return index < seen_.size() && seen_[index]; }
+    bool empty() const { return seen_.empty(); }
 
 private:
     std::vector<bool> seen_;
@@ -299,6 +334,9 @@ public:
         const std::string* portText = port && *port ? table().text(port) : nullptr;
         for (pugi::xml_node p : children) pins.push_back(read(p, portText));
     }
+
+    // The indexes of the pins read so far.
+    SeenIndexes& seen() { return seen_; }
 
     // The styles the pins read so far point at; null when all are plain.
     std::shared_ptr<const HBOPinStyleTable> styles() {
@@ -384,7 +422,8 @@ private:
 
 class BoardReader {
 public:
-    BoardReader(XmlFile& file, HBOBoard& board) : file_(file), board_(board) {}
+    BoardReader(XmlFile& file, HBOBoard& board, std::vector<HBODroppedItem>* deferred = nullptr)
+        : file_(file), board_(board), deferred_(deferred) {}
 
     void read(const pugi::xml_node& root) {
         readIdentity(root);
@@ -420,7 +459,7 @@ private:
         board_.setDescription(root.child("description").text().as_string());
         board_.setIntegrated(root.attribute("is_integrated").as_bool(false));
         board_.setBoardFile(file_.path());
-        board_.setRepository(boost::filesystem::path(file_.path()).parent_path().string());
+        board_.setRepository(folderOf(file_.path()));
     }
 
     void readConnectedBoards(const pugi::xml_node& connected) {
@@ -432,6 +471,34 @@ private:
                                           required(c, "board2"), required(c, "board2_connector"));
         });
     }
+
+    // The first child of each name a component reads, found in one pass.
+    struct ComponentParts {
+        pugi::xml_node description, parameters, interfaces, modes, pins;
+        explicit ComponentParts(const pugi::xml_node& c) {
+            for (pugi::xml_node child = c.first_child(); child; child = child.next_sibling()) {
+                const char* name = child.name();
+                pugi::xml_node* slot = nullptr;
+                switch (name[0]) {
+                    case 'd':
+                        slot = same(name, "description") ? &description : nullptr;
+                        break;
+                    case 'p':
+                        slot = same(name, "parameters") ? &parameters : same(name, "pins") ? &pins : nullptr;
+                        break;
+                    case 'i':
+                        slot = same(name, "interfaces") ? &interfaces : nullptr;
+                        break;
+                    case 'c':
+                        slot = same(name, "component_modes") ? &modes : nullptr;
+                        break;
+                    default:
+                        break;
+                }
+                if (slot && !*slot) *slot = child;
+            }
+        }
+    };
 
     void readComponent(const pugi::xml_node& c) {
         static const char* const names[] = {"name",         "type",   "sub_type", "part_name",
@@ -446,18 +513,22 @@ private:
         a.displayName = found.value(5, a.name.c_str());
         a.vendor = found.value(6);
         a.isEnabled = found.value(7, "true");
-        a.description = c.child("description").text().as_string();
-        if (board_.findComponent(a.name))
-            throw FileProblem{c.offset_debug(), "component '" + a.name + "' is defined twice"};
-        HBOBoardComponent* component = board_.addComponent(std::make_unique<HBOBoardComponent>(a, &board_));
-        readParameters(c, [component](std::unique_ptr<HBOParameter> p) { component->addParameter(std::move(p)); });
-        eachItem(c, "interfaces", "interface", [&](const pugi::xml_node& i) { readInterface(i, component); });
-        eachItem(c, "component_modes", "component_mode", [&](const pugi::xml_node& m) { readMode(m, component); });
-        if (c.child("pins")) {
+        const ComponentParts parts(c);
+        a.description = parts.description.text().as_string();
+        // The name stays in the parsed text while the file is read.
+        auto seen = components_.try_emplace(std::string_view(found.required(0)));
+        if (!seen.second) throw FileProblem{c.offset_debug(), "component '" + a.name + "' is defined twice"};
+        seen.first->second.hasPinFile = !a.pinMapFile.empty();
+        HBOBoardComponent* component = board_.addComponent(std::make_unique<HBOBoardComponent>(std::move(a), &board_));
+        for (pugi::xml_node p : parts.parameters.children("parameter")) component->addParameter(readParameter(p));
+        for (pugi::xml_node i : parts.interfaces.children("interface")) readInterface(i, component);
+        for (pugi::xml_node m : parts.modes.children("component_mode")) readMode(m, component);
+        if (parts.pins) {
             PinReader reader(component);
             std::vector<HBOPinProps> pins;
-            reader.readAll(c.child("pins"), pins);
+            reader.readAll(parts.pins, pins);
             component->setInlinePins(std::move(pins), reader.styles());
+            seen.first->second.inlinePins = std::move(reader.seen());
         }
     }
 
@@ -466,7 +537,7 @@ private:
         AttributesOf<6> found(i, names);
         HBOBusIf::Attributes a{found.required(0), found.value(1), found.value(2),
                                found.value(3),    found.value(4), found.value(5, "true")};
-        HBOBusIf* busIf = component->addBusIf(std::make_unique<HBOBusIf>(a, component));
+        HBOBusIf* busIf = component->addBusIf(std::make_unique<HBOBusIf>(std::move(a), component));
         readParameters(i, [busIf](std::unique_ptr<HBOParameter> p) { busIf->addParameter(std::move(p)); });
         eachItem(i, "preferred_ips", "preferred_ip",
                  [busIf](const pugi::xml_node& p) { busIf->addPreference(readPreference(p)); });
@@ -500,7 +571,7 @@ private:
     }
 
     void requireComponent(const pugi::xml_node& c, const std::string& name) {
-        if (!board_.findComponent(name))
+        if (!components_.count(name))
             throw FileProblem{c.offset_debug(), "connection '" + attr(c, "name") + "' names component '" + name +
                                                     "', which the board does not have"};
     }
@@ -538,9 +609,14 @@ private:
             const std::string missing = missingPin(comp1, r1, count) + missingPin(comp2, r2, count);
             if (!missing.empty()) {
                 const int line = file_.lineOf(m.offset_debug());
-                const std::string reason = "connection_map '" + mapName + "' names" + missing;
-                HBOBoardInternal::warnBadFile(file_.path(), line, reason);
-                board_.addDroppedItem({HBODroppedItem::CONNECTION_MAP, file_.path(), line, reason, mapName});
+                HBODroppedItem dropped{HBODroppedItem::CONNECTION_MAP, file_.path(), line,
+                                       "connection_map '" + mapName + "' names" + missing, mapName};
+                if (deferred_) {
+                    deferred_->push_back(dropped);
+                } else {
+                    HBOBoardInternal::warnBadFile(file_.path(), line, dropped.reason);
+                }
+                board_.addDroppedItem(std::move(dropped));
                 continue;
             }
             addNetRange(*bus, {mapName, found.value(5, enabled.c_str()), r1.first, r2.first, r1.second < 0 ? -1 : 1,
@@ -552,15 +628,12 @@ private:
     // index of the range that a component listing its own <pins> lacks; empty
     // when it has them all, or lists none (its pins are in its pin file).
     std::string missingPin(const std::string& componentName, std::pair<uint32_t, int64_t> range, int64_t count) {
-        const HBOBoardComponent* component = board_.findComponent(componentName);
-        if (!component->getPinMapFile().empty()) return std::string();
-        std::vector<HBOPinProps*> pins;
-        component->getPinsVec(pins);
-        if (pins.empty()) return std::string();
+        const ComponentSeen& component = components_.find(componentName)->second;
+        if (component.hasPinFile || component.inlinePins.empty()) return std::string();
         const int step = range.second < 0 ? -1 : 1;
         for (int64_t i = 0; i < count; ++i) {
             const auto index = static_cast<uint32_t>(range.first + i * step);
-            if (!component->findPinByIndex(index))
+            if (!component.inlinePins.contains(index))
                 return " pin index " + std::to_string(index) + " of component '" + componentName +
                        "', which lists no such pin";
         }
@@ -581,10 +654,22 @@ private:
         }
     }
 
+    // What the connections ask of a component: whether it exists, and the
+    // indexes of its own <pins> (checked unless it has a pin file).
+    struct ComponentSeen {
+        bool hasPinFile = false;
+        SeenIndexes inlinePins;
+    };
+    struct ViewHash {
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+
     XmlFile& file_;
     HBOBoard& board_;
-    bool schema2_ = false;  // port maps name their pins
-    int64_t nets_ = 0;      // made by the connection maps read so far
+    std::vector<HBODroppedItem>* deferred_;  // warnings kept for the caller; sent at once when null
+    bool schema2_ = false;                   // port maps name their pins
+    int64_t nets_ = 0;                       // made by the connection maps read so far
+    std::unordered_map<std::string_view, ComponentSeen, ViewHash> components_;
 };
 
 void report(const std::string& path, int line, const std::string& reason, HBODroppedItem* dropped) {
@@ -628,6 +713,27 @@ bool HBOParser::parseFile(const std::string& path, HBOBoard* board) {
     const bool read = readReporting(file, &problem_, [&] { BoardReader(file, *board).read(file.load("board")); });
     if (!read) error_ = HBOBoardInternal::describeProblem(problem_.path, problem_.line, problem_.reason);
     return read;
+}
+
+HBOBoardFileRead HBOParser::readBoardFile(const std::string& path) {
+    HBOBoardFileRead read;
+    read.board.reset(new HBOBoard);
+    XmlFile file(path);
+    try {
+        BoardReader(file, *read.board, &read.warnings).read(file.load("board"));
+        return read;
+    } catch (const FileProblem& problem) {
+        read.warnings.push_back({HBODroppedItem::BOARD_FILE, path, file.lineOf(problem.offset), problem.reason, ""});
+    } catch (const std::bad_alloc&) {
+        read.warnings.push_back({HBODroppedItem::BOARD_FILE, path, 0, "there is not enough memory to read it", ""});
+    }
+    read.board.reset();
+    return read;
+}
+
+void HBOParser::sendWarnings(const HBOBoardFileRead& read) {
+    for (const HBODroppedItem& warning : read.warnings)
+        HBOBoardInternal::warnBadFile(warning.path, warning.line, warning.reason);
 }
 
 namespace HBOBoardInternal {

@@ -165,9 +165,12 @@ TEST_F(BoardFile, BadConnectionMapIndexNamesLineAndAttribute) {
 
 }  // namespace
 
+// Pin maps in any order are kept in index order; an index given twice keeps its last pin.
 TEST(PortIndexOrder, NumbersByValueThenOtherTextByteWise) {
-    HBOPinPortMap map{{"10", "a"}, {"2", "b"}, {"x", "c"}, {"0", "d"}, {"B", "e"}, {"007", "f"}, {"7", "g"}};
-    std::vector<std::string> keys;
-    for (const auto& entry : map) keys.push_back(entry.first);
-    EXPECT_EQ(keys, (std::vector<std::string>{"0", "2", "007", "7", "10", "B", "x"}));
+    HBOModelPort port("p", "inout", "", "", nullptr);
+    const std::pair<const char*, const char*> given[] = {{"10", "a"}, {"2", "b"},   {"x", "c"}, {"0", "d"},
+                                                         {"B", "e"},  {"007", "f"}, {"7", "g"}, {"2", "h"}};
+    for (const auto& entry : given) port.addPinMap(entry.first, entry.second);
+    EXPECT_EQ(port.getPinPortMap(),
+              (HBOPinPortMap{{"0", "d"}, {"2", "h"}, {"007", "f"}, {"7", "g"}, {"10", "a"}, {"B", "e"}, {"x", "c"}}));
 }

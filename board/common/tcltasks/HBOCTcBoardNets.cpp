@@ -51,25 +51,7 @@ public:
     void gather(HBOPinProps* pin) {
         HBOBoardComponent* owner = pin->getOwner();
         HBOBoard* board = owner ? owner->getBoard() : nullptr;
-        if (!board) return;
-        const std::string component = owner->getComponentName();
-        const uint32_t index = pin->getPinIndex();
-        std::vector<HBOBoardBus*> buses;
-        board->getBuses(buses);
-        std::vector<HBOBoardBusNet*> nets;
-        for (HBOBoardBus* bus : buses) {
-            if (!bus) continue;
-            const bool first = bus->getComp1() == component;
-            const bool second = bus->getComp2() == component;
-            if (!first && !second) continue;
-            nets.clear();
-            bus->getBoardBusNets(nets);
-            for (HBOBoardBusNet* net : nets) {
-                if (net && ((first && net->getC1PinIndex() == index) || (second && net->getC2PinIndex() == index))) {
-                    result().push_back(net);
-                }
-            }
-        }
+        if (board) board->getNetsOfPin(owner->getComponentName(), pin->getPinIndex(), gathered());
     }
 
     void narrow() { keep_enabled_unless_all(HBOCTcBoardQuery::exactly_true); }
