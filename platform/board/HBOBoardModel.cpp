@@ -471,7 +471,6 @@ HBOBoardComponent::HBOBoardComponent(const HBOBoardComponent& other, HBOBoard* b
     data->ports = copyOwned(from.ports, this);
     data->styles = from.styles;
     pins_ = std::move(data);
-    std::call_once(pinsOnce_, [] {});
     pinsReady_ = true;
 }
 
@@ -501,6 +500,9 @@ HBOBusIf* HBOBoardComponent::findBusIf(const std::string& name) const {
 void HBOBoardComponent::getComponentModes(std::vector<HBOComponentMode*>& modes) const { appendRaw(modes_, modes); }
 
 HBOBoardComponent::PinData& HBOBoardComponent::pinData() const {
+    // Pins a builder gave, or loaded before: no call_once, which costs a
+    // system call on first use, for each of the many components with <pins>.
+    if (pinsReady_.load(std::memory_order_acquire)) return *pins_;
     std::call_once(pinsOnce_, [this] {
         auto data = std::make_unique<PinData>();
         if (!a_.pinMapFile.empty()) {
@@ -590,7 +592,6 @@ void HBOBoardComponent::setInlinePins(std::vector<HBOPinProps> pins, std::shared
     data->pins = std::move(pins);
     data->styles = std::move(styles);
     pins_ = std::move(data);
-    std::call_once(pinsOnce_, [] {});
     pinsReady_ = true;
 }
 

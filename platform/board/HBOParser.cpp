@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
-#include <unordered_map>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -329,10 +328,10 @@ public:
 
     // Reads the <pin> children of node into pins; port names an older pin file's port.
     void readAll(const pugi::xml_node& node, std::vector<HBOPinProps>& pins, const char* port = nullptr) {
-        auto children = node.children("pin");
+        auto children = node.children();  // mostly pins: counting them all saves comparing names
         pins.reserve(pins.size() + static_cast<std::size_t>(std::distance(children.begin(), children.end())));
         const std::string* portText = port && *port ? table().text(port) : nullptr;
-        for (pugi::xml_node p : children) pins.push_back(read(p, portText));
+        for (pugi::xml_node p : node.children("pin")) pins.push_back(read(p, portText));
     }
 
     // The indexes of the pins read so far.
@@ -437,7 +436,9 @@ public:
             board_.addJumper(
                 std::make_unique<HBOJumper>(required(j, "name"), attr(j, "default_mode"), attr(j, "description")));
         });
-        eachItem(root, "components", "component", [this](const pugi::xml_node& c) { readComponent(c); });
+        const pugi::xml_node components = root.child("components");
+        components_.reserve(static_cast<std::size_t>(std::distance(components.begin(), components.end())));
+        for (pugi::xml_node c : components.children("component")) readComponent(c);
         eachItem(root, "connections", "connection", [this](const pugi::xml_node& c) { readConnection(c); });
         eachItem(root, "ip_associated_rules", "ip_associated_rule", [this](const pugi::xml_node& r) { readRule(r); });
     }
@@ -516,9 +517,9 @@ private:
         const ComponentParts parts(c);
         a.description = parts.description.text().as_string();
         // The name stays in the parsed text while the file is read.
-        auto seen = components_.try_emplace(std::string_view(found.required(0)));
+        const auto seen = components_.insert(found.required(0));
         if (!seen.second) throw FileProblem{c.offset_debug(), "component '" + a.name + "' is defined twice"};
-        seen.first->second.hasPinFile = !a.pinMapFile.empty();
+        components_.at(seen.first).hasPinFile = !a.pinMapFile.empty();
         HBOBoardComponent* component = board_.addComponent(std::make_unique<HBOBoardComponent>(std::move(a), &board_));
         for (pugi::xml_node p : parts.parameters.children("parameter")) component->addParameter(readParameter(p));
         for (pugi::xml_node i : parts.interfaces.children("interface")) readInterface(i, component);
@@ -528,7 +529,7 @@ private:
             std::vector<HBOPinProps> pins;
             reader.readAll(parts.pins, pins);
             component->setInlinePins(std::move(pins), reader.styles());
-            seen.first->second.inlinePins = std::move(reader.seen());
+            components_.at(seen.first).inlinePins = std::move(reader.seen());
         }
     }
 
@@ -571,7 +572,7 @@ private:
     }
 
     void requireComponent(const pugi::xml_node& c, const std::string& name) {
-        if (!components_.count(name))
+        if (!components_.find(name))
             throw FileProblem{c.offset_debug(), "connection '" + attr(c, "name") + "' names component '" + name +
                                                     "', which the board does not have"};
     }
@@ -628,7 +629,7 @@ private:
     // index of the range that a component listing its own <pins> lacks; empty
     // when it has them all, or lists none (its pins are in its pin file).
     std::string missingPin(const std::string& componentName, std::pair<uint32_t, int64_t> range, int64_t count) {
-        const ComponentSeen& component = components_.find(componentName)->second;
+        const ComponentSeen& component = *components_.find(componentName);
         if (component.hasPinFile || component.inlinePins.empty()) return std::string();
         const int step = range.second < 0 ? -1 : 1;
         for (int64_t i = 0; i < count; ++i) {
@@ -660,8 +661,59 @@ private:
         bool hasPinFile = false;
         SeenIndexes inlinePins;
     };
-    struct ViewHash {
-        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+
+    // The components read so far, by name: open addressing over hashes kept
+    // in the slots, so that a board of tens of thousands of components
+    // looks a name up in about one memory access.
+    class ComponentTable {
+    public:
+        void reserve(std::size_t count) {
+            entries_.reserve(count);
+            grow(count);
+        }
+        // The position of name, and whether it was added now.
+        std::pair<std::size_t, bool> insert(std::string_view name) {
+            if (2 * (entries_.size() + 1) > slots_.size()) grow(entries_.size() + 1);
+            const std::size_t hash = std::hash<std::string_view>()(name);
+            std::size_t slot = hash & (slots_.size() - 1);
+            for (; slots_[slot].entry != 0; slot = (slot + 1) & (slots_.size() - 1))
+                if (slots_[slot].hash == hash && entries_[slots_[slot].entry - 1].first == name)
+                    return {slots_[slot].entry - 1, false};
+            entries_.emplace_back(name, ComponentSeen());
+            slots_[slot] = {hash, entries_.size()};
+            return {entries_.size() - 1, true};
+        }
+        const ComponentSeen* find(std::string_view name) const {
+            if (slots_.empty()) return nullptr;
+            const std::size_t hash = std::hash<std::string_view>()(name);
+            for (std::size_t slot = hash & (slots_.size() - 1); slots_[slot].entry != 0;
+                 slot = (slot + 1) & (slots_.size() - 1))
+                if (slots_[slot].hash == hash && entries_[slots_[slot].entry - 1].first == name)
+                    return &entries_[slots_[slot].entry - 1].second;
+            return nullptr;
+        }
+        ComponentSeen& at(std::size_t position) { return entries_[position].second; }
+
+    private:
+        struct Slot {
+            std::size_t hash = 0;
+            std::size_t entry = 0;  // position + 1; 0 when free
+        };
+        void grow(std::size_t count) {
+            std::size_t capacity = 16;
+            while (capacity < 2 * count) capacity *= 2;
+            if (capacity <= slots_.size()) return;
+            std::vector<Slot> slots(capacity);
+            for (const Slot& kept : slots_) {
+                if (kept.entry == 0) continue;
+                std::size_t slot = kept.hash & (capacity - 1);
+                while (slots[slot].entry != 0) slot = (slot + 1) & (capacity - 1);
+                slots[slot] = kept;
+            }
+            slots_.swap(slots);
+        }
+        std::vector<Slot> slots_;
+        std::vector<std::pair<std::string_view, ComponentSeen>> entries_;
     };
 
     XmlFile& file_;
@@ -669,7 +721,7 @@ private:
     std::vector<HBODroppedItem>* deferred_;  // warnings kept for the caller; sent at once when null
     bool schema2_ = false;                   // port maps name their pins
     int64_t nets_ = 0;                       // made by the connection maps read so far
-    std::unordered_map<std::string_view, ComponentSeen, ViewHash> components_;
+    ComponentTable components_;
 };
 
 void report(const std::string& path, int line, const std::string& reason, HBODroppedItem* dropped) {
