@@ -69,6 +69,19 @@ const char* unwritable(long code) {
     return nullptr;
 }
 
+// How many bytes from at on stand in the file as they are: printable ASCII
+// but the markup characters (and blanks, in a text of blanks only).
+std::size_t plain_run(std::string_view value, std::size_t at, bool blanksEscaped) {
+    std::size_t end = at;
+    for (; end < value.size(); ++end) {
+        const unsigned char c = static_cast<unsigned char>(value[end]);
+        if (c < 0x20 || c >= 0x7F || c == '&' || c == '<' || c == '>' || c == '"' || c == '\'' ||
+            (c == ' ' && blanksEscaped))
+            break;
+    }
+    return end - at;
+}
+
 // The text of the file, piece by piece: fixed pieces as they are, values
 // escaped and checked.
 class FileText {
@@ -89,6 +102,10 @@ public:
     FileText& value(std::string_view value, const Field& field, bool elementText = false) {
         const bool onlyBlanks = elementText && !value.empty() && value.find_first_not_of(' ') == std::string_view::npos;
         for (std::size_t at = 0; at < value.size();) {
+            const std::size_t run = plain_run(value, at, onlyBlanks);
+            text_.append(value.data() + at, run);
+            at += run;
+            if (at == value.size()) break;
             const Character c = decode(value, at);
             if (c.code < 0 || unwritable(c.code)) refuse(field, value, at, c.code);
             switch (c.code) {
