@@ -179,10 +179,6 @@ private:
     std::string name_;  // the temporary's name, once it has one
 };
 
-}  // namespace
-
-namespace {
-
 // Why the write through path cannot go on, naming where its links lead.
 std::string refusal(const std::string& path, const std::string& target, const std::string& reason, bool isKind) {
     if (target == path) return reason;

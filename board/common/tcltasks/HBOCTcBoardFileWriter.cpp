@@ -69,6 +69,20 @@ const char* unwritable(long code) {
     return nullptr;
 }
 
+// The entity or character reference that stands for a character in the
+// file, or null for a character written as it is. A blank is escaped only
+// where plain_run stops at it.
+const char* reference(long code) {
+    static const struct {
+        char character;
+        const char* reference;
+    } references[] = {{'&', "&amp;"}, {'<', "&lt;"},   {'>', "&gt;"},   {'"', "&quot;"}, {'\'', "&apos;"},
+                      {'\t', "&#9;"}, {'\n', "&#10;"}, {'\r', "&#13;"}, {' ', "&#32;"}};
+    for (const auto& entry : references)
+        if (entry.character == code) return entry.reference;
+    return nullptr;
+}
+
 // How many bytes from at on stand in the file as they are: printable ASCII
 // but the markup characters (and blanks, in a text of blanks only).
 std::size_t plain_run(std::string_view value, std::size_t at, bool blanksEscaped) {
@@ -108,37 +122,9 @@ public:
             if (at == value.size()) break;
             const Character c = decode(value, at);
             if (c.code < 0 || unwritable(c.code)) refuse(field, value, at, c.code);
-            switch (c.code) {
-                case '&':
-                    text_ += "&amp;";
-                    break;
-                case '<':
-                    text_ += "&lt;";
-                    break;
-                case '>':
-                    text_ += "&gt;";
-                    break;
-                case '"':
-                    text_ += "&quot;";
-                    break;
-                case '\'':
-                    text_ += "&apos;";
-                    break;
-                case '\t':
-                    text_ += "&#9;";
-                    break;
-                case '\n':
-                    text_ += "&#10;";
-                    break;
-                case '\r':
-                    text_ += "&#13;";
-                    break;
-                case ' ':
-                    text_ += onlyBlanks ? "&#32;" : " ";
-                    break;
-                default:
-                    text_.append(value.data() + at, c.length);
-            }
+            const char* escaped = reference(c.code);
+            if (escaped) text_ += escaped;
+            else text_.append(value.data() + at, c.length);
             at += c.length;
         }
         return *this;
