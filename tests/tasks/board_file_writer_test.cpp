@@ -1,6 +1,6 @@
 // The integrated board file writer: exact bytes, values escaped so that a
-// read back writes the same bytes again, values no XML file can carry
-// refused, and old files that are not integrated board files kept.
+// read back writes the same bytes again, and values no XML file can carry
+// refused.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -38,8 +38,6 @@ std::string readFile(const fs::path& path) {
     text << in.rdbuf();
     return text.str();
 }
-
-void writeFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 class BoardFileWriter : public ::testing::Test {
 protected:
@@ -152,22 +150,6 @@ TEST_F(BoardFileWriter, RefusesWhatNoXmlFileCanCarry) {
         }
     }
     EXPECT_EQ(entries(), 0u);
-}
-
-// An old file that is not an integrated board file (a repository board, a
-// broken file) is kept as a backup; an integrated one is replaced.
-TEST_F(BoardFileWriter, KeepsOnlyOldFilesThatAreNotIntegratedBoardFiles) {
-    const fs::path repositoryBoard = fs::path(ZEM_TEST_DATA_DIR) / "boards/zephyr-labs.org/lumen_leds/1.0/board.xml";
-    fs::copy_file(repositoryBoard, folder / "board.xml");
-    const HUTSafeFile::Result first = write_board_file(diagram);
-    EXPECT_EQ(first.backup, (folder / "board.xml.bak").string());
-    EXPECT_EQ(readFile(folder / "board.xml.bak"), readFile(repositoryBoard));
-    EXPECT_EQ(write_board_file(diagram).backup, "");  // now it is an integrated board file
-
-    writeFile(folder / "board.xml", emptyPair.substr(0, 40));
-    EXPECT_EQ(write_board_file(diagram).backup, (folder / "board.xml.bak.1").string());
-    EXPECT_EQ(readFile(folder / "board.xml"), emptyPair);
-    EXPECT_EQ(entries(), 3u);
 }
 
 }  // namespace
