@@ -169,8 +169,8 @@ ConnectorEnd split_connector_end(const std::string& joined) {
 namespace HBOCTcBoardFileWriter {
 
 std::string board_file_text(const HBOBoard& diagram) {
-    const std::map<std::string, std::string> boards = diagram.getConnectedBoards();
-    const std::map<std::string, std::string> connections = diagram.getConnectedComponents();
+    const std::map<std::string, std::string>& boards = diagram.getConnectedBoards();
+    const std::map<std::string, std::string>& connections = diagram.getConnectedComponents();
     const std::string vendor = diagram.getVendor();
     const std::string name = diagram.getBoardName();
     const std::string version = diagram.getVersion();
