@@ -2,19 +2,23 @@
 // a diagram's vendor, board name and version, then groups of four values
 // that make one connected board (the first two) and one connection (all
 // four). Either the writer refuses a value, or the file it writes reads back
-// to the same values and writes the same bytes again.
+// to the same values and writes the same bytes again. A connection side
+// holding a "#" more or less than the one joining board and component is
+// written empty by design, and then sorts elsewhere: such a diagram must
+// read back to a file that writes the same bytes again.
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "HBOBoardModel.h"
 #include "HBOCTcBoardFileWriter.h"
 #include "HBOParser.h"
 #include "HTCErrors.h"
-#include "fuzz_support.h"
 
 namespace {
 
@@ -45,6 +49,17 @@ bool hasHash(const std::vector<std::string>& fields) {
     return false;
 }
 
+// The diagram the parser reads from text; a file the writer wrote must parse.
+std::unique_ptr<HBOBoard> readBack(const std::string& text) {
+    {
+        std::ofstream out(scratchFile(), std::ios::binary | std::ios::trunc);
+        out << text;
+    }
+    auto read = std::make_unique<HBOBoard>();
+    if (!HBOParser().parseFile(scratchFile(), read.get()) || !read->isIntegratedBoard()) std::abort();
+    return read;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -63,17 +78,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     } catch (const HTCErrors::error&) {
         return 0;  // a value no XML file can carry
     }
-    {
-        std::ofstream out(scratchFile(), std::ios::binary | std::ios::trunc);
-        out << text;
-    }
-    HBOBoard read;
-    if (!HBOParser().parseFile(scratchFile(), &read) || !read.isIntegratedBoard()) std::abort();
-    if (read.getVendor() != fields[0] || read.getBoardName() != fields[1] || read.getVersion() != fields[2] ||
-        read.getConnectedBoards() != diagram.getConnectedBoards())
+    const std::unique_ptr<HBOBoard> read = readBack(text);
+    if (read->getVendor() != fields[0] || read->getBoardName() != fields[1] || read->getVersion() != fields[2] ||
+        read->getConnectedBoards() != diagram.getConnectedBoards())
         std::abort();
-    // A "#" inside a name makes its side of a connection unreadable by design.
-    if (!hasHash(fields) && read.getConnectedComponents() != diagram.getConnectedComponents()) std::abort();
-    if (HBOCTcBoardFileWriter::board_file_text(read) != text) std::abort();
+    const std::string again = HBOCTcBoardFileWriter::board_file_text(*read);
+    if (!hasHash(fields)) {
+        if (read->getConnectedComponents() != diagram.getConnectedComponents() || again != text) std::abort();
+    } else if (HBOCTcBoardFileWriter::board_file_text(*readBack(again)) != again) {
+        std::abort();
+    }
     return 0;
 }
