@@ -1,7 +1,8 @@
 // An integrated board diagram of 100 instances and 1,000 connections,
 // through the commands: building it (create_board_diagram, 100
 // create_board_instance, 1,000 connect_board_components), writing it
-// (write_board_file) and reading it back (read_board_diagram, then
+// (write_board_file; its text alone, without the disk, in BoardFileText) and
+// reading it back (read_board_diagram, then
 // close_board_diagram). Instances are of two boards of 20 components made by
 // bench/gen_repo; each instance joins ten of its components to the next
 // instance's. Objects made here live until the process ends, so the build
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "HBOBoardModel.h"
+#include "HBOCTcBoardFileWriter.h"
 #include "HPAParamMgr.h"
 #include "ZemHost.h"
 #include "tcl_command.h"
@@ -114,6 +116,13 @@ void BM_WriteBoardFile(benchmark::State& state) {
     Tcl_DecrRefCount(command);
 }
 
+void BM_BoardFileText(benchmark::State& state) {
+    const HBOBoard& board = *scope::to_native<HBOBoard*>(diagram());
+    std::size_t bytes = 0;
+    for (auto _ : state) bytes = HBOCTcBoardFileWriter::board_file_text(board).size();
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+
 void BM_ReadBoardDiagram(benchmark::State& state) {
     Tcl_Interp* interp = shell();
     eval(interp, words({text("::board::write_board_file"), text("-of_objects"), diagram()}));
@@ -133,6 +142,7 @@ void BM_ReadBoardDiagram(benchmark::State& state) {
 
 BENCHMARK(BM_BuildDiagram)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_WriteBoardFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BoardFileText)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadBoardDiagram)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 }  // namespace

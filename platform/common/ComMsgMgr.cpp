@@ -35,6 +35,7 @@ const CatalogueEntry kCatalogue[] = {
      "describes is not an integrated board diagram."},
     {"@49-75@", "No board parts matched."},
     {"@49-81@", "Cannot write the board file %s: %s. The file is left as it was."},
+    {"@49-82@", "The board file %s was not an integrated board file; the old file is kept as %s."},
     {"@49-120@", "%s reaches no FPGA pin: %s."},
     {"@49-121@", "%s reaches %s FPGA pins (%s); a port bit has one location, so it is left out."},
     {"@49-122@", "%s and %s both reach FPGA pin %s; %s is left out."},

@@ -4,21 +4,27 @@
 
 #include <string>
 
+#include "HUTSafeFile.h"
+
 class HBOBoard;
 
 namespace HBOCTcBoardFileWriter {
 
 // The whole file text of the diagram: vendor, board name and version, the
 // connected boards and the connected component pairs, each map in key order.
-// Values are inserted as they are, without escaping.
+// Every value is escaped for XML (& < > " ' and tab, line feed, carriage
+// return as references), so that the parser reads back exactly the value.
+// A value holding a character that no XML file can carry (a control
+// character, U+FFFE, U+FFFF, a surrogate) or bytes that are not UTF-8 is an
+// HTCErrors::error of kind value, naming the field and the character.
 std::string board_file_text(const HBOBoard& diagram);
 
-// Replaces the file at path (the target of a symbolic link, when path is
-// one) by text: the text goes to a new file in the same folder, which is
-// then renamed over the target, so that the target is either the old file
-// or the new one. An existing target keeps its permissions. Returns the
-// system's reason when the file could not be written, else empty; a failed
-// write leaves no new file behind.
-std::string replace_file(const std::string& path, const std::string& text);
+// Whether path holds an integrated board file that the parser reads.
+bool is_integrated_board_file(const std::string& path);
+
+// Writes the diagram's text to its board file through HUTSafeFile::replace;
+// an existing file that is not an integrated board file is kept as a backup.
+// Throws as board_file_text does, before anything is written.
+HUTSafeFile::Result write_board_file(const HBOBoard& diagram);
 
 }  // namespace HBOCTcBoardFileWriter

@@ -1,8 +1,10 @@
 // ::board::write_board_file: writes each diagram given to its board file.
-// A file that cannot be written is a warning; the old file stays as it was.
+// A file that cannot be written is a warning and the old file stays as it
+// was; one that was not an integrated board file is kept as a backup.
 #include "HBOCTcBoardFileWriter.h"
 #include "HBOCTcDiagram.h"
 #include "HBOCTcInit.h"
+#include "HSTStringUtils.h"
 
 namespace {
 namespace write_board_file {
@@ -40,12 +42,16 @@ public:
 
 private:
     static void write(const HBOBoard& diagram) {
-        const std::string file = diagram.getBoardFile();
-        const std::string reason =
-            HBOCTcBoardFileWriter::replace_file(file, HBOCTcBoardFileWriter::board_file_text(diagram));
-        if (reason.empty()) return;
-        ComMsgMgr::sendMsg::eval(2, source_file, __LINE__, "board", HMSG_MASK_WARNING, "@49-81@", file.c_str(),
-                                 reason.c_str());
+        const HUTSafeFile::Result written = HBOCTcBoardFileWriter::write_board_file(diagram);
+        const std::string file = HSTStringUtils::excerpt(diagram.getBoardFile());
+        if (!written.ok()) {
+            ComMsgMgr::sendMsg::eval(2, source_file, __LINE__, "board", HMSG_MASK_WARNING, "@49-81@", file.c_str(),
+                                     written.error.c_str());
+        } else if (!written.backup.empty()) {
+            const std::string backup = HSTStringUtils::excerpt(written.backup);
+            ComMsgMgr::sendMsg::eval(2, source_file, __LINE__, "board", HMSG_MASK_WARNING, "@49-82@", file.c_str(),
+                                     backup.c_str());
+        }
     }
 };
 

@@ -16,12 +16,12 @@
 
 #include "ComMsgMgr.h"
 #include "HBOBoardUtils.h"
-#include "HBOCTcBoardFileWriter.h"
 #include "HBOCTcBoardQuery.h"
 #include "HBOCTcBoardTaskUtils.h"
 #include "HBOCTcInit.h"
 #include "HBOCTcPinConstraintText.h"
 #include "HBOCTcSignalTrace.h"
+#include "HUTSafeFile.h"
 
 namespace {
 namespace write_pin_constraints {
@@ -323,7 +323,7 @@ private:
         if (::stat(file.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
             reason = S_ISDIR(existing.st_mode) ? "it is a folder" : "it is not a regular file";
         } else {
-            reason = HBOCTcBoardFileWriter::replace_file(file, text);
+            reason = HUTSafeFile::replace(file, text).error;
         }
         if (reason.empty()) return;
         throw HTCErrors::error("cannot write pin constraints to \"" + file + "\": " + reason, HEXAll::Kind::file,
