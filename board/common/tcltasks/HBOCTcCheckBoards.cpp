@@ -3,8 +3,8 @@
 // findings as a list of dicts, a text report or JSON, or writes them to a file.
 #include <sys/stat.h>
 
-#include <cerrno>
-#include <cstring>
+#include <string>
+#include <vector>
 
 #include "ComMsgMgr.h"
 #include "HBOBoardCheck.h"
