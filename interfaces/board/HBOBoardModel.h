@@ -525,8 +525,9 @@ public:
     // What reading this board and loading its files left out so far, in
     // the order it happened: connection maps (when the board was read), the
     // preset file and pin files (when first loaded). A copy keeps its base's.
-    const std::vector<HBODroppedItem>& getDroppedItems() const { return dropped_; }
-    void addDroppedItem(HBODroppedItem item) const { dropped_.push_back(std::move(item)); }
+    // Pin files of a board's components may load on several threads at once.
+    std::vector<HBODroppedItem> getDroppedItems() const;
+    void addDroppedItem(HBODroppedItem item) const;
 
 private:
     // Presets keyed by name, owning them.
@@ -552,5 +553,6 @@ private:
     PresetTable associated_;
     std::map<std::string, std::string> connectedBoards_;
     std::map<std::string, std::string> connectedComponents_;
+    mutable std::mutex droppedMutex_;
     mutable std::vector<HBODroppedItem> dropped_;
 };

@@ -663,10 +663,20 @@ HBOBoard::HBOBoard(const HBOBoard& base, std::string name)
     presets_.copyFrom(base.presets_, this);
     presetsLoaded_ = true;
     associated_.copyFrom(base.associated_, this);
-    dropped_ = base.dropped_;  // after the copies above loaded the base's files
+    dropped_ = base.getDroppedItems();  // after the copies above loaded the base's files
 }
 
 HBOBoard::~HBOBoard() = default;
+
+std::vector<HBODroppedItem> HBOBoard::getDroppedItems() const {
+    std::lock_guard<std::mutex> lock(droppedMutex_);
+    return dropped_;
+}
+
+void HBOBoard::addDroppedItem(HBODroppedItem item) const {
+    std::lock_guard<std::mutex> lock(droppedMutex_);
+    dropped_.push_back(std::move(item));
+}
 
 std::string HBOBoard::getName() const { return vendor_ + ":" + boardName_ + ":" + version_; }
 

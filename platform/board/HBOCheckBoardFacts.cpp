@@ -56,11 +56,11 @@ const PinLookup& BoardFacts::lookup(const HBOBoardComponent& component) {
     return *lookup;
 }
 
-bool BoardFacts::pinsLeftOut(const HBOBoardComponent& component) const {
-    if (component.getPinMapFile().empty() || !component.arePinsLoaded()) return false;
-    for (const HBODroppedItem& item : board_.getDroppedItems())
-        if (item.kind == HBODroppedItem::PIN_FILE && item.name == component.getComponentName()) return true;
-    return false;
+std::optional<HBODroppedItem> BoardFacts::leftOutPinFile(const HBOBoardComponent& component) const {
+    if (component.getPinMapFile().empty() || !component.arePinsLoaded()) return std::nullopt;
+    for (HBODroppedItem& item : board_.getDroppedItems())
+        if (item.kind == HBODroppedItem::PIN_FILE && item.name == component.getComponentName()) return std::move(item);
+    return std::nullopt;
 }
 
 bool BoardFacts::pinsKnown(const HBOBoardComponent& component) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,7 +81,9 @@ public:
     const PinLookup& lookup(const HBOBoardComponent& component);
     // Whether the component's pin file was left out: the rules that would
     // miss its pins stay silent, as the pin file's own finding says why.
-    bool pinsLeftOut(const HBOBoardComponent& component) const;
+    bool pinsLeftOut(const HBOBoardComponent& component) const { return leftOutPinFile(component).has_value(); }
+    // Why the component's pin file was left out, when it was.
+    std::optional<HBODroppedItem> leftOutPinFile(const HBOBoardComponent& component) const;
     // The component's pins are known: listed in the board file or in a pin
     // file that was read. A component without either has no pins to check against.
     bool pinsKnown(const HBOBoardComponent& component);

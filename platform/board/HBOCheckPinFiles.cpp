@@ -2,6 +2,7 @@
 // component on one LOC, a pin name or index given twice, a pin file that
 // loading left out. Loading refuses a pin file that repeats an index, so
 // such a file is read again as written, to name the pins that clash.
+#include <optional>
 #include <string_view>
 
 #include "HBOBoardInternal.h"
@@ -146,12 +147,6 @@ private:
     std::string where_;
 };
 
-const HBODroppedItem* leftOutPinFile(const HBOBoard& board, const HBOBoardComponent& component) {
-    for (const HBODroppedItem& item : board.getDroppedItems())
-        if (item.kind == HBODroppedItem::PIN_FILE && item.name == component.getComponentName()) return &item;
-    return nullptr;
-}
-
 void checkLeftOutPinFile(const std::string& board, const HBOBoardComponent& component, const HBODroppedItem& item,
                          Findings& findings) {
     PinFileCheck check(board, component, findings);
@@ -180,7 +175,7 @@ void checkPinFiles(BoardFacts& facts, Findings& findings) {
     facts.board().getBoardComponentsVec(components);
     for (const HBOBoardComponent* component : components) {
         const std::vector<HBOPinProps*>& pins = facts.pins(*component);
-        if (const HBODroppedItem* item = leftOutPinFile(facts.board(), *component)) {
+        if (const std::optional<HBODroppedItem> item = facts.leftOutPinFile(*component)) {
             checkLeftOutPinFile(facts.name(), *component, *item, findings);
             continue;
         }

@@ -121,7 +121,7 @@ TEST(BadInput, MissingPinFileWarnsWhenPinsAreFirstNeeded) {
               std::string::npos);
     // The board keeps why the component has no pins.
     ASSERT_EQ(board->getDroppedItems().size(), 1u);
-    const HBODroppedItem& dropped = board->getDroppedItems()[0];
+    const HBODroppedItem dropped = board->getDroppedItems()[0];
     EXPECT_EQ(dropped.kind, HBODroppedItem::PIN_FILE);
     EXPECT_EQ(dropped.name, board->findFpgaComponent()->getComponentName());
     EXPECT_EQ(dropped.path, fixture("bad/missing_pins/gone_pins.xml"));
@@ -277,7 +277,7 @@ TEST(BadInput, PresetFileLeftOutIsKeptByItsBoard) {
     MessageCapture capture;
     EXPECT_TRUE(board->getIpPresets().empty());
     ASSERT_EQ(board->getDroppedItems().size(), 1u);
-    const HBODroppedItem& dropped = board->getDroppedItems()[0];
+    const HBODroppedItem dropped = board->getDroppedItems()[0];
     EXPECT_EQ(dropped.kind, HBODroppedItem::PRESET_FILE);
     EXPECT_EQ(dropped.line, 2);
     EXPECT_EQ(dropped.reason, "<ip_preset> has no 'preset_proc_name' attribute");
