@@ -11,12 +11,12 @@
 
 #include <vector>
 
+#include "bench_repository.h"
 #include "ComMsgMgr.h"
-#include "HBOBoardCReposMgr.h"
 #include "HBOBoardCheck.h"
+#include "HBOBoardCReposMgr.h"
 #include "HBOBoardUtils.h"
 #include "HPAParamMgr.h"
-#include "bench_repository.h"
 
 namespace {
 
@@ -85,7 +85,10 @@ void BM_CheckOneRuleRead(benchmark::State& state) {
     state.SetLabel(HBOBoardCheck::ruleName(rule));
     for (auto _ : state) benchmark::DoNotOptimize(check(HBOBoardCheck::Rules().set(rule), state));
 }
-BENCHMARK(BM_CheckOneRuleRead)->DenseRange(0, HBOBoardCheck::RULE_COUNT - 1)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckOneRuleRead)
+    ->DenseRange(0, HBOBoardCheck::RULE_COUNT - 1)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_CheckRepositoryNoPinRulesCold(benchmark::State& state) {
     ComMsgMgr::Silencer quiet;

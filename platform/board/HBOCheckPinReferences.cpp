@@ -21,8 +21,7 @@ void checkPinMaps(BoardFacts& facts, const HBOBoardComponent& component, const H
     std::set<std::string> seen;
     for (const HBOModelPort* port : ports) {
         for (const auto& mapped : port->getPinPortMap())
-            if (!pins.byName(mapped.second) && seen.insert(mapped.second).second)
-                missing.push_back(mapped.second);
+            if (!pins.byName(mapped.second) && seen.insert(mapped.second).second) missing.push_back(mapped.second);
     }
     if (missing.empty()) return;
     std::vector<std::string> objects{component.getComponentName(), busIf.getName()};

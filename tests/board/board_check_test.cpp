@@ -153,7 +153,8 @@ TEST_F(BoardCheck, EachRuleFindsItsFaultAndNothingElse) {
     const Case cases[] = {
         {"PIN_CONFLICT",
          {{"host/board.xml", mapsBtn0, R"(component_pin="led0"/>)"}},
-         "interfaces 'leds' (of 'leds') and 'buttons' (of 'buttons') share a pin of 'part0': A1 ('led0'); mode 'io' uses "
+         "interfaces 'leds' (of 'leds') and 'buttons' (of 'buttons') share a pin of 'part0': A1 ('led0'); mode 'io' "
+         "uses "
          "both"},
         {"PIN_ALTERNATIVE",
          {{"host/board.xml", "</interfaces>\n<component_modes>", altInterface + "\n<component_modes>"}},

@@ -137,8 +137,9 @@ public:
 
         const std::string file = read_option<std::string>("file");
         if (file.empty()) {
-            Tcl_SetObjResult(interp, format == report_format::dict ? findings_list(findings)
-                                                                   : text_obj(without_last_newline(report(format, findings, check))));
+            Tcl_SetObjResult(interp, format == report_format::dict
+                                         ? findings_list(findings)
+                                         : text_obj(without_last_newline(report(format, findings, check))));
             return TCL_OK;
         }
         const std::string text = format == report_format::dict ? dict_text(findings) : report(format, findings, check);
