@@ -76,3 +76,10 @@ show connectors {get_property CONNECTORS [current_board_diagram]}
 show close {close_board_diagram -name example.org:cobalt_leds:1.0}
 show list {get_board_diagrams}
 file delete -force $dir
+
+puts "\nChecking boards: the sample repository, then a faulty board kept apart from it (examples/faulty_boards):"
+show sample {check_boards -format text}
+show faulty {set_param board.repoPaths [file join [file dirname [info script]] faulty_boards]}
+show check {check_boards -format text}
+show findings {lmap finding [check_boards -rules MISSING_*] { dict get $finding message }}
+reset_param board.repoPaths

@@ -7,7 +7,8 @@
 //
 // Host switches come first and are written --name or --name=value; the
 // first word that does not start with "--" is the script, and every word
-// after it belongs to the script.
+// after it belongs to the script. With --check there is no script: the
+// words are board repository folders to check (see runChecks).
 #include <tcl.h>
 
 #include <boost/program_options.hpp>
@@ -19,7 +20,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "ComMsgMgr.h"
 #include "ConsoleTerminal.h"
+#include "HBOBoardCheck.h"
+#include "HBOBoardCheckReport.h"
 #include "HPAParamMgr.h"
 #include "HUTEnv.h"
 #include "ZemHost.h"
@@ -32,6 +36,7 @@ struct ShellSettings {
     std::string product = "Corvel";
     std::vector<std::string> repoPaths;
     bool loadExtension = true;
+    bool check = false;
 };
 
 ShellSettings settings;
@@ -115,12 +120,14 @@ size_t hostSwitchCount(int argc, char** argv) {
 // Returns -1 to go on, else the exit status.
 int parseHostSwitches(int count, char** argv) {
     po::options_description options("boardsh [--switch[=value]]... ?script? ?arg ...?\nSwitches");
-    options.add_options()
-        ("help", "print this help and exit")
-        ("product", po::value<std::string>(&settings.product), "product name the host reports (default Corvel)")
-        ("repo", po::value<std::vector<std::string>>(&settings.repoPaths)->composing(),
-         "a board repository folder; repeat for several (default: the bundled sample repository)")
-        ("no-extension", "do not load the board command extension");
+    options.add_options()("help", "print this help and exit")("product", po::value<std::string>(&settings.product),
+                                                              "product name the host reports (default Corvel)")(
+        "repo", po::value<std::vector<std::string>>(&settings.repoPaths)->composing(),
+        "a board repository folder; repeat for several (default: the bundled sample repository)")(
+        "no-extension", "do not load the board command extension")(
+        "check",
+        "check the board repositories given as the remaining words (default: those of --repo, else the "
+        "bundled one), print the findings and exit: 1 when any is an ERROR, else 0");
     po::variables_map values;
     try {
         po::store(po::command_line_parser(count + 1, argv).options(options).style(
@@ -136,7 +143,32 @@ int parseHostSwitches(int count, char** argv) {
         return 0;
     }
     settings.loadExtension = values.count("no-extension") == 0;
+    settings.check = values.count("check") != 0;
     return -1;
+}
+
+// Checks every board of the repositories without an interactive session,
+// as a repository's own CI would: the report goes to standard output, and
+// the status says whether any finding is an ERROR (2: the shell could not start).
+int runChecks(const char* argv0, const std::vector<std::string>& folders) {
+    settings.repoPaths.insert(settings.repoPaths.end(), folders.begin(), folders.end());
+    Tcl_FindExecutable(argv0);
+    Tcl_Interp* interp = Tcl_CreateInterp();
+    if (appInit(interp) != TCL_OK) {
+        std::cerr << "boardsh: " << Tcl_GetStringResult(interp) << "\n";
+        Tcl_DeleteInterp(interp);
+        return 2;
+    }
+    std::vector<HBOCheckFinding> findings;
+    HBOBoardCheck check;
+    {
+        ComMsgMgr::Silencer quiet;  // the findings say what the loading warnings would
+        check.checkRepository(findings);
+    }
+    std::cout << HBOBoardCheckReport::text(findings, check.boardsChecked()) << std::flush;
+    Tcl_DeleteInterp(interp);
+    Tcl_Finalize();
+    return HBOBoardCheckReport::hasErrors(findings) ? 1 : 0;
 }
 
 }  // namespace
@@ -148,6 +180,7 @@ int main(int argc, char** argv) {
 
     int first = static_cast<int>(switches) + 1;
     if (first < argc && std::strcmp(argv[first], "--") == 0) ++first;
+    if (settings.check) return runChecks(argv[0], std::vector<std::string>(argv + first, argv + argc));
     if (first == argc && isatty(STDIN_FILENO) && zemconsole::lineEditingAvailable()) {
         runInteractive(argv[0]);
         return 0;

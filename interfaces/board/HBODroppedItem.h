@@ -18,7 +18,7 @@ struct HBODroppedItem {
     std::string path;    // the file or folder
     int line;            // of the problem in the file; 0 when none
     std::string reason;  // as the warning gave it, after the path and line
-    // The board (DUPLICATE_FILE: its full name, reason names the file kept),
-    // component (PIN_FILE) or connection map (CONNECTION_MAP) concerned.
+    // The board (DUPLICATE_FILE: its full name; the reason names both
+    // files), component (PIN_FILE) or connection map (CONNECTION_MAP) concerned.
     std::string name;
 };

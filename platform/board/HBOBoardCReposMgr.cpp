@@ -90,7 +90,9 @@ struct Listing {
             if (known != fileOf.end()) {
                 HBOBoardInternal::warnDuplicateBoard(name, known->second, entry.first);
                 dropped.push_back({HBODroppedItem::DUPLICATE_FILE, entry.first, 0,
-                                   "defines board " + name + ", which " + known->second + " defines too", name});
+                                   "board " + name + " is defined twice: " + known->second + " is used, " +
+                                       entry.first + " is ignored",
+                                   name});
                 continue;
             }
             fileOf.emplace(name, entry.first);

@@ -89,6 +89,16 @@ struct PinFileContents {
 // no pins and, when given, the problem in dropped (kind PIN_FILE).
 PinFileContents loadPinFile(const std::string& path, HBOBoardComponent* owner, HBODroppedItem* dropped = nullptr);
 
+// A <pin> of a pin file as written, unchecked.
+struct RawPin {
+    std::string index, name, loc;
+    int line;
+};
+// Appends the pins of a pin file as written (those of <pins>, then of each
+// <port>), to name the pins of a file that loading refused. False, with
+// nothing appended, when the file cannot be read or is no XML pin file.
+bool scanPinFile(const std::string& path, std::vector<RawPin>& pins);
+
 using PresetSink = std::function<void(const std::string& key, std::unique_ptr<HBOIpPreset> preset)>;
 // Reads a preset file; a file it cannot use gives a warning, no presets and,
 // when given, the problem in dropped (kind PRESET_FILE). Returns whether it was used.

@@ -764,6 +764,16 @@ HBOBoard::HBOBoard(const HBOBoard& base, std::string name)
 
 HBOBoard::~HBOBoard() = default;
 
+std::vector<HBODroppedItem> HBOBoard::getDroppedItems() const {
+    std::lock_guard<std::mutex> lock(droppedMutex_);
+    return dropped_;
+}
+
+void HBOBoard::addDroppedItem(HBODroppedItem item) const {
+    std::lock_guard<std::mutex> lock(droppedMutex_);
+    dropped_.push_back(std::move(item));
+}
+
 std::string HBOBoard::getName() const { return vendor_ + ":" + boardName_ + ":" + version_; }
 
 std::string HBOBoard::getPartName() const {
@@ -818,16 +828,6 @@ void HBOBoard::getNetsOfPin(const std::string& componentName, uint32_t pinIndex,
                             std::vector<HBOBoardBusNet*>& nets) const {
     std::call_once(netsOfPinsOnce_, [this] { netsOfPins_ = std::make_unique<NetsOfPins>(buses_); });
     netsOfPins_->find(componentName, pinIndex, nets);
-}
-
-std::vector<HBODroppedItem> HBOBoard::getDroppedItems() const {
-    std::lock_guard<std::mutex> lock(droppedMutex_);
-    return dropped_;
-}
-
-void HBOBoard::addDroppedItem(HBODroppedItem item) const {
-    std::lock_guard<std::mutex> lock(droppedMutex_);
-    dropped_.push_back(std::move(item));
 }
 
 void HBOBoard::getJumpers(std::vector<HBOJumper*>& jumpers) const { appendRaw(jumpers_, jumpers); }

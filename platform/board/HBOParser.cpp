@@ -62,6 +62,30 @@ public:
         return 1 + static_cast<int>(std::count(begin, end, '\n'));
     }
 
+    // The lines of many offsets at the price of one fresh read; 0 for each
+    // when the file can no longer be read.
+    std::vector<int> linesOf(const std::vector<std::ptrdiff_t>& offsets) const {
+        std::vector<int> lines(offsets.size(), 0);
+        std::size_t size = 0;
+        std::unique_ptr<char[]> text;
+        try {
+            text = readText(size);
+        } catch (const FileProblem&) {
+            return lines;
+        }
+        std::vector<std::size_t> order(offsets.size());
+        for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return offsets[a] < offsets[b]; });
+        std::size_t at = 0;
+        int line = 1;
+        for (std::size_t i : order) {
+            const auto end = static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, offsets[i]));
+            for (; at < std::min(end, size); ++at) line += text[at] == '\n';
+            lines[i] = line;
+        }
+        return lines;
+    }
+
     const std::string& path() const { return path_; }
 
 private:
@@ -807,6 +831,31 @@ PinFileContents loadPinFile(const std::string& path, HBOBoardComponent* owner, H
         contents.styles = reader.styles();
     });
     return ok ? std::move(contents) : PinFileContents{};
+}
+
+bool scanPinFile(const std::string& path, std::vector<RawPin>& scanned) {
+    XmlFile file(path);
+    std::vector<RawPin> pins;
+    std::vector<std::ptrdiff_t> offsets;
+    try {
+        const pugi::xml_node root = file.load("part_info");
+        const auto take = [&](const pugi::xml_node& parent) {
+            for (pugi::xml_node p : parent.children("pin")) {
+                pins.push_back({attr(p, "index"), attr(p, "name"), attr(p, "loc"), 0});
+                offsets.push_back(p.offset_debug());
+            }
+        };
+        take(root.child("pins"));
+        for (pugi::xml_node port : root.child("ports").children("port")) take(port);
+    } catch (const FileProblem&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const std::vector<int> lines = file.linesOf(offsets);
+    for (std::size_t i = 0; i < pins.size(); ++i) pins[i].line = lines[i];
+    scanned.insert(scanned.end(), pins.begin(), pins.end());
+    return true;
 }
 
 bool loadPresetFile(const std::string& path, const PresetSink& add, HBODroppedItem* dropped) {

@@ -42,3 +42,27 @@ inline std::filesystem::path uniqueTempDir() {
     std::random_device random;
     return std::filesystem::temp_directory_path() / ("zem_board_test_" + std::to_string(random()));
 }
+
+#include <cstdlib>
+#include <fstream>
+
+// A temporary board folder, removed with rm (which copes with too deep chains).
+class ScratchRepo {
+public:
+    ScratchRepo() : dir_(uniqueTempDir()) { std::filesystem::create_directories(dir_); }
+    ~ScratchRepo() { std::system(("rm -rf '" + dir_.string() + "'").c_str()); }
+    const std::filesystem::path& dir() const { return dir_; }
+    std::string path(const std::string& relative) const { return (dir_ / relative).string(); }
+    // A board of that name whose files are copied from the plain fixture board.
+    void addPlainBoard(const std::string& folder) const {
+        std::filesystem::create_directories(dir_ / folder);
+        std::filesystem::copy_file(fixture("good/beta.org/plain/1.0/board.xml"), dir_ / folder / "board.xml");
+    }
+    void write(const std::string& relative, const std::string& text) const {
+        std::filesystem::create_directories((dir_ / relative).parent_path());
+        std::ofstream(dir_ / relative) << text;
+    }
+
+private:
+    std::filesystem::path dir_;
+};

@@ -6,6 +6,9 @@
 #include <cctype>
 
 #include "board_test_support.h"
+#include "HBOBoardCheck.h"
+#include "HBOBoardCheckReport.h"
+#include "HBOParser.h"
 
 using Names = std::vector<std::string>;
 
@@ -220,4 +223,18 @@ TEST(SampleRepository, DeepCopiesKeepTheRulesInsideTheCopy) {
         EXPECT_EQ(copy.getIpAssociatedInterfaces().size(), original->getIpAssociatedInterfaces().size());
         expectBoardKeepsTheRules(original);
     }
+}
+
+// The sample boards and diagram are written by hand to be right: no rule finds anything.
+TEST(SampleRepository, ChecksFindNothing) {
+    sampleBoards();
+    std::vector<HBOCheckFinding> findings;
+    HBOBoardCheck check;
+    check.checkRepository(findings);
+    HBOBoard diagram;
+    ASSERT_TRUE(
+        HBOParser().parseFile(std::string(ZEM_TEST_DATA_DIR) + "/diagrams/cobalt_with_lumen/board.xml", &diagram));
+    check.checkBoard(diagram, findings);
+    EXPECT_EQ(check.boardsChecked(), 9);
+    EXPECT_EQ(HBOBoardCheckReport::text(findings, check.boardsChecked()), "9 boards checked: no findings\n");
 }
