@@ -1,7 +1,6 @@
 // ::board::check_boards: checks the boards and diagrams given (by default
 // the whole repository, with what its listing left out) and returns the
 // findings as a list of dicts, a text report or JSON, or writes them to a file.
-#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -9,7 +8,7 @@
 #include "ComMsgMgr.h"
 #include "HBOBoardCheck.h"
 #include "HBOBoardCheckReport.h"
-#include "HBOCTcBoardFileWriter.h"
+#include "HUTSafeFile.h"
 #include "HBOCTcDiagram.h"
 #include "HBOCTcInit.h"
 #include "HSTStringUtils.h"
@@ -92,13 +91,7 @@ std::string all_rule_names() {
 // The report replaces the file as a whole, so a failed write leaves no
 // partial report; only a regular file is replaced.
 void write_report(const std::string& path, const std::string& text) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        throw HTCErrors::error(
-            "cannot write the report to \"" + HSTStringUtils::excerpt(path) + "\": it is not a regular file",
-            HEXAll::Kind::file, "-file");
-    }
-    const std::string reason = HBOCTcBoardFileWriter::replace_file(path, text);
+    const std::string reason = HUTSafeFile::replace(path, text).error;
     if (!reason.empty()) {
         throw HTCErrors::error("cannot write the report to \"" + HSTStringUtils::excerpt(path) + "\": " + reason,
                                HEXAll::Kind::file, "-file");
