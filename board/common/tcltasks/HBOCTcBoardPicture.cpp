@@ -22,9 +22,9 @@ using namespace HBOCTcPicture;
 const Attributes kChip = {
     {"shape", "box"}, {"style", "rounded,filled"}, {"fillcolor", "#e8eef8"}, {"color", "#4a6fa5"}};
 const Attributes kPart = {{"shape", "box"},  {"style", "filled"}, {"fillcolor", "#fbe3c2"}, {"color", "#b8742a"},
-                          {"penwidth", "2"}, {"fontsize", "13"},  {"margin", "0.25,0.12"}};
+                          {"penwidth", "2"}, {"fontsize", "13"},  {"margin", "0.3,0.12"}};
 const Attributes kConnector = {
-    {"shape", "box3d"}, {"style", "filled"}, {"fillcolor", "#dff0d8"}, {"color", "#4c8a3f"}, {"margin", "0.2,0.1"}};
+    {"shape", "box3d"}, {"style", "filled"}, {"fillcolor", "#dff0d8"}, {"color", "#4c8a3f"}, {"margin", "0.25,0.1"}};
 const Attributes kLooseInterface = {
     {"shape", "note"}, {"style", "filled"}, {"fillcolor", "#fffbe6"}, {"color", "#b3a369"}};
 const Attributes kMissing = {{"shape", "box"}, {"style", "dashed"}, {"color", "#999999"}, {"fontcolor", "#777777"}};
@@ -43,7 +43,9 @@ Graph empty_graph(const std::string& id, Lines label) {
     graph.root.attributes = {{"rankdir", "LR"},  {"labelloc", "t"},  {"fontname", "Helvetica"},
                              {"fontsize", "16"}, {"nodesep", "0.3"}, {"ranksep", "0.5"},
                              {"pad", "0.3"}};
-    graph.nodeDefaults = {{"fontname", "Helvetica"}, {"fontsize", "11"}, {"margin", "0.15,0.06"}};
+    // Margins leave room for a wider font than the Helvetica metrics Graphviz
+    // lays SVG text out with (DejaVu Sans, where Helvetica is missing).
+    graph.nodeDefaults = {{"fontname", "Helvetica"}, {"fontsize", "11"}, {"margin", "0.25,0.06"}};
     graph.edgeDefaults = {
         {"fontname", "Helvetica"}, {"fontsize", "10"}, {"dir", "none"}, {"color", "#4a6fa5"}, {"fontcolor", "#2f4b7c"}};
     return graph;
