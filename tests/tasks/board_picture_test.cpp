@@ -129,7 +129,12 @@ TEST(BoardPicture, InterfaceWithoutItsComponentHangsOffItsOwner) {
         HBOBoardComponent::Attributes{"part0", "fpga", "", "", "", "", "", "true", ""}, &board));
     HBOBusIf::Attributes loose{"spi", "master", "vnd:busdef:spi:1.0", "flash", "", "true"};
     part->addBusIf(std::make_unique<HBOBusIf>(loose, part));
+    // A component whose name reads like the note's id.
+    board.addComponent(std::make_unique<HBOBoardComponent>(
+        HBOBoardComponent::Attributes{"part0/spi", "chip", "", "", "", "", "", "true", ""}, &board));
     const Graph graph = board_graph(board, false);
+    ASSERT_NE(node(graph, "part0\\/spi"), nullptr);
+    EXPECT_EQ(node(graph, "part0\\/spi")->label.front(), "part0/spi");
     const Node* note = node(graph, "part0/spi");
     ASSERT_NE(note, nullptr);
     EXPECT_EQ(note->label, (Lines{"spi", "0 pins", "flash (not on this board)"}));

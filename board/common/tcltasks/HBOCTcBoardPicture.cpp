@@ -104,6 +104,18 @@ bool component_enabled(const HBOBoardComponent& component) {
     return HBOCTcBoardQuery::true_in_any_case(component.getIsEnabled());
 }
 
+// A name as one part of a node id. Parts are joined with "/", so "/" and
+// the escape character, a backslash, are escaped with a backslash: no two
+// names' ids can meet.
+std::string id_part(const std::string& name) {
+    std::string part;
+    for (char c : name) {
+        if (c == '/' || c == '\\') part += '\\';
+        part += c;
+    }
+    return part;
+}
+
 // "0-7, 10-17": the pin indexes of a connector as ranges; past three
 // ranges, the rest is summed up.
 std::string index_ranges(const HBOBoardComponent& component) {
@@ -131,7 +143,7 @@ std::string index_ranges(const HBOBoardComponent& component) {
 
 // One board drawn into a cluster: its nodes go there, its edges to the
 // graph. Node ids are the component names after prefix (the instance name
-// in a diagram).
+// and "/" in a diagram).
 class BoardDrawing {
 public:
     BoardDrawing(const HBOBoard& board, bool all, std::string prefix, Cluster& into, std::vector<Edge>& edges)
@@ -167,7 +179,9 @@ private:
         bool enabled;  // a line of it is enabled
     };
 
-    std::string id_of(const HBOBoardComponent& component) const { return prefix_ + component.getComponentName(); }
+    std::string id_of(const HBOBoardComponent& component) const {
+        return prefix_ + id_part(component.getComponentName());
+    }
 
     Node component_node(const HBOBoardComponent& component) const {
         Node node{id_of(component), {component.getComponentName()}, {}};
@@ -225,7 +239,8 @@ private:
     // why its component is not there.
     void add_loose_interface(const HBOBoardComponent& owner, const HBOBusIf& busIf, const std::string& pins,
                              bool enabled) {
-        Node node{id_of(owner) + "/" + busIf.getName(), {busIf.getName(), pins}, kLooseInterface};
+        Node node{id_of(owner) + "/" + id_part(busIf.getName()), {busIf.getName(), pins}, kLooseInterface};
+        while (heights_.count(node.id)) node.id += "'";  // an interface name given twice
         const std::string peer = busIf.getOfComponent();
         if (!peer.empty() && peer != owner.getComponentName()) {
             const HBOBoardComponent* component = board_.findComponent(peer);
@@ -365,7 +380,7 @@ private:
         Cluster cluster{name, {name, baseBoard}, kInstance, {}, {}};
         Instance instance{graph_.root.clusters.size(), HBOBoardCReposMgr::getGlobal()->findBoard(baseBoard), {}};
         if (instance.board) {
-            BoardDrawing drawing(*instance.board, all_, name + "/", cluster, graph_.edges);
+            BoardDrawing drawing(*instance.board, all_, id_part(name) + "/", cluster, graph_.edges);
             drawing.draw();
             std::vector<HBOBoardComponent*> components;
             instance.board->getBoardComponentsVec(components);
@@ -399,7 +414,7 @@ private:
         }
         Instance& instance = instances_[instanceName];
         const HBOBoardComponent* component = instance.board ? instance.board->findComponent(componentName) : nullptr;
-        End result{instanceName + "/" + componentName, componentName.empty() ? "?" : componentName,
+        End result{id_part(instanceName) + "/" + id_part(componentName), componentName.empty() ? "?" : componentName,
                    component ? "[" + index_ranges(*component) + "]" : ""};
         auto found = instance.nodes.find(componentName);
         if (found != instance.nodes.end()) {

@@ -197,8 +197,10 @@ private:
         set_all(graph, cluster.attributes, cluster.label);
         for (const Node& node : cluster.nodes) {
             Agnode_t* made = agnode(graph, writable(unique_name(node.id)), 1);
+            if (!nodes_.emplace(node.id, made).second) {
+                throw HTCErrors::error("picture node \"" + node.id + "\" is given twice");
+            }
             set_all(made, node.attributes, node.label);
-            nodes_[node.id] = made;
         }
         for (const Cluster& inner : cluster.clusters) {
             Agraph_t* sub = agsubg(graph, writable(unique_name("cluster_" + inner.id)), 1);
