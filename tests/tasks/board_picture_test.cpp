@@ -246,6 +246,13 @@ TEST_F(Rendered, SpecialCharactersSurvive) {
     EXPECT_EQ(dot.rfind("digraph g {", 0), 0u) << dot;
 }
 
+TEST_F(Rendered, TooBigToLayOutIsRefusedButItsTextIsWritten) {
+    Graph graph;
+    for (int i = 0; i <= 1000; ++i) graph.root.nodes.push_back(Node{"n" + std::to_string(i), {}, {}});
+    EXPECT_THROW(HBOCTcGraphviz::render(graph, Format::svg), HTCErrors::error);
+    EXPECT_NE(HBOCTcGraphviz::render(graph, Format::dot).find("n1000"), std::string::npos);
+}
+
 TEST_F(Rendered, EdgeBetweenUnknownNodesIsAnError) {
     Graph graph;
     graph.edges.push_back(Edge{"a", "b", {}, {}});

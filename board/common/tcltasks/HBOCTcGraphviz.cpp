@@ -239,6 +239,29 @@ std::string graph_text(Agraph_t* graph) {
 
 const char* format_name(HBOCTcGraphviz::Format format) { return format == HBOCTcGraphviz::Format::png ? "png" : "svg"; }
 
+// dot's layout grows faster than the graph: 1,000 components take seconds,
+// a chain of 20,000 minutes. Past these sizes a picture is refused rather
+// than left to run; nobody could read it anyway.
+constexpr std::size_t kMaxLaidOutNodes = 1000;
+constexpr std::size_t kMaxLaidOutEdges = 5000;
+
+std::size_t node_count(const Cluster& cluster) {
+    std::size_t count = cluster.nodes.size();
+    for (const Cluster& inner : cluster.clusters) count += node_count(inner);
+    return count;
+}
+
+void require_layout_size(const Graph& graph) {
+    const std::size_t nodes = node_count(graph.root);
+    if (nodes <= kMaxLaidOutNodes && graph.edges.size() <= kMaxLaidOutEdges) return;
+    throw HTCErrors::error("the picture would have " + std::to_string(nodes) + " boxes and " +
+                               std::to_string(graph.edges.size()) + " lines, more than the " +
+                               std::to_string(kMaxLaidOutNodes) + " boxes or " + std::to_string(kMaxLaidOutEdges) +
+                               " lines that Graphviz lays out in reasonable time: draw less (without -all), or "
+                               "write -format dot and lay it out with Graphviz's own tools",
+                           HEXAll::Kind::value);
+}
+
 std::string laid_out(GVC_t* context, Agraph_t* graph, HBOCTcGraphviz::Format format, const MessageCapture& messages) {
     if (!context || gvLayout(context, graph, "dot") != 0) {
         throw HTCErrors::error("Graphviz could not lay out the picture: " + messages.reason("no reason given"));
@@ -261,10 +284,14 @@ std::string laid_out(GVC_t* context, Agraph_t* graph, HBOCTcGraphviz::Format for
 bool HBOCTcGraphviz::available() { return true; }
 
 std::string HBOCTcGraphviz::render(const Graph& graph, Format format) {
+    if (format != Format::dot) require_layout_size(graph);
     std::lock_guard<std::mutex> hold(graphviz_lock());
     MessageCapture messages;
     auto built = Builder(graph).build();
     if (format == Format::dot) return graph_text(built.get());
+    // A bitmap's pixels stay bounded: a larger drawing is scaled down to 60
+    // inches (5,760 pixels) a side.
+    if (format == Format::png) agsafeset(built.get(), writable("size"), writable("60,60"), writable(""));
     return laid_out(context_for(format), built.get(), format, messages);
 }
 

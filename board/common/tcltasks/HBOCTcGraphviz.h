@@ -15,7 +15,8 @@ bool available();
 
 // The picture as the bytes of a file: svg and png laid out by dot; dot is
 // the graph text itself, before layout, for users to lay out as they like.
-// Fails with an HTCErrors::error that carries Graphviz's own reason.
+// Fails with an HTCErrors::error that carries Graphviz's own reason; a
+// graph of more than 1,000 nodes or 5,000 edges is not laid out.
 std::string render(const HBOCTcPicture::Graph& graph, Format format);
 
 }  // namespace HBOCTcGraphviz
