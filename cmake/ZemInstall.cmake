@@ -28,7 +28,8 @@ install(FILES ${zem_task_headers} DESTINATION ${zem_include}/tasks)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${ZEM_INSTALL_DATADIR})
 install(FILES ${CMAKE_SOURCE_DIR}/examples/tour.tcl DESTINATION ${ZEM_INSTALL_DATADIR}/examples)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR} FILES_MATCHING PATTERN "*.md")
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}
+        FILES_MATCHING PATTERN "*.md" PATTERN "*.svg")
 
 # find_package(zem): the targets zem::common, zem::board, zem::host and
 # zem::boardcommontasks.

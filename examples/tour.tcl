@@ -59,6 +59,14 @@ show instance {set leds [create_board_instance -board [get_boards *lumen_leds*] 
 show connect {connect_board_components [get_board_components -of_objects $host *:J5:*] [get_board_components -of_objects $leds *:P1:*] $diagram}
 show write {write_board_file -of_objects $diagram}
 show file {fileText $dir/board.xml}
+# Pictures of the board and of the diagram (SVG; .png and .dot work too).
+# Pictures need Graphviz: a build without it says so, and the tour goes on.
+foreach {title script} {
+    picture {write_board_picture -file $dir/cobalt_x4.svg}
+    picture {write_board_picture -of_objects $diagram -file $dir/cobalt_leds.svg}
+} {
+    if {[catch {show $title $script} message]} { puts $message }
+}
 show read {read_board_diagram $dir/board.xml}
 
 puts "\nThe module's LED signals, traced through the diagram to the carrier's FPGA balls, and written as constraints:"
@@ -75,6 +83,7 @@ show select {current_board_diagram -name example.org:cobalt_leds:1.0}
 show connectors {get_property CONNECTORS [current_board_diagram]}
 show close {close_board_diagram -name example.org:cobalt_leds:1.0}
 show list {get_board_diagrams}
+puts "\n(The tour's files, the pictures too, were in $dir, which it now removes.)"
 file delete -force $dir
 
 puts "\nChecking boards: the sample repository, then a faulty board kept apart from it (examples/faulty_boards):"

@@ -5,7 +5,8 @@
 # tclsh on installed_check.tcl, and builds and runs a program against the
 # prefix through find_package(zem) and through pkg-config.
 # Arguments: build folder, source folder, tclsh. Environment: ZEM_PRELOAD
-# (sanitizer runtime for tclsh and the programs), ZEM_CXX_FLAGS.
+# (sanitizer runtime for tclsh and the programs), ZEM_CXX_FLAGS, ZEM_GRAPHVIZ
+# (ON: pictures are drawn too).
 set -eu
 build=$1 source=$2 tclsh=$3
 here=$(cd "$(dirname "$0")" && pwd)
@@ -20,7 +21,7 @@ cd "$work"
 # Only what a user's shell would have; the sanitizer runtime when built with it.
 run() {
   env -i HOME="$work" PATH=/usr/bin:/bin ${ZEM_PRELOAD:+LD_PRELOAD="$ZEM_PRELOAD"} \
-      ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} "$@"
+      ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} ${ZEM_GRAPHVIZ:+ZEM_GRAPHVIZ="$ZEM_GRAPHVIZ"} "$@"
 }
 
 echo "== boardsh"

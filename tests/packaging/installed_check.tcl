@@ -11,6 +11,18 @@ current_board_part acme.com:cobalt_x4:part0:2.0
 set name [get_property DISPLAY_NAME [::board::current_board]]
 if {$name ne "Cobalt X4 evaluation board"} { error "unexpected board name: $name" }
 
+# Pictures are drawn in process: SVG by the Graphviz code linked in, PNG by
+# the renderer plugin Graphviz loads at run time.
+if {[info exists env(ZEM_GRAPHVIZ)] && $env(ZEM_GRAPHVIZ) eq "ON"} {
+    foreach {format signature} {svg "<?xml*<svg*" png "\x89PNG*"} {
+        set file [::board::write_board_picture -file picture.$format]
+        set channel [open $file rb]
+        set bytes [read $channel]
+        close $channel
+        if {![string match $signature $bytes]} { error "$file is no $format picture" }
+    }
+}
+
 set used [list [package ifneeded zem::board [package present zem::board]] {*}[info loaded]]
 set maps [open /proc/self/maps]
 lappend used [read $maps]
