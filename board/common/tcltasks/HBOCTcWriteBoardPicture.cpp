@@ -5,12 +5,13 @@
 #include <boost/filesystem.hpp>
 
 #include "HBOBoardModel.h"
-#include "HBOCTcBoardFileWriter.h"
 #include "HBOCTcBoardPicture.h"
 #include "HBOCTcBoardQuery.h"
 #include "HBOCTcDiagram.h"
 #include "HBOCTcGraphviz.h"
 #include "HBOCTcInit.h"
+#include "HSTStringUtils.h"
+#include "HUTSafeFile.h"
 
 namespace {
 namespace write_board_picture {
@@ -117,16 +118,10 @@ private:
 
     // Replaces a regular file only (through a link, its target), never half.
     static void write(const std::string& file, const std::string& bytes) {
-        boost::system::error_code error;
-        const boost::filesystem::file_status status = boost::filesystem::status(file, error);
-        std::string reason;
-        if (boost::filesystem::exists(status) && !boost::filesystem::is_regular_file(status)) {
-            reason = boost::filesystem::is_directory(status) ? "it is a folder" : "it is not a regular file";
-        } else {
-            reason = HBOCTcBoardFileWriter::replace_file(file, bytes);
-        }
+        const std::string reason = HUTSafeFile::replace(file, bytes).error;
         if (!reason.empty()) {
-            throw HTCErrors::error("cannot write the picture to \"" + file + "\": " + reason, HEXAll::Kind::file, file);
+            throw HTCErrors::error("cannot write the picture to \"" + HSTStringUtils::excerpt(file) + "\": " + reason,
+                                   HEXAll::Kind::file, "-file");
         }
     }
 };
