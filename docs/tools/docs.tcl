@@ -201,6 +201,13 @@ proc ::docs::usageWords {usage} {
     return $words
 }
 
+# How a boardsh session calls the command: the ::board commands are
+# imported, the others need their namespace.
+proc ::docs::callName {name} {
+    if {[string match board::* $name] || [namespace qualifiers $name] eq ""} { return [simpleName $name] }
+    return ::$name
+}
+
 proc ::docs::pageFile {name} {
     variable root
     return [file join $root docs commands [simpleName $name].md]
@@ -398,8 +405,8 @@ proc ::docs::newPage {simple} {
     set rows [lmap word [usageWords $usage] { string cat "| `$word` | TODO | TODO |" }]
     writeFile $file [join [list "# $simple" "" "TODO: what $name answers, in one paragraph." \
         "" "## Usage" "" "```" $usage "```" "" "## Options" "" "| option | takes | meaning |" "|---|---|---|" \
-        {*}$rows "" "`-quiet` and `-help`: see [common options](../user-guide.md#common-options)." "" \
-        "## Examples" "" "```" "% $simple" "```" ""] \n]
+        {*}$rows "" {`-quiet` and `-help`: see [common options](../user-guide.md#common-options).} "" \
+        "## Examples" "" "```" "% [callName $name]" "```" ""] \n]
     puts "wrote [relative $file]: fill in the TODOs, then run boardsh docs/tools/docs.tcl update"
 }
 
@@ -524,7 +531,7 @@ proc ::docs::main {arguments} {
         }
     }
     if {$failures} {
-        puts stderr "$failures findings; \"boardsh docs/tools/docs.tcl update\" rewrites usages and outputs"
+        puts stderr "[expr {$failures == 1 ? "1 finding" : "$failures findings"}]; \"boardsh docs/tools/docs.tcl update\" rewrites usages and outputs"
         exit 1
     }
 }
