@@ -249,6 +249,20 @@ proc ::docs::check {} {
     foreach file [glob -nocomplain -directory [file join $root docs commands] *.md] {
         if {[file rootname [file tail $file]] ni $pages} { fail [relative $file] "no command of this name is registered" }
     }
+    foreach file [allPages] { checkReadsBack $file }
+}
+
+# update rewrites a page from what it read: every page must read back as
+# written, so that update changes nothing but usages and outputs.
+proc ::docs::checkReadsBack {file} {
+    set text [readFile $file]
+    set blocks [parsePage $text]
+    if {[renderPage $blocks] ne $text} { fail [relative $file] "the page does not read back as written (one newline at its end?)" }
+    foreach block $blocks {
+        if {[isSession $block] && [renderSession [parseSession [lindex $block 2]]] ne [lindex $block 2]} {
+            fail [relative $file]:[lindex $block 1] "the example does not read back as written"
+        }
+    }
 }
 
 # A row of the developer page's table naming the command and, for the
