@@ -67,6 +67,13 @@ c++ -std=c++17 ${ZEM_CXX_FLAGS:-} consumer.cpp -o consumer-pc \
     $(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs zem)
 expect_repository ./consumer-pc
 
+echo "== man pages: one for each command page, and the guide's"
+for page in "$source"/docs/commands/*.md; do
+  name=$(basename "$page" .md)
+  [ -f "$prefix/share/man/mann/$name.n" ] || { echo "no man page $name.n"; exit 1; }
+done
+[ -f "$prefix/share/man/mann/zem_board.n" ] || { echo "no man page zem_board.n"; exit 1; }
+
 echo "== runtime files only: the libraries load by their SONAME"
 for link in "$prefix"/lib/libzem_*.so; do
   soname=$(readelf -d "$link" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
