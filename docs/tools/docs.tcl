@@ -457,13 +457,13 @@ proc ::docs::manLine {line} {
 
 proc ::docs::man {output page version} {
     set blocks [parsePage [readFile $page]]
-    set title [string range [lindex $blocks 0 2 0] 2 end]
-    set caption ""
+    # The page's name is the file's; its description the command's own
+    # (the first line of its usage) or the page's title.
+    set name [file rootname [file tail $output]]
+    set caption [string range [lindex $blocks 0 2 0] 2 end]
     set usage [lsearch -inline -index 0 [section $blocks Usage] code]
-    if {$usage ne "" && [regexp { - (.*)$} [lindex $usage 2 0] -> caption]} {
-        set caption " \\- [manText $caption]"
-    }
-    set lines [list ".TH [string map {_ \\_} $title] n $version zem \"Board commands\"" ".SH NAME" "[manText $title]$caption"]
+    if {$usage ne ""} { regexp { - (.*)$} [lindex $usage 2 0] -> caption }
+    set lines [list ".TH $name n $version zem \"Board commands\"" ".SH NAME" "[manText $name] \\- [manText $caption]"]
     foreach block $blocks {
         lassign $block kind start body
         if {$kind eq "code"} {
@@ -490,7 +490,9 @@ proc ::docs::man {output page version} {
             } elseif {[regexp {^\|[-|: ]+\|$} $line]} {
                 continue
             } elseif {[string match "|*|" $line]} {
-                set cells [lmap cell [split [string range $line 1 end-1] |] { string trim $cell }]
+                # "\|" is a bar inside a cell.
+                set row [string map {\\| \x04} [string range $line 1 end-1]]
+                set cells [lmap cell [split $row |] { string map {\x04 |} [string trim $cell] }]
                 if {![llength $tableHeader]} {
                     set tableHeader $cells
                     continue
