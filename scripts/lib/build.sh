@@ -22,7 +22,7 @@ show_build_progress() {
         # The object's source file, as the folder layout names it.
         name=${BASH_REMATCH[2]#Building CXX object }
         name=${name%.o}
-        name=${name#*CMakeFiles/*.dir/}
+        name="${name%%CMakeFiles/*}${name#*CMakeFiles/*.dir/}"
         [ $tty -eq 1 ] && printf '\r\033[K  %3s%%  compiling %s' "$percent" "$name"
         ;;
     esac
