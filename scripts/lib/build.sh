@@ -5,7 +5,7 @@
 
 # Reads make's output on stdin, appends it to the log $1, shows the progress.
 show_build_progress() {
-  local log=$1 line percent name status=""
+  local log=$1 line percent name built=" "
   local tty=0
   [ -t 1 ] && tty=1
   while IFS= read -r line; do
@@ -15,6 +15,8 @@ show_build_progress() {
     case ${BASH_REMATCH[2]} in
       "Built target "*)
         name=${BASH_REMATCH[2]#Built target }
+        [[ $built == *" $name "* ]] && continue  # make says it again for each target asked for
+        built+="$name "
         [ $tty -eq 1 ] && printf '\r\033[K'
         printf '  %3s%%  built %s\n' "$percent" "$name"
         ;;
