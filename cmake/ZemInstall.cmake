@@ -1,11 +1,36 @@
 # The Tcl package index, the CMake package and the pkg-config file, and what
 # "cmake --install" puts where.
 
-# The package index sits one folder below the libraries, in the build tree
-# as in the install tree, so one file serves both.
-configure_file(${CMAKE_CURRENT_LIST_DIR}/pkgIndex.tcl.in
-               ${CMAKE_BINARY_DIR}/lib/zem${PROJECT_VERSION}/pkgIndex.tcl @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/lib/zem${PROJECT_VERSION}/pkgIndex.tcl DESTINATION ${ZEM_INSTALL_PKGDIR})
+# Versioned libraries: the file libzem_common.so.1.0.0, its SONAME
+# libzem_common.so.1.0 (the C++ interface is header templates, so a minor
+# version may change the binary interface) and the link libzem_common.so for
+# the linker.
+foreach(library zem_common zem_board zem_host zem_boardcommontasks)
+  set_target_properties(${library} PROPERTIES VERSION ${PROJECT_VERSION}
+                                              SOVERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
+endforeach()
+
+# The package index loads the libraries by their SONAME file, found relative
+# to the index's own folder: in the build tree one folder below the
+# libraries, installed wherever ZEM_TCL_PACKAGE_DIR says.
+function(zem_package_index output libdir_from_pkgdir)
+  set(ZEM_LIBDIR_FROM_PKGDIR ${libdir_from_pkgdir})
+  configure_file(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/pkgIndex.tcl.in ${output}.in @ONLY)
+  file(GENERATE OUTPUT ${output} INPUT ${output}.in)
+endfunction()
+zem_package_index(${CMAKE_BINARY_DIR}/lib/zem${PROJECT_VERSION}/pkgIndex.tcl ..)
+
+function(zem_install_path variable path)
+  if(IS_ABSOLUTE ${path})
+    set(${variable} ${path} PARENT_SCOPE)
+  else()
+    set(${variable} ${CMAKE_INSTALL_PREFIX}/${path} PARENT_SCOPE)
+  endif()
+endfunction()
+zem_install_path(zem_package_dir_full ${ZEM_TCL_PACKAGE_DIR})
+file(RELATIVE_PATH zem_libdir_from_pkgdir ${zem_package_dir_full} ${CMAKE_INSTALL_FULL_LIBDIR})
+zem_package_index(${CMAKE_BINARY_DIR}/install/pkgIndex.tcl ${zem_libdir_from_pkgdir})
+install(FILES ${CMAKE_BINARY_DIR}/install/pkgIndex.tcl DESTINATION ${ZEM_TCL_PACKAGE_DIR})
 
 set_target_properties(zem_common PROPERTIES EXPORT_NAME common)
 set_target_properties(zem_board PROPERTIES EXPORT_NAME board)
@@ -26,10 +51,9 @@ file(GLOB zem_task_headers ${CMAKE_SOURCE_DIR}/board/common/tcltasks/*.h)
 install(FILES ${zem_task_headers} DESTINATION ${zem_include}/tasks)
 
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${ZEM_INSTALL_DATADIR})
-install(FILES ${CMAKE_SOURCE_DIR}/examples/tour.tcl DESTINATION ${ZEM_INSTALL_DATADIR}/examples)
-install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}
-        FILES_MATCHING PATTERN "*.md" PATTERN "*.svg")
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${ZEM_INSTALL_DATADIR}/examples)
+install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR} FILES_MATCHING PATTERN "*.md" PATTERN "*.svg")
 
 # find_package(zem): the targets zem::common, zem::board, zem::host and
 # zem::boardcommontasks.

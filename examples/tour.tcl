@@ -47,44 +47,55 @@ show filter {get_board_part_pins -filter {IOSTANDARD == LVDS && LOC =~ A*}}
 show usage {help get_boards}
 
 puts "\nAn integrated board: the carrier board with the LED module on its J5 header:"
+# The diagram's file goes to a folder of its own, removed at the end, also
+# when a command fails on the way.
 set dir [file join [expr {[info exists env(TMPDIR)] ? $env(TMPDIR) : "/tmp"}] zem_tour_[pid]]
 file mkdir $dir
 proc fileText {file} {
     set channel [open $file]
     try { return [string trimright [read $channel]] } finally { close $channel }
 }
-show create {set diagram [create_board_diagram -vendor example.org -name cobalt_leds -version 1.0 -dir $dir]}
-show instance {set host [create_board_instance -board [get_boards *cobalt_x4*] -name host $diagram]}
-show instance {set leds [create_board_instance -board [get_boards *lumen_leds*] -name leds $diagram]}
-show connect {connect_board_components [get_board_components -of_objects $host *:J5:*] [get_board_components -of_objects $leds *:P1:*] $diagram}
-show write {write_board_file -of_objects $diagram}
-show file {fileText $dir/board.xml}
-# Pictures of the board and of the diagram (SVG; .png and .dot work too).
-# Pictures need Graphviz: a build without it says so, and the tour goes on.
-foreach {title script} {
-    picture {write_board_picture -file $dir/cobalt_x4.svg}
-    picture {write_board_picture -of_objects $diagram -file $dir/cobalt_leds.svg}
-} {
-    if {[catch {show $title $script} message]} { puts $message }
+# The sample diagram sits beside the sample repository (data/ in the source
+# tree, share/zem/ installed), four folders above a board's own folder.
+proc sampleFile {args} {
+    set boardFolder [get_property REPOSITORY [get_boards *cobalt_x4*]]
+    return [file join {*}[lrange [file split $boardFolder] 0 end-4] {*}$args]
 }
-show read {read_board_diagram $dir/board.xml}
+try {
+    show create {set diagram [create_board_diagram -vendor example.org -name cobalt_leds -version 1.0 -dir $dir]}
+    show instance {set host [create_board_instance -board [get_boards *cobalt_x4*] -name host $diagram]}
+    show instance {set leds [create_board_instance -board [get_boards *lumen_leds*] -name leds $diagram]}
+    show connect {connect_board_components [get_board_components -of_objects $host *:J5:*] [get_board_components -of_objects $leds *:P1:*] $diagram}
+    show write {write_board_file -of_objects $diagram}
+    show file {fileText $dir/board.xml}
+    # Pictures of the board and of the diagram (SVG; .png and .dot work too).
+    # Pictures need Graphviz: a build without it says so, and the tour goes on.
+    foreach {title script} {
+        picture {write_board_picture -file $dir/cobalt_x4.svg}
+        picture {write_board_picture -of_objects $diagram -file $dir/cobalt_leds.svg}
+    } {
+        if {[catch {show $title $script} message]} { puts $message }
+    }
+    show read {read_board_diagram $dir/board.xml}
 
-puts "\nThe module's LED signals, traced through the diagram to the carrier's FPGA balls, and written as constraints:"
-show interface {set ledsOut [get_board_component_interfaces -of_objects [get_board_components -of_objects $leds *:P1:*] leds]}
-show trace {trace_board_pins -of_objects $ledsOut}
-show balls {get_property LOC [trace_board_pins -of_objects $ledsOut]}
-show path {dict get [lindex [trace_board_pins -paths -of_objects $ledsOut] 0] hops}
-show constraints {write_pin_constraints -format lpf -file $dir/leds.lpf -of_objects $ledsOut -port_names {leds_OUT led}}
-show file {fileText $dir/leds.lpf}
-show other {read_board_diagram [file join [file dirname [info script]] .. data diagrams cobalt_with_lumen board.xml]}
-show list {get_board_diagrams}
-show current {current_board_diagram}
-show select {current_board_diagram -name example.org:cobalt_leds:1.0}
-show connectors {get_property CONNECTORS [current_board_diagram]}
-show close {close_board_diagram -name example.org:cobalt_leds:1.0}
-show list {get_board_diagrams}
-puts "\n(The tour's files, the pictures too, were in $dir, which it now removes.)"
-file delete -force $dir
+    puts "\nThe module's LED signals, traced through the diagram to the carrier's FPGA balls, and written as constraints:"
+    show interface {set ledsOut [get_board_component_interfaces -of_objects [get_board_components -of_objects $leds *:P1:*] leds]}
+    show trace {trace_board_pins -of_objects $ledsOut}
+    show balls {get_property LOC [trace_board_pins -of_objects $ledsOut]}
+    show path {dict get [lindex [trace_board_pins -paths -of_objects $ledsOut] 0] hops}
+    show constraints {write_pin_constraints -format lpf -file $dir/leds.lpf -of_objects $ledsOut -port_names {leds_OUT led}}
+    show file {fileText $dir/leds.lpf}
+    show other {read_board_diagram [sampleFile diagrams cobalt_with_lumen board.xml]}
+    show list {get_board_diagrams}
+    show current {current_board_diagram}
+    show select {current_board_diagram -name example.org:cobalt_leds:1.0}
+    show connectors {get_property CONNECTORS [current_board_diagram]}
+    show close {close_board_diagram -name example.org:cobalt_leds:1.0}
+    show list {get_board_diagrams}
+    puts "\n(The tour's files, the pictures too, were in $dir, which it now removes.)"
+} finally {
+    file delete -force $dir
+}
 
 puts "\nChecking boards: the sample repository, then a faulty board kept apart from it (examples/faulty_boards):"
 show sample {check_boards -format text}

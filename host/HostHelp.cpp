@@ -29,6 +29,25 @@ std::string captionOf(const std::string& name) {
     return options ? options->options().caption() : std::string();
 }
 
+// The collection commands are no tasks: their help comes from the
+// framework's table of them.
+const std::vector<collection_command_help>& collectionCommands() {
+    static const std::vector<collection_command_help> commands = collection_commands_help();
+    return commands;
+}
+
+const collection_command_help* collectionCommand(const std::string& word) {
+    for (const collection_command_help& command : collectionCommands()) {
+        if (displayName(word) == command.name) return &command;
+    }
+    return nullptr;
+}
+
+std::string collectionUsage(const collection_command_help& command) {
+    return std::string(command.name) + " - " + command.caption + "\n\nUsage: " + command.name + " " +
+           command.arguments + "\n";
+}
+
 // A command named exactly (with or without leading colons, or by its
 // simple name when only one command has it).
 std::string exactCommand(const std::string& word) {
@@ -63,14 +82,18 @@ private:
     static std::string helpText(Tcl_Interp* interp, const std::string& pattern) {
         const std::string command = exactCommand(pattern);
         if (!command.empty()) return task_manager::find_factory(command)->create()->help(interp, "");
+        if (const collection_command_help* collection = collectionCommand(pattern)) return collectionUsage(*collection);
         std::ostringstream report;
         HTCTclPatternMatch matcher(pattern, false, false, interp);
         std::size_t listed = 0;
-        for (const std::string& name : task_manager::registered_names()) {
-            if (!matcher.match(displayName(name), -1) && !matcher.match(name, -1)) continue;
-            report << std::left << std::setw(48) << displayName(name) << captionOf(name) << "\n";
+        auto list = [&](const std::string& name, const std::string& caption) {
+            if (!matcher.match(displayName(name), -1) && !matcher.match(name, -1)) return;
+            report << std::left << std::setw(48) << displayName(name) << caption << "\n";
             ++listed;
-        }
+        };
+        for (const std::string& name : task_manager::registered_names()) list(name, captionOf(name));
+        for (const collection_command_help& collection : collectionCommands())
+            list(collection.name, collection.caption);
         if (listed == 0) throw HEXError("no command matches \"" + pattern + "\"", HEXAll::Kind::notfound, pattern);
         return report.str();
     }

@@ -13,7 +13,8 @@
 
 #include <boost/program_options.hpp>
 
-#include <climits>
+#include <dlfcn.h>
+
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -41,17 +42,14 @@ struct ShellSettings {
 
 ShellSettings settings;
 
-std::string executableDir() {
-    char path[PATH_MAX];
-    ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (length <= 0) return ".";
-    std::string exe(path, static_cast<size_t>(length));
-    return exe.substr(0, exe.find_last_of('/'));
-}
-
-// The extension sits in ../lib beside the shell, as built and as installed.
+// The extension sits beside the host library, as built and as installed,
+// wherever the library folder is; loaded by its SONAME file, which a
+// runtime package installs without the development link.
 std::string extensionPath() {
-    return executableDir() + "/../lib/libzem_boardcommontasks.so";
+    Dl_info info;
+    if (!dladdr(reinterpret_cast<void*>(&Zem_host_Init), &info) || !info.dli_fname) return ZEM_EXTENSION_FILE;
+    const std::string host = info.dli_fname;
+    return host.substr(0, host.find_last_of('/') + 1) + ZEM_EXTENSION_FILE;
 }
 
 std::string tclList(const std::vector<std::string>& words) {

@@ -127,5 +127,14 @@ private:
 // filter_collection and copy_collection in the global namespace of interp.
 void register_collection_commands(Tcl_Interp* interp);
 
+// What help shows of a collection command: its name, its argument words and
+// what it does.
+struct collection_command_help {
+    const char* name;
+    const char* arguments;
+    const char* caption;
+};
+std::vector<collection_command_help> collection_commands_help();
+
 }  // namespace tcltasks
 }  // namespace tov

@@ -62,6 +62,7 @@ struct collection_command {
     int maxArgs;
     const char* usage;
     body run;
+    const char* caption;
 };
 
 int foreach_in_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
@@ -145,14 +146,18 @@ int copy_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
 }
 
 const collection_command kCommands[] = {
-    {"foreach_in_collection", 3, 3, "varName collection body", &foreach_in_collection},
-    {"sizeof_collection", 1, 1, "collection", &sizeof_collection},
-    {"index_collection", 2, 2, "collection index", &index_collection},
-    {"add_to_collection", 2, 2, "collection objects", &add_to_collection},
-    {"remove_from_collection", 2, 2, "collection objects", &remove_from_collection},
-    {"sort_collection", 1, 1, "collection", &sort_collection},
-    {"filter_collection", 2, 2, "collection expression", &filter_collection},
-    {"copy_collection", 1, 1, "collection", &copy_collection},
+    {"foreach_in_collection", 3, 3, "varName collection body", &foreach_in_collection,
+     "Run a script for each object of a collection"},
+    {"sizeof_collection", 1, 1, "collection", &sizeof_collection, "Count the objects of a collection"},
+    {"index_collection", 2, 2, "collection index", &index_collection, "Get one object of a collection by its index"},
+    {"add_to_collection", 2, 2, "collection objects", &add_to_collection,
+     "Get a collection with objects added at its end"},
+    {"remove_from_collection", 2, 2, "collection objects", &remove_from_collection,
+     "Get a collection without the objects given"},
+    {"sort_collection", 1, 1, "collection", &sort_collection, "Get a collection sorted by object name"},
+    {"filter_collection", 2, 2, "collection expression", &filter_collection,
+     "Get the objects of a collection that a filter expression accepts"},
+    {"copy_collection", 1, 1, "collection", &copy_collection, "Get a copy of a collection"},
 };
 
 int dispatch(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
@@ -169,6 +174,12 @@ int dispatch(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[
 }
 
 }  // namespace
+
+std::vector<collection_command_help> collection_commands_help() {
+    std::vector<collection_command_help> help;
+    for (const collection_command& command : kCommands) help.push_back({command.name, command.usage, command.caption});
+    return help;
+}
 
 void register_collection_commands(Tcl_Interp* interp) {
     for (const collection_command& command : kCommands) {
