@@ -45,8 +45,9 @@ void load(Tcl_Interp* interp, const std::string& repo, int round) {
 }
 
 void report(const char* what, double rss, double heap) {
-    std::printf("%-44s RSS %8.1f MB   heap in use %8.1f MB   listings %zu\n", what, rss, heap,
-                HBOBoardCReposMgr::getGlobal()->listingsInMemory());
+    const HBOBoardCReposMgr::BoardsInMemory boards = HBOBoardCReposMgr::boardsInMemory();
+    std::printf("%-44s RSS %8.1f MB   heap in use %8.1f MB   boards %zu listed, %zu earlier\n", what, rss, heap,
+                boards.listed, boards.retired);
 }
 
 void reloads(Tcl_Interp* interp, const std::string& repo, const char* what) {

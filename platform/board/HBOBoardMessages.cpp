@@ -51,33 +51,55 @@ const char* fileKind(mode_t mode) {
     return S_ISREG(mode) ? "a regular file" : "of an unknown kind";
 }
 
-void warnBadFile(const std::string& file, int line, const std::string& reason) {
+namespace {
+
+thread_local BadFileCapture* capturing = nullptr;
+
+void sendBadFile(const Problem& problem) {
     addTexts();
-    std::string text = describeProblem(HSTStringUtils::excerpt(file), line, reason);
+    std::string text = describeProblem(HSTStringUtils::excerpt(problem.path), problem.line, problem.reason);
     ComMsgMgr::sendMsg::eval(1, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kBadFile, text.c_str());
 }
 
-void warnDuplicateBoard(const std::string& name, const std::string& kept, const std::string& ignored) {
-    addTexts();
-    ComMsgMgr::sendMsg::eval(3, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kDuplicate, name.c_str(),
-                             kept.c_str(), ignored.c_str());
+}  // namespace
+
+void warnBadFile(const std::string& file, int line, const std::string& reason) {
+    Problem problem{Problem::BadFile, file, line, reason, std::string()};
+    if (capturing) {
+        capturing->problems_.push_back(std::move(problem));
+        return;
+    }
+    sendBadFile(problem);
 }
 
-void warnMissingFolder(const std::string& folder) {
-    addTexts();
-    ComMsgMgr::sendMsg::eval(1, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kMissingFolder,
-                             HSTStringUtils::excerpt(folder).c_str());
-}
+BadFileCapture::BadFileCapture() : outer_(capturing) { capturing = this; }
 
-void warnUnreadableFolder(const std::string& folder, const std::string& reason) {
-    addTexts();
-    ComMsgMgr::sendMsg::eval(2, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kUnreadableFolder,
-                             HSTStringUtils::excerpt(folder).c_str(), reason.c_str());
-}
+BadFileCapture::~BadFileCapture() { capturing = outer_; }
 
-void warnEmptyFolderName() {
+std::vector<Problem> BadFileCapture::take() { return std::move(problems_); }
+
+void warn(const Problem& problem) {
     addTexts();
-    ComMsgMgr::sendMsg::eval(0, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kEmptyFolderName);
+    switch (problem.kind) {
+        case Problem::BadFile:
+            sendBadFile(problem);
+            break;
+        case Problem::Duplicate:
+            ComMsgMgr::sendMsg::eval(3, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kDuplicate,
+                                     problem.reason.c_str(), problem.other.c_str(), problem.path.c_str());
+            break;
+        case Problem::MissingFolder:
+            ComMsgMgr::sendMsg::eval(1, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kMissingFolder,
+                                     HSTStringUtils::excerpt(problem.path).c_str());
+            break;
+        case Problem::UnreadableFolder:
+            ComMsgMgr::sendMsg::eval(2, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kUnreadableFolder,
+                                     HSTStringUtils::excerpt(problem.path).c_str(), problem.reason.c_str());
+            break;
+        case Problem::EmptyFolderName:
+            ComMsgMgr::sendMsg::eval(0, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kEmptyFolderName);
+            break;
+    }
 }
 
 }  // namespace HBOBoardInternal
