@@ -181,7 +181,13 @@ struct HBOBoardCReposMgr::Impl {
                                  : HBOBoardInternal::usableCores();
     }
 
-    std::vector<Problem> reload();
+    // What a load sends and whether boards left the listing.
+    struct Outcome {
+        std::vector<Problem> told;
+        bool retired = false;
+    };
+    Outcome reload();
+    bool sameAsListed(const HBOBoardInternal::FolderListing& folders, const NextListing& next) const;
     NextListing readChanged(const std::vector<std::string>& files);
     std::shared_ptr<Snapshot> assemble(const HBOBoardInternal::FolderListing& folders, NextListing& next);
     std::vector<Problem> problemsToTell(const Snapshot& listing, const NextListing& next,
@@ -307,21 +313,33 @@ void HBOBoardCReposMgr::Impl::keepRecords(const HBOBoardInternal::FolderListing&
     folderProblems = folders.problems;
 }
 
-// Lists the folders again; returns the warnings to send.
-std::vector<Problem> HBOBoardCReposMgr::Impl::reload() {
+// Nothing read, nothing gone, and the folders as they were: the listing stands.
+bool HBOBoardCReposMgr::Impl::sameAsListed(const HBOBoardInternal::FolderListing& folders,
+                                           const NextListing& next) const {
+    return std::none_of(next.readNow.begin(), next.readNow.end(), [](bool read) { return read; }) &&
+           folders.files.size() == records.size() &&
+           std::equal(folders.problems.begin(), folders.problems.end(), folderProblems.begin(), folderProblems.end(),
+                      sameProblem);
+}
+
+// Lists the folders again.
+HBOBoardCReposMgr::Impl::Outcome HBOBoardCReposMgr::Impl::reload() {
     const uint64_t folderGeneration = foldersChanged.load();
     std::vector<std::string> newRoots = manager.getRootFolders();
     const bool fresh = !snapshot || folderGeneration != foldersListed || newRoots != roots;
     HBOBoardInternal::FolderListing folders = HBOBoardInternal::listBoardFiles(newRoots);
     NextListing next = readChanged(folders.files);
+    if (!fresh && sameAsListed(folders, next)) return Outcome();
     std::shared_ptr<Snapshot> listing = assemble(folders, next);
-    std::vector<Problem> told = problemsToTell(*listing, next, folders, fresh);
+    Outcome outcome;
+    outcome.told = problemsToTell(*listing, next, folders, fresh);
     std::vector<HBOBoard*> left = publish(std::move(listing), next);
     keepRecords(folders, next);
     roots = std::move(newRoots);
     foldersListed = folderGeneration;
     for (HBOBoard* board : left) HBOBoardLifetime::setOwner(board, HBOBoardLifetime::Owner::Model);
-    return told;
+    outcome.retired = !left.empty();
+    return outcome;
 }
 
 HBOBoardCReposMgr::HBOBoardCReposMgr() : impl_(new Impl(*this)) {
@@ -365,16 +383,16 @@ std::vector<std::string> HBOBoardCReposMgr::getRootFolders() const {
 // new listing in place.
 void HBOBoardCReposMgr::ensureLoaded() {
     if (impl_->loaded.load() == impl_->wanted.load()) return;
-    std::vector<Problem> told;
+    Impl::Outcome outcome;
     {
         std::lock_guard<std::mutex> loading(impl_->loadMutex);
         const uint64_t generation = impl_->wanted.load();
         if (impl_->loaded.load() == generation) return;
-        told = impl_->reload();
+        outcome = impl_->reload();
         impl_->loaded.store(generation);
     }
-    for (const Problem& problem : told) HBOBoardInternal::warn(problem);
-    HBOBoardLifetime::collectSoon();
+    for (const Problem& problem : outcome.told) HBOBoardInternal::warn(problem);
+    if (outcome.retired) HBOBoardLifetime::collectSoon();
 }
 
 void HBOBoardCReposMgr::appendAllBoards(std::vector<HBOBoard*>& boards) {

@@ -178,6 +178,7 @@ public:
             }
             survivors_ = modelOwned_.size();
         }
+        std::sort(doomed.begin(), doomed.end());  // in the order they were made, as the C library frees best
         for (HBOBoard* board : doomed) delete board;
     }
 
