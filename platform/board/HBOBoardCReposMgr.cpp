@@ -2,12 +2,13 @@
 // "board.repoPaths", parses each once, and keeps the boards ordered by name.
 //
 // A listing is an immutable snapshot that readers share: a reload builds the
-// next one and swaps it in, so readers run side by side, never wait for a
-// reload, and never see a listing change under them. A board file that did
-// not change, nor the pin and preset files already read for its board,
-// keeps its board in the next listing; the others are read again, on every
-// core. Boards that leave the listing go to the model, which frees each once
-// nothing refers to it (HBOBoardLifetime.h). One load runs at a time.
+// next one and swaps it in, so readers run side by side and never see a
+// listing change under them; a query after a change waits for the load it
+// needs, one load at a time. A board file that did not change, nor the pin
+// and preset files already read for its board, keeps its board in the next
+// listing; the others are read again, on every core. Boards that leave the
+// listing go to the model, which frees each once nothing refers to it
+// (HBOBoardLifetime.h).
 #include <dlfcn.h>
 
 #include <algorithm>
