@@ -1,5 +1,6 @@
 // Several threads use the model at once, each inside a use: readers list
-// boards and find parts while a writer changes files and reloads, and
+// boards, find parts and read pins while a writer changes board and pin
+// files and reloads, and
 // another thread makes, opens and closes diagrams. Run in the asan build
 // (and under ThreadSanitizer) it shows no access to freed memory and no
 // race; afterwards nothing that left the model stays in memory.
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 #include "board_test_support.h"
@@ -20,11 +22,16 @@ const int kBoards = 8;
 std::string boardText(int index, int edition) {
     return "<board schema_version=\"2.1\" vendor=\"t.org\" name=\"b" + std::to_string(index) +
            "\"><file_version>1.0</file_version><description>edition " + std::to_string(edition) +
-           "</description><components><component name=\"part0\" type=\"fpga\" part_name=\"p\"/>"
-           "<component name=\"c\" type=\"chip\"/></components></board>";
+           "</description><components><component name=\"part0\" type=\"fpga\" part_name=\"p\" "
+           "pin_map_file=\"pins.xml\"/><component name=\"c\" type=\"chip\"/></components></board>";
 }
 
-// What a reader checks of one listing: every board, in order, with its part found by name.
+std::string pinFileText(int edition) {
+    return "<part_info><pins><pin index=\"0\" name=\"e" + std::to_string(edition) + "\"/></pins></part_info>";
+}
+
+// What a reader checks of one listing: every board, in order, with its
+// part found by name and its one pin read.
 bool listingIsWhole(HBOBoardCReposMgr* repository) {
     HBOBoardModelUse use;
     std::vector<HBOBoard*> boards = listedBoards();
@@ -37,8 +44,17 @@ bool listingIsWhole(HBOBoardCReposMgr* repository) {
         const HBOBoardComponent* found = part ? repository->findBoardPart(part->getName()) : nullptr;
         if (!found || found->getName() != part->getName() || board->getDescription().rfind("edition ", 0) != 0)
             return false;
+        std::vector<HBOPinProps*> pins;
+        part->getPinsVec(pins);
+        if (pins.size() != 1 || pins[0]->getName().front() != 'e') return false;
     }
     return true;
+}
+
+// Replaced whole, as readers may read it at any time.
+void replaceFile(const ScratchRepo& scratch, const std::string& relative, const std::string& text) {
+    scratch.write(relative + ".new", text);
+    std::filesystem::rename(scratch.path(relative + ".new"), scratch.path(relative));
 }
 
 void openAndCloseDiagrams(int count) {
@@ -60,7 +76,10 @@ void openAndCloseDiagrams(int count) {
 
 TEST(Threads, ReadersReloadsAndDiagramsAtOnce) {
     ScratchRepo scratch;
-    for (int i = 0; i < kBoards; ++i) scratch.write("b" + std::to_string(i) + "/board.xml", boardText(i, 0));
+    for (int i = 0; i < kBoards; ++i) {
+        scratch.write("b" + std::to_string(i) + "/board.xml", boardText(i, 0));
+        scratch.write("b" + std::to_string(i) + "/pins.xml", pinFileText(0));
+    }
     RepoPaths repo(scratch.dir().string());
     HBOBoardCReposMgr* repository = HBOBoardCReposMgr::getGlobal();
     ASSERT_EQ(listedBoards().size(), static_cast<std::size_t>(kBoards));
@@ -77,7 +96,9 @@ TEST(Threads, ReadersReloadsAndDiagramsAtOnce) {
     threads.emplace_back([] { openAndCloseDiagrams(400); });
     for (int edition = 1; edition <= 30; ++edition) {
         HBOBoardModelUse use;
-        scratch.write("b" + std::to_string(edition % kBoards) + "/board.xml", boardText(edition % kBoards, edition));
+        const std::string folder = "b" + std::to_string(edition % kBoards);
+        if (edition % 2) replaceFile(scratch, folder + "/board.xml", boardText(edition % kBoards, edition));
+        else replaceFile(scratch, folder + "/pins.xml", pinFileText(edition));  // read again once its pins were
         repository->release();
         listedBoards();
     }
