@@ -217,12 +217,15 @@ NextListing HBOBoardCReposMgr::Impl::readChanged(const std::vector<std::string>&
     }
     std::vector<std::string> paths;
     for (std::size_t i : toRead) paths.push_back(files[i]);
-    std::vector<HBOBoardInternal::ParsedBoard> parsed = HBOBoardInternal::parseBoardFiles(paths, listingThreads());
+    std::vector<HBOBoardFileRead> parsed = HBOBoardInternal::parseBoardFiles(paths, listingThreads());
     for (std::size_t k = 0; k < toRead.size(); ++k) {
         FileRecord& record = next.records[toRead[k]];
-        record.problems = std::move(parsed[k].problems);
-        record.dropped = std::move(parsed[k].dropped);
-        if (!parsed[k].board) continue;
+        for (const HBODroppedItem& warning : parsed[k].warnings)
+            record.problems.push_back(Problem{Problem::BadFile, warning.path, warning.line, warning.reason, ""});
+        if (!parsed[k].board) {
+            record.dropped = std::move(parsed[k].warnings.back());  // the reason the file is left out
+            continue;
+        }
         record.board = parsed[k].board.get();
         record.dependencies = dependenciesOf(*record.board);
         next.unpublished.push_back(std::move(parsed[k].board));

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "HBOBoardModel.h"
+#include "HBOParser.h"
 
 // The texts and styles that the pins of one file share. One reader fills
 // it; afterwards it is only read, by any number of threads.
@@ -72,24 +73,8 @@ struct Problem {
 // Sends the warning of a problem.
 void warn(const Problem& problem);
 
-// Reports a file that cannot be used. Sent at once, unless a capture lives
-// on this thread.
+// Reports a file that cannot be used.
 void warnBadFile(const std::string& file, int line, const std::string& reason);
-// While one lives, bad-file warnings of its thread are kept, not sent, so
-// that a listing can send them in the order of its files.
-class BadFileCapture {
-public:
-    BadFileCapture();
-    ~BadFileCapture();
-    BadFileCapture(const BadFileCapture&) = delete;
-    BadFileCapture& operator=(const BadFileCapture&) = delete;
-    std::vector<Problem> take();
-
-private:
-    friend void warnBadFile(const std::string& file, int line, const std::string& reason);
-    BadFileCapture* outer_;
-    std::vector<Problem> problems_;
-};
 
 // The board files below the folders, in order (byte-ordered within each
 // folder), and what could not be listed, in the order met.
@@ -117,16 +102,10 @@ FileIdentity identify(const std::string& path);
 // Whether a file identified as then and now holds what it held then.
 bool unchangedSince(const FileIdentity& then, const FileIdentity& now);
 
-// One board file read into a board, or left out.
-struct ParsedBoard {
-    std::unique_ptr<HBOBoard> board;  // null when left out
-    HBODroppedItem dropped;           // why, when it was left out
-    std::vector<Problem> problems;    // its warnings, not yet sent
-};
 // Reads each file on up to `threads` threads, the calling one among them;
 // the results come in the order of the files. An exception from one file
 // is thrown once every thread has ended.
-std::vector<ParsedBoard> parseBoardFiles(const std::vector<std::string>& paths, unsigned threads);
+std::vector<HBOBoardFileRead> parseBoardFiles(const std::vector<std::string>& paths, unsigned threads);
 // The cores this process may run on.
 unsigned usableCores();
 // "file, line N: reason" as the warnings and errors word it.

@@ -51,38 +51,17 @@ const char* fileKind(mode_t mode) {
     return S_ISREG(mode) ? "a regular file" : "of an unknown kind";
 }
 
-namespace {
-
-thread_local BadFileCapture* capturing = nullptr;
-
-void sendBadFile(const Problem& problem) {
+void warnBadFile(const std::string& file, int line, const std::string& reason) {
     addTexts();
-    std::string text = describeProblem(HSTStringUtils::excerpt(problem.path), problem.line, problem.reason);
+    std::string text = describeProblem(HSTStringUtils::excerpt(file), line, reason);
     ComMsgMgr::sendMsg::eval(1, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kBadFile, text.c_str());
 }
-
-}  // namespace
-
-void warnBadFile(const std::string& file, int line, const std::string& reason) {
-    Problem problem{Problem::BadFile, file, line, reason, std::string()};
-    if (capturing) {
-        capturing->problems_.push_back(std::move(problem));
-        return;
-    }
-    sendBadFile(problem);
-}
-
-BadFileCapture::BadFileCapture() : outer_(capturing) { capturing = this; }
-
-BadFileCapture::~BadFileCapture() { capturing = outer_; }
-
-std::vector<Problem> BadFileCapture::take() { return std::move(problems_); }
 
 void warn(const Problem& problem) {
     addTexts();
     switch (problem.kind) {
         case Problem::BadFile:
-            sendBadFile(problem);
+            warnBadFile(problem.path, problem.line, problem.reason);
             break;
         case Problem::Duplicate:
             ComMsgMgr::sendMsg::eval(3, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kDuplicate,

@@ -13,23 +13,6 @@
 #include "HBOBoardInternal.h"
 #include "HBOParser.h"
 
-namespace {
-
-using HBOBoardInternal::ParsedBoard;
-
-ParsedBoard parseOne(const std::string& path) {
-    ParsedBoard result;
-    HBOBoardInternal::BadFileCapture capture;
-    std::unique_ptr<HBOBoard> board(new HBOBoard);
-    HBOParser parser;
-    if (parser.parseFile(path, board.get())) result.board = std::move(board);
-    else result.dropped = parser.getProblem();
-    result.problems = capture.take();
-    return result;
-}
-
-}  // namespace
-
 namespace HBOBoardInternal {
 
 unsigned usableCores() {
@@ -38,14 +21,14 @@ unsigned usableCores() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-std::vector<ParsedBoard> parseBoardFiles(const std::vector<std::string>& paths, unsigned threads) {
-    std::vector<ParsedBoard> results(paths.size());
+std::vector<HBOBoardFileRead> parseBoardFiles(const std::vector<std::string>& paths, unsigned threads) {
+    std::vector<HBOBoardFileRead> results(paths.size());
     std::vector<std::exception_ptr> failures(paths.size());
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i = next++; i < paths.size(); i = next++) {
             try {
-                results[i] = parseOne(paths[i]);
+                results[i] = HBOParser::readBoardFile(paths[i]);
             } catch (...) {
                 failures[i] = std::current_exception();
             }

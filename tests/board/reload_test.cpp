@@ -66,6 +66,29 @@ TEST(Reload, PinFileRepairedOrEditedIsReadAgain) {
     EXPECT_EQ(pinNames(listedBoards().at(0)), (Names{"other"}));
 }
 
+// As for pin files: only the preset file beside the linked board file is new.
+TEST(Reload, PresetFileEditedIsReadAgain) {
+    ScratchRepo scratch;
+    fs::create_directories(scratch.dir() / "alpha");
+    fs::create_symlink(fixture("good/acme.com/alpha/1.0/board.xml"), scratch.dir() / "alpha" / "board.xml");
+    const auto presetFile = [&](const std::string& name) {
+        scratch.write("alpha/preset.xml", "<ip_presets schema=\"1.0\"><ip_preset preset_proc_name=\"" + name +
+                                              "\"><ip vendor=\"v\" library=\"l\" name=\"n\" version=\"1\"/>"
+                                              "</ip_preset></ip_presets>");
+    };
+    const auto presetNames = [] {
+        Names names;
+        for (const auto& entry : listedBoards().at(0)->getIpPresets()) names.push_back(entry.first);
+        return names;
+    };
+    presetFile("FIRST");
+    RepoPaths repo(scratch.dir().string());
+    EXPECT_EQ(presetNames(), (Names{"FIRST"}));
+    presetFile("OTHER");
+    reload();
+    EXPECT_EQ(presetNames(), (Names{"OTHER"}));
+}
+
 TEST(Reload, WarningsAreNotRepeatedForWhatDidNotChange) {
     MessageCapture capture;
     RepoPaths repo(fixture("bad"));
