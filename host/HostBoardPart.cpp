@@ -3,7 +3,6 @@
 #include <tcl.h>
 
 #include <string>
-#include <vector>
 
 #include "ComMsgMgr.h"
 #include "HBOBoardCReposMgr.h"
@@ -24,13 +23,7 @@ std::string currentBoardPartName;
 
 // The board part of that full name (vendor:board:component:version) in the repository.
 HBOBoardComponent* findBoardPart(const std::string& name) {
-    std::vector<HBOBoard*> boards;
-    HBOBoardCReposMgr::getGlobal()->appendAllBoards(boards);
-    for (HBOBoard* board : boards) {
-        HBOBoardComponent* part = board ? board->findFpgaComponent() : nullptr;
-        if (part && part->getName() == name) return part;
-    }
-    return nullptr;
+    return HBOBoardCReposMgr::getGlobal()->findBoardPart(name);
 }
 
 namespace current_board_part {

@@ -1,8 +1,9 @@
 // The board repository: every board.xml below the folders of the parameter
 // "board.repoPaths" (a Tcl list; empty means the bundled sample repository).
-// Listing parses each board.xml; pin and preset files wait until queried.
-// A reload frees the earlier listings that nothing refers to any longer
-// (docs/board-files.md, "Lifetime").
+// Listing parses each board.xml, on every core; pin and preset files wait
+// until queried. A reload reads again only what changed; boards that left
+// the listing are freed once nothing refers to them (docs/board-files.md,
+// "Lifetime"). Safe to use from several threads at once.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +13,7 @@
 #include "HBODroppedItem.h"
 
 class HBOBoard;
+class HBOBoardComponent;
 
 class HBOBoardCReposMgr {
 public:
@@ -27,6 +29,10 @@ public:
     void appendDroppedItems(std::vector<HBODroppedItem>& items);
     // The board of that full name, or null.
     HBOBoard* findBoard(const std::string& fullName);
+    // The board part (FPGA component) of that full name
+    // (vendor:board:component:version), or null; the first board's when two
+    // boards give the same. As fast with 10,000 boards as with one.
+    HBOBoardComponent* findBoardPart(const std::string& fullName);
     // Loads the deferred data of a board (its preset and pin files) now.
     void populatePreferenceData(HBOBoard* board);
     // Ends a use of the repository: the next query checks the folders again
@@ -36,9 +42,13 @@ public:
     std::vector<std::string> getRootFolders() const;
     // The bundled sample repository folder.
     static std::string defaultRepositoryFolder();
-    // How many listings of the folders are in memory: the current one and
-    // the earlier ones that were still referred to at the last reload.
-    std::size_t listingsInMemory() const;
+    // The boards in memory: those listed now, those of earlier listings
+    // that something still refers to, the diagrams and instances the model
+    // keeps while referred to, and those kept for their makers.
+    struct BoardsInMemory {
+        std::size_t listed, retired, adopted, kept;
+    };
+    static BoardsInMemory boardsInMemory();
 
     HBOBoardCReposMgr(const HBOBoardCReposMgr&) = delete;
     HBOBoardCReposMgr& operator=(const HBOBoardCReposMgr&) = delete;

@@ -2,10 +2,10 @@
 // the rest, as read from board files (docs/board-files.md).
 //
 // Ownership: a board owns everything below it, and every object knows its
-// board (getBoard()). Boards of the repository belong to the repository
-// listing that read them, which lives while anything still refers to one
-// of its objects (docs/board-files.md, "Lifetime"); other boards (diagrams,
-// instances) are kept until the library unloads (see HBOBoard::operator new).
+// board (getBoard()). Boards of the repository, diagrams and instances live
+// while anything still refers to them or one of their objects
+// (docs/board-files.md, "Lifetime"); other boards are kept until the
+// library unloads (see HBOBoard::operator new).
 //
 // List getters append to the caller's vector, in the model's fixed order
 // (the order of the board file), keeping what the vector already holds.
@@ -462,9 +462,9 @@ public:
     HBOBoard& operator=(const HBOBoard&) = delete;
     ~HBOBoard();
 
-    // Boards made with new are kept until the library unloads, and are then
-    // freed, unless a repository listing owns them; deleting one earlier is
-    // allowed.
+    // Boards made with new are known to the model, which frees them when
+    // their owner says so (HBOBoardDiagramMgr::adoptBoard, the repository),
+    // else when the library unloads; deleting one earlier is allowed.
     static void* operator new(std::size_t size);
     static void operator delete(void* pointer) noexcept;
 
@@ -483,11 +483,6 @@ public:
     // An instance board's base board (vendor:name:version); empty for other boards.
     const std::string& getBaseBoardName() const { return baseBoardName_; }
     const HBOBoard* getBoard() const { return this; }
-    // The repository listing that owns this board; null for boards made
-    // otherwise. A copy belongs to no listing. A board given to a listing
-    // is freed by it, no longer when the library unloads.
-    const void* getOwnerListing() const { return ownerListing_; }
-    void setOwnerListing(const void* listing);
 
     void setName(const std::string& vendor, const std::string& name, const std::string& version);
     void setRepository(const std::string& dir) { repository_ = dir; }
@@ -556,7 +551,6 @@ private:
     std::string repository_, boardFile_, presetFile_;
     std::string baseBoardName_;
     bool integrated_ = false;
-    const void* ownerListing_ = nullptr;
     std::vector<std::unique_ptr<HBOBoardComponent>> components_;
     std::vector<std::unique_ptr<HBOBoardBus>> buses_;
     std::vector<std::unique_ptr<HBOJumper>> jumpers_;

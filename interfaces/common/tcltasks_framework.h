@@ -83,6 +83,12 @@ public:
     // The names of the registered commands, sorted, each once.
     static std::vector<std::string> registered_names();
 
+    // Told on the running thread as each framework command starts and ends
+    // (nested ones too), so that a model which frees objects knows which
+    // threads may still use pointers it handed out. Null for none.
+    using command_observer = void (*)();
+    static void set_command_observer(command_observer started, command_observer finished);
+
     // The journal: the command lines of framework commands that the user
     // ran (not those run inside another framework command or through
     // tclcmdobj with dont_record_command). The last journal_capacity are kept.

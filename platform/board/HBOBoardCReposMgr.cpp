@@ -1,37 +1,45 @@
 // The board repository: lists board.xml files below the folders of
 // "board.repoPaths", parses each once, and keeps the boards ordered by name.
 //
-// Each listing owns the boards it read. When the repository is reloaded the
-// current listing is retired; a retired listing is freed at a reload once no
-// Tcl value (native object or collection element) and no open diagram
-// refers to any of its objects, so memory stays bounded over any number of
-// reloads while every object still in use stays valid.
+// A listing is an immutable snapshot that readers share: a reload builds the
+// next one and swaps it in, so readers run side by side and never see a
+// listing change under them; a query after a change waits for the load it
+// needs, one load at a time. A board file that did not change, nor the pin
+// and preset files already read for its board, keeps its board in the next
+// listing; the others are read again, on every core. Boards that leave the
+// listing go to the model, which frees each once nothing refers to it
+// (HBOBoardLifetime.h).
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <list>
+#include <atomic>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <set>
-#include <typeindex>
+#include <shared_mutex>
 #include <unordered_map>
+#include <unordered_set>
 
 #include <boost/filesystem.hpp>
 
 #include "HBOBoardCReposMgr.h"
-#include "HBOBoardDiagramMgr.h"
 #include "HBOBoardInternal.h"
+#include "HBOBoardLifetime.h"
 #include "HBOBoardModel.h"
 #include "HBOBoardUtils.h"
-#include "HBOParser.h"
 #include "HPAParamMgr.h"
 #include "HTCTclUtils.h"
-#include "tcltasks_objects.h"
 
 namespace fs = boost::filesystem;
 
 namespace {
 
 const char* const kRepoPathsParam = "board.repoPaths";
+const char* const kThreadsParam = "board.listingThreads";
+
+using HBOBoardInternal::FileIdentity;
+using HBOBoardInternal::Problem;
 
 // The words of a Tcl list; a malformed list counts as one folder name.
 std::vector<std::string> splitTclList(const std::string& text) {
@@ -52,89 +60,298 @@ std::vector<std::string> withoutRepeats(const std::vector<std::string>& roots) {
     return kept;
 }
 
-using BoardOf = const HBOBoard* (*)(const void*);
-
-template <class... T>
-std::unordered_map<std::type_index, BoardOf> boardGetters() {
-    return {{typeid(T*), [](const void* p) -> const HBOBoard* { return static_cast<const T*>(p)->getBoard(); }}...};
-}
-
-// The board of a model object, by its pointer type; null for other types.
-const HBOBoard* boardOf(const std::type_info& pointerType, const void* object) {
-    static const auto getters =
-        boardGetters<HBOBoard, HBOBoardComponent, HBOBusIf, HBOBoardBus, HBOBoardBusNet, HBOComponentMode, HBOPinProps,
-                     HBOModelPort, HBOPortMap, HBOBusIfPreference, HBOIpPreset, HBOJumper, HBOParameter>();
-    auto found = getters.find(pointerType);
-    return found == getters.end() ? nullptr : found->second(object);
-}
-
-// The boards read from the folders at one time, owned, and what was left out.
-struct Listing {
-    std::vector<HBOBoard*> boards;  // ordered by full name
-    std::map<std::string, std::unique_ptr<HBOBoard>> byName;
-    std::vector<HBODroppedItem> dropped;  // folders first, then board files in path order
-
-    Listing(const HBOBoardInternal::FolderState& state, std::vector<HBODroppedItem> folders)
-        : dropped(std::move(folders)) {
-        std::map<std::string, std::string> fileOf;
-        for (const auto& entry : state) {
-            if (entry.second == -1) continue;
-            std::unique_ptr<HBOBoard> board(new HBOBoard);
-            HBOParser parser;
-            if (!parser.parseFile(entry.first, board.get())) {
-                dropped.push_back(parser.getProblem());
-                continue;
-            }
-            std::string name = board->getName();
-            auto known = fileOf.find(name);
-            if (known != fileOf.end()) {
-                HBOBoardInternal::warnDuplicateBoard(name, known->second, entry.first);
-                dropped.push_back({HBODroppedItem::DUPLICATE_FILE, entry.first, 0,
-                                   "board " + name + " is defined twice: " + known->second + " is used, " +
-                                       entry.first + " is ignored",
-                                   name});
-                continue;
-            }
-            fileOf.emplace(name, entry.first);
-            board->setOwnerListing(this);
-            byName.emplace(name, std::move(board));
-        }
-        for (const auto& entry : byName) boards.push_back(entry.second.get());
+// What the listing keeps of a folder or duplicate it left out.
+HBODroppedItem droppedItem(const Problem& problem) {
+    if (problem.kind == Problem::Duplicate) {
+        return {HBODroppedItem::DUPLICATE_FILE, problem.path, 0,
+                "board " + problem.reason + " is defined twice: " + problem.other + " is used, " + problem.path +
+                    " is ignored",
+                problem.reason};
     }
-    Listing(const Listing&) = delete;
-    Listing& operator=(const Listing&) = delete;
+    const std::string reason = problem.kind == Problem::MissingFolder ? "does not exist or is not a folder"
+                                                                      : "cannot be read: " + problem.reason;
+    return {HBODroppedItem::FOLDER, problem.path, 0, reason, std::string()};
+}
+
+bool sameProblem(const Problem& a, const Problem& b) {
+    return a.kind == b.kind && a.path == b.path && a.line == b.line && a.reason == b.reason && a.other == b.other;
+}
+
+// A pin or preset file of a board, as it was when the board was listed.
+struct Dependency {
+    std::string path;
+    const HBOBoardComponent* component;  // whose pin file it is; null for the preset file
+    FileIdentity identity;
+
+    // Read since: only then can a change of the file make the board stale.
+    bool wasRead(const HBOBoard& board) const {
+        return component ? component->arePinsLoaded() : board.arePresetsLoaded();
+    }
+};
+
+std::vector<Dependency> dependenciesOf(const HBOBoard& board) {
+    std::vector<Dependency> dependencies;
+    if (!board.getPresetFile().empty()) {
+        const std::string& path = board.getPresetFile();
+        dependencies.push_back({path, nullptr, HBOBoardInternal::identify(path)});
+    }
+    std::vector<HBOBoardComponent*> components;
+    board.getBoardComponentsVec(components);
+    for (const HBOBoardComponent* component : components) {
+        const std::string& path = component->getPinMapFile();
+        if (!path.empty()) dependencies.push_back({path, component, HBOBoardInternal::identify(path)});
+    }
+    return dependencies;
+}
+
+// One board file of a listing and what became of it.
+struct FileRecord {
+    FileIdentity identity;
+    HBOBoard* board = nullptr;      // null when it was left out
+    HBODroppedItem dropped;         // why, when it was left out
+    std::vector<Problem> problems;  // its warnings
+    std::vector<Dependency> dependencies;
+
+    // Whether it holds what it held when it was read, and so do the files read since for its board.
+    bool unchangedSince(const FileIdentity& now) const {
+        if (!HBOBoardInternal::unchangedSince(identity, now)) return false;
+        for (const Dependency& dependency : dependencies) {
+            if (dependency.wasRead(*board) &&
+                !HBOBoardInternal::unchangedSince(dependency.identity, HBOBoardInternal::identify(dependency.path)))
+                return false;
+        }
+        return true;
+    }
+};
+
+// What readers see of one listing; never changed once published.
+struct Snapshot {
+    std::vector<HBOBoard*> boards;  // ordered by full name
+    std::unordered_map<std::string, HBOBoard*> byName;
+    std::unordered_map<std::string, HBOBoardComponent*> partsByName;  // the first board's part of each name
+    std::vector<Problem> problems;                                    // in the order of their warnings
+    std::vector<HBODroppedItem> dropped;                              // folders, then files in order
+
+    void index() {
+        for (HBOBoard* board : boards) {
+            byName.emplace(board->getName(), board);
+            if (HBOBoardComponent* part = board->findFpgaComponent()) partsByName.emplace(part->getName(), part);
+        }
+    }
+};
+
+// A listing being built from the files of the folders, in order.
+struct NextListing {
+    std::vector<FileRecord> records;                     // one per file
+    std::vector<bool> readNow;                           // per file: read for this listing
+    std::vector<bool> losing;                            // per file: a later file of a board name already listed
+    std::vector<std::unique_ptr<HBOBoard>> unpublished;  // boards read now, until listed
 };
 
 }  // namespace
 
 struct HBOBoardCReposMgr::Impl {
-    bool stale = true;
+    HBOBoardCReposMgr& manager;
     int listener = 0;
-    std::vector<std::string> roots;
-    HBOBoardInternal::FolderState listed;
-    std::unique_ptr<Listing> current;
-    std::list<std::unique_ptr<Listing>> retired;  // still referred to at the last reload
+    std::atomic<uint64_t> wanted{1};          // raised by release() and by new folders
+    std::atomic<uint64_t> loaded{0};          // what the published listing answers
+    std::atomic<uint64_t> foldersChanged{1};  // raised when board.repoPaths is set
 
-    // Frees the retired listings that nothing refers to any longer.
-    void freeUnused() {
-        if (retired.empty()) return;
-        std::set<const void*> used;
-        tov::tcltasks::native_cache_base::for_each_held([&used](const std::type_info& type, const void* object) {
-            if (const HBOBoard* board = boardOf(type, object)) used.insert(board->getOwnerListing());
-        });
-        std::vector<HBOBoard*> diagrams;
-        HBOBoardDiagramMgr::getGlobal()->getOpenedBoardDiagrams(diagrams);
-        for (const HBOBoard* diagram : diagrams) used.insert(diagram->getOwnerListing());
-        retired.remove_if([&used](const std::unique_ptr<Listing>& listing) { return !used.count(listing.get()); });
+    // One load at a time; the load's own state.
+    std::mutex loadMutex;
+    uint64_t foldersListed = 0;
+    std::vector<std::string> roots;
+    std::unordered_map<std::string, FileRecord> records;  // by path, of the boards listed and the files left out
+    std::vector<Problem> folderProblems;
+    std::set<std::pair<std::string, std::string>> duplicates;  // (file left out, file used)
+
+    mutable std::shared_mutex snapshotMutex;
+    std::shared_ptr<const Snapshot> snapshot;
+
+    explicit Impl(HBOBoardCReposMgr& owner) : manager(owner) {}
+
+    std::shared_ptr<const Snapshot> view() {
+        manager.ensureLoaded();
+        std::shared_lock<std::shared_mutex> lock(snapshotMutex);
+        return snapshot;
     }
+
+    unsigned listingThreads() const {
+        const long long wantedThreads = HPAParamMgr::getParamMgr().getValueAsInt(kThreadsParam);
+        return wantedThreads > 0 ? static_cast<unsigned>(std::min(wantedThreads, 256LL))
+                                 : HBOBoardInternal::usableCores();
+    }
+
+    // What a load sends and whether boards left the listing.
+    struct Outcome {
+        std::vector<Problem> told;
+        bool retired = false;
+    };
+    Outcome reload();
+    bool sameAsListed(const HBOBoardInternal::FolderListing& folders, const NextListing& next) const;
+    NextListing readChanged(const std::vector<std::string>& files);
+    std::shared_ptr<Snapshot> assemble(const HBOBoardInternal::FolderListing& folders, NextListing& next);
+    std::vector<Problem> problemsToTell(const Snapshot& listing, const NextListing& next,
+                                        const HBOBoardInternal::FolderListing& folders, bool fresh) const;
+    std::vector<HBOBoard*> publish(std::shared_ptr<Snapshot> listing, NextListing& next);
+    void keepRecords(const HBOBoardInternal::FolderListing& folders, NextListing& next);
 };
 
-HBOBoardCReposMgr::HBOBoardCReposMgr() : impl_(new Impl) {
+// Reuses the record of each file that did not change; reads the others.
+NextListing HBOBoardCReposMgr::Impl::readChanged(const std::vector<std::string>& files) {
+    NextListing next;
+    next.records.resize(files.size());
+    next.readNow.assign(files.size(), false);
+    next.losing.assign(files.size(), false);
+    std::vector<std::size_t> toRead;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        FileIdentity now = HBOBoardInternal::identify(files[i]);
+        auto known = records.find(files[i]);
+        if (known != records.end() && known->second.unchangedSince(now)) {
+            next.records[i] = known->second;
+        } else {
+            next.records[i].identity = now;
+            next.readNow[i] = true;
+            toRead.push_back(i);
+        }
+    }
+    std::vector<std::string> paths;
+    for (std::size_t i : toRead) paths.push_back(files[i]);
+    std::vector<HBOBoardFileRead> parsed = HBOBoardInternal::parseBoardFiles(paths, listingThreads());
+    for (std::size_t k = 0; k < toRead.size(); ++k) {
+        FileRecord& record = next.records[toRead[k]];
+        for (const HBODroppedItem& warning : parsed[k].warnings)
+            record.problems.push_back(Problem{Problem::BadFile, warning.path, warning.line, warning.reason, ""});
+        if (!parsed[k].board) {
+            record.dropped = std::move(parsed[k].warnings.back());  // the reason the file is left out
+            continue;
+        }
+        record.board = parsed[k].board.get();
+        record.dependencies = dependenciesOf(*record.board);
+        next.unpublished.push_back(std::move(parsed[k].board));
+    }
+    return next;
+}
+
+// The listing of the files in order: the first file of a board name wins.
+std::shared_ptr<Snapshot> HBOBoardCReposMgr::Impl::assemble(const HBOBoardInternal::FolderListing& folders,
+                                                            NextListing& next) {
+    auto listing = std::make_shared<Snapshot>();
+    listing->problems = folders.problems;
+    for (const Problem& problem : folders.problems)
+        if (problem.kind != Problem::EmptyFolderName) listing->dropped.push_back(droppedItem(problem));
+    std::map<std::string, std::size_t> firstOf;
+    for (std::size_t i = 0; i < folders.files.size(); ++i) {
+        const FileRecord& record = next.records[i];
+        listing->problems.insert(listing->problems.end(), record.problems.begin(), record.problems.end());
+        if (!record.board) {
+            listing->dropped.push_back(record.dropped);
+            continue;
+        }
+        std::string name = record.board->getName();
+        auto known = firstOf.emplace(name, i);
+        if (known.second) continue;
+        next.losing[i] = true;
+        listing->problems.push_back(
+            Problem{Problem::Duplicate, folders.files[i], 0, name, folders.files[known.first->second]});
+        listing->dropped.push_back(droppedItem(listing->problems.back()));
+    }
+    for (const auto& entry : firstOf) listing->boards.push_back(next.records[entry.second].board);
+    listing->index();
+    return listing;
+}
+
+// The warnings a load sends: every problem of new folders, else only what
+// was not told before (problems of the files read now, folders and
+// duplicates not met at the last load).
+std::vector<Problem> HBOBoardCReposMgr::Impl::problemsToTell(const Snapshot& listing, const NextListing& next,
+                                                             const HBOBoardInternal::FolderListing& folders,
+                                                             bool fresh) const {
+    if (fresh) return listing.problems;
+    std::unordered_set<std::string> readNow;
+    for (std::size_t i = 0; i < folders.files.size(); ++i)
+        if (next.readNow[i]) readNow.insert(folders.files[i]);
+    std::vector<Problem> told;
+    for (const Problem& problem : listing.problems) {
+        bool known = false;
+        if (problem.kind == Problem::BadFile) known = !readNow.count(problem.path);
+        else if (problem.kind == Problem::Duplicate) known = duplicates.count({problem.path, problem.other}) > 0;
+        else
+            known = std::any_of(folderProblems.begin(), folderProblems.end(),
+                                [&](const Problem& before) { return sameProblem(before, problem); });
+        if (!known) told.push_back(problem);
+    }
+    return told;
+}
+
+// Swaps the listing in; returns the boards that left it.
+std::vector<HBOBoard*> HBOBoardCReposMgr::Impl::publish(std::shared_ptr<Snapshot> listing, NextListing& next) {
+    const std::unordered_set<HBOBoard*> listed(listing->boards.begin(), listing->boards.end());
+    for (auto& board : next.unpublished) {
+        if (!listed.count(board.get())) continue;  // lost to an earlier file of its name: freed now
+        HBOBoardLifetime::setOwner(board.get(), HBOBoardLifetime::Owner::Repository);
+        board.release();
+    }
+    std::shared_ptr<const Snapshot> previous;
+    {
+        std::unique_lock<std::shared_mutex> lock(snapshotMutex);
+        previous = std::move(snapshot);
+        snapshot = std::move(listing);
+    }
+    std::vector<HBOBoard*> left;
+    if (previous)
+        for (HBOBoard* board : previous->boards)
+            if (!listed.count(board)) left.push_back(board);
+    return left;
+}
+
+// What the next load starts from. Files that lost to an earlier file of
+// their board name are not kept, so that they are read again when they may win.
+void HBOBoardCReposMgr::Impl::keepRecords(const HBOBoardInternal::FolderListing& folders, NextListing& next) {
+    records.clear();
+    duplicates.clear();
+    for (std::size_t i = 0; i < folders.files.size(); ++i)
+        if (!next.losing[i]) records.emplace(folders.files[i], std::move(next.records[i]));
+    for (const Problem& problem : snapshot->problems)
+        if (problem.kind == Problem::Duplicate) duplicates.emplace(problem.path, problem.other);
+    folderProblems = folders.problems;
+}
+
+// Nothing read, nothing gone, and the folders as they were: the listing stands.
+bool HBOBoardCReposMgr::Impl::sameAsListed(const HBOBoardInternal::FolderListing& folders,
+                                           const NextListing& next) const {
+    return std::none_of(next.readNow.begin(), next.readNow.end(), [](bool read) { return read; }) &&
+           folders.files.size() == records.size() &&
+           std::equal(folders.problems.begin(), folders.problems.end(), folderProblems.begin(), folderProblems.end(),
+                      sameProblem);
+}
+
+// Lists the folders again.
+HBOBoardCReposMgr::Impl::Outcome HBOBoardCReposMgr::Impl::reload() {
+    const uint64_t folderGeneration = foldersChanged.load();
+    std::vector<std::string> newRoots = manager.getRootFolders();
+    const bool fresh = !snapshot || folderGeneration != foldersListed || newRoots != roots;
+    HBOBoardInternal::FolderListing folders = HBOBoardInternal::listBoardFiles(newRoots);
+    NextListing next = readChanged(folders.files);
+    if (!fresh && sameAsListed(folders, next)) return Outcome();
+    std::shared_ptr<Snapshot> listing = assemble(folders, next);
+    Outcome outcome;
+    outcome.told = problemsToTell(*listing, next, folders, fresh);
+    std::vector<HBOBoard*> left = publish(std::move(listing), next);
+    keepRecords(folders, next);
+    roots = std::move(newRoots);
+    foldersListed = folderGeneration;
+    for (HBOBoard* board : left) HBOBoardLifetime::setOwner(board, HBOBoardLifetime::Owner::Model);
+    outcome.retired = !left.empty();
+    return outcome;
+}
+
+HBOBoardCReposMgr::HBOBoardCReposMgr() : impl_(new Impl(*this)) {
     HBOBoardUtils::defineParameters();
     impl_->listener = HPAParamMgr::getParamMgr().addListener([this](const std::string& name) {
         if (name != kRepoPathsParam) return;
-        impl_->stale = true;
-        impl_->roots.clear();  // new folders: list and warn afresh
+        ++impl_->foldersChanged;  // new folders: list and warn afresh
+        ++impl_->wanted;
     });
 }
 
@@ -164,45 +381,52 @@ std::vector<std::string> HBOBoardCReposMgr::getRootFolders() const {
     return withoutRepeats(roots);
 }
 
-// The repository counts as loaded only once a listing was made: a failure
-// on the way leaves it to be loaded again by the next query.
+// The repository counts as loaded only once a listing was published: a
+// failure on the way leaves it to be loaded again by the next query.
+// Warnings go out after the load, so that whatever receives them finds the
+// new listing in place.
 void HBOBoardCReposMgr::ensureLoaded() {
-    if (!impl_->stale) return;
-    std::vector<std::string> roots = getRootFolders();
-    bool sameRoots = impl_->current && roots == impl_->roots;
-    std::vector<HBODroppedItem> folders;
-    HBOBoardInternal::FolderState state = HBOBoardInternal::listBoardFiles(roots, !sameRoots, &folders);
-    if (sameRoots && state == impl_->listed) {
-        impl_->stale = false;
-        return;
+    if (impl_->loaded.load() == impl_->wanted.load()) return;
+    Impl::Outcome outcome;
+    {
+        std::lock_guard<std::mutex> loading(impl_->loadMutex);
+        const uint64_t generation = impl_->wanted.load();
+        if (impl_->loaded.load() == generation) return;
+        outcome = impl_->reload();
+        impl_->loaded.store(generation);
     }
-    // The old listing goes first, so that two are in memory only when the old one is still in use.
-    if (impl_->current) impl_->retired.push_back(std::move(impl_->current));
-    impl_->freeUnused();
-    impl_->current.reset(new Listing(state, std::move(folders)));
-    impl_->roots = roots;
-    impl_->listed = std::move(state);
-    impl_->stale = false;
+    for (const Problem& problem : outcome.told) HBOBoardInternal::warn(problem);
+    if (outcome.retired) HBOBoardLifetime::collectSoon();
 }
 
 void HBOBoardCReposMgr::appendAllBoards(std::vector<HBOBoard*>& boards) {
-    ensureLoaded();
-    if (impl_->current) boards.insert(boards.end(), impl_->current->boards.begin(), impl_->current->boards.end());
+    std::shared_ptr<const Snapshot> listing = impl_->view();
+    if (listing) boards.insert(boards.end(), listing->boards.begin(), listing->boards.end());
 }
 
 HBOBoard* HBOBoardCReposMgr::findBoard(const std::string& fullName) {
-    ensureLoaded();
-    if (!impl_->current) return nullptr;
-    auto found = impl_->current->byName.find(fullName);
-    return found == impl_->current->byName.end() ? nullptr : found->second.get();
+    std::shared_ptr<const Snapshot> listing = impl_->view();
+    if (!listing) return nullptr;
+    auto found = listing->byName.find(fullName);
+    return found == listing->byName.end() ? nullptr : found->second;
+}
+
+HBOBoardComponent* HBOBoardCReposMgr::findBoardPart(const std::string& fullName) {
+    std::shared_ptr<const Snapshot> listing = impl_->view();
+    if (!listing) return nullptr;
+    auto found = listing->partsByName.find(fullName);
+    return found == listing->partsByName.end() ? nullptr : found->second;
 }
 
 void HBOBoardCReposMgr::appendDroppedItems(std::vector<HBODroppedItem>& items) {
-    ensureLoaded();
-    if (impl_->current) items.insert(items.end(), impl_->current->dropped.begin(), impl_->current->dropped.end());
+    std::shared_ptr<const Snapshot> listing = impl_->view();
+    if (listing) items.insert(items.end(), listing->dropped.begin(), listing->dropped.end());
 }
 
-std::size_t HBOBoardCReposMgr::listingsInMemory() const { return (impl_->current ? 1 : 0) + impl_->retired.size(); }
+HBOBoardCReposMgr::BoardsInMemory HBOBoardCReposMgr::boardsInMemory() {
+    const HBOBoardLifetime::Counts counts = HBOBoardLifetime::counts();
+    return {counts.listed, counts.retired, counts.adopted, counts.makers};
+}
 
 void HBOBoardCReposMgr::populatePreferenceData(HBOBoard* board) {
     if (!board) return;
@@ -213,4 +437,4 @@ void HBOBoardCReposMgr::populatePreferenceData(HBOBoard* board) {
     for (HBOBoardComponent* component : components) component->getPinsVec(pins);
 }
 
-void HBOBoardCReposMgr::release() { impl_->stale = true; }
+void HBOBoardCReposMgr::release() { ++impl_->wanted; }

@@ -1,7 +1,9 @@
 // Opened integrated board diagrams.
+#include "HBOBoardDiagramMgr.h"
+
 #include <algorithm>
 
-#include "HBOBoardDiagramMgr.h"
+#include "HBOBoardLifetime.h"
 #include "HBOBoardModel.h"
 
 HBOBoardDiagramMgr* HBOBoardDiagramMgr::getGlobal() {
@@ -9,11 +11,23 @@ HBOBoardDiagramMgr* HBOBoardDiagramMgr::getGlobal() {
     return &manager;
 }
 
+void HBOBoardDiagramMgr::adoptBoard(HBOBoard* board) {
+    if (!board) return;
+    HBOBoardLifetime::setOwner(board, HBOBoardLifetime::Owner::Model);
+    HBOBoardLifetime::collectIfDue();
+}
+
 void HBOBoardDiagramMgr::addToOpenedBoardDiagrams(HBOBoard* diagram) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    open(diagram);
+}
+
+void HBOBoardDiagramMgr::open(HBOBoard* diagram) {
     if (diagram && std::find(opened_.begin(), opened_.end(), diagram) == opened_.end()) opened_.push_back(diagram);
 }
 
 void HBOBoardDiagramMgr::getOpenedBoardDiagrams(std::vector<HBOBoard*>& diagrams) const {
+    std::lock_guard<std::mutex> lock(mutex_);
     diagrams.insert(diagrams.end(), opened_.begin(), opened_.end());
 }
 
@@ -23,20 +37,32 @@ HBOBoard* HBOBoardDiagramMgr::findOpened(const std::string& name) const {
 }
 
 bool HBOBoardDiagramMgr::removeFromOpenedBoardDiagrams(const std::string& name) {
-    HBOBoard* diagram = findOpened(name);
-    if (!diagram) return false;
-    opened_.erase(std::find(opened_.begin(), opened_.end(), diagram));
-    if (current_ == diagram) current_ = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        HBOBoard* diagram = findOpened(name);
+        if (!diagram) return false;
+        opened_.erase(std::find(opened_.begin(), opened_.end(), diagram));
+        if (current_ == diagram) current_ = nullptr;
+        HBOBoardLifetime::unreferenced(diagram);
+    }
+    HBOBoardLifetime::collectIfDue();  // asks for the opened diagrams: outside the lock
     return true;
 }
 
 void HBOBoardDiagramMgr::setCurrentBoardDiagram(HBOBoard* diagram) {
-    addToOpenedBoardDiagrams(diagram);
+    std::lock_guard<std::mutex> lock(mutex_);
+    open(diagram);
     current_ = diagram;
 }
 
 HBOBoard* HBOBoardDiagramMgr::setCurrentBoardDiagram(const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex_);
     HBOBoard* diagram = findOpened(name);
     if (diagram) current_ = diagram;
     return diagram;
+}
+
+HBOBoard* HBOBoardDiagramMgr::getCurrentBoardDiagram() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return current_;
 }

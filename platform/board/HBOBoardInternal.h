@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "HBOBoardModel.h"
+#include "HBOParser.h"
 
 // The texts and styles that the pins of one file share. One reader fills
 // it; afterwards it is only read, by any number of threads.
@@ -60,22 +61,53 @@ constexpr int64_t kMaxNetsPerBoard = 1000000;
 // "a folder", "a named pipe", ... for the file type bits of a stat mode.
 const char* fileKind(mode_t mode);
 
-// Repository warnings. Each names the file, the line (0 when none) and the reason.
-void warnBadFile(const std::string& file, int line, const std::string& reason);
-void warnDuplicateBoard(const std::string& name, const std::string& kept, const std::string& ignored);
-void warnMissingFolder(const std::string& folder);
-void warnUnreadableFolder(const std::string& folder, const std::string& reason);
-void warnEmptyFolderName();
+// A file or folder left out, as its warning gives it.
+struct Problem {
+    enum Kind { BadFile, Duplicate, MissingFolder, UnreadableFolder, EmptyFolderName };
+    Kind kind;
+    std::string path;    // the file or folder; empty for an empty folder name
+    int line;            // 0 when there is none
+    std::string reason;  // for a duplicate: the board name
+    std::string other;   // for a duplicate: the file that is used
+};
+// Sends the warning of a problem.
+void warn(const Problem& problem);
 
-// What the folders held when they were listed: each board file and its
-// modification time (-1 marks a folder that is missing).
-using FolderState = std::vector<std::pair<std::string, std::time_t>>;
-// Every file named board.xml below the folders, byte-ordered within each
-// folder. Folders that are missing or cannot be read give one warning each
-// (when warn is set) and are left out; the rest is listed.
-// Every folder left out is appended to dropped (when given), warned or not.
-FolderState listBoardFiles(const std::vector<std::string>& roots, bool warn,
-                           std::vector<HBODroppedItem>* dropped = nullptr);
+// Reports a file that cannot be used.
+void warnBadFile(const std::string& file, int line, const std::string& reason);
+
+// The board files below the folders, in order (byte-ordered within each
+// folder), and what could not be listed, in the order met.
+struct FolderListing {
+    std::vector<std::string> files;
+    std::vector<Problem> problems;
+};
+FolderListing listBoardFiles(const std::vector<std::string>& roots);
+
+// What a file was when it was looked at: enough to tell any later change.
+// Times have nanoseconds, but a file system updates them only every few
+// milliseconds (some every second or two), so a file changed lately may
+// change again without its times showing it: such a file counts as changed.
+struct FileIdentity {
+    int error = 0;  // of stat; 0 when the file was there
+    dev_t device = 0;
+    ino_t inode = 0;
+    mode_t mode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+    bool recent = false;
+};
+FileIdentity identify(const std::string& path);
+// Whether a file identified as then and now holds what it held then.
+bool unchangedSince(const FileIdentity& then, const FileIdentity& now);
+
+// Reads each file on up to `threads` threads, the calling one among them;
+// the results come in the order of the files. An exception from one file
+// is thrown once every thread has ended.
+std::vector<HBOBoardFileRead> parseBoardFiles(const std::vector<std::string>& paths, unsigned threads);
+// The cores this process may run on.
+unsigned usableCores();
 // "file, line N: reason" as the warnings and errors word it.
 std::string describeProblem(const std::string& file, int line, const std::string& reason);
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 #include "HBOBoardInternal.h"
 
@@ -28,47 +29,32 @@ bool isFolder(const dirent& entry, const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Keeps a folder that is left out, and warns of it when asked to.
-class FolderProblems {
-public:
-    FolderProblems(bool warn, std::vector<HBODroppedItem>* dropped) : warn_(warn), dropped_(dropped) {}
-    void unreadable(const std::string& folder, const std::string& reason) const {
-        if (warn_) HBOBoardInternal::warnUnreadableFolder(folder, reason);
-        keep(folder, "cannot be read: " + reason);
-    }
-    void missing(const std::string& folder) const {
-        if (warn_) HBOBoardInternal::warnMissingFolder(folder);
-        keep(folder, "does not exist or is not a folder");
-    }
+using HBOBoardInternal::Problem;
 
-private:
-    void keep(const std::string& folder, const std::string& reason) const {
-        if (dropped_) dropped_->push_back({HBODroppedItem::FOLDER, folder, 0, reason, std::string()});
-    }
-    bool warn_;
-    std::vector<HBODroppedItem>* dropped_;
-};
+Problem unreadable(const std::string& folder, const std::string& reason) {
+    return Problem{Problem::UnreadableFolder, folder, 0, reason, std::string()};
+}
 
-// Appends the board files below root to files.
-void walk(const std::string& root, const FolderProblems& problems, std::vector<std::string>& files) {
+// Appends the board files below root to files, and what it cannot read to problems.
+void walk(const std::string& root, std::vector<std::string>& files, std::vector<Problem>& problems) {
     std::vector<std::string> pending{root};
     while (!pending.empty()) {
         const std::string folder = std::move(pending.back());
         pending.pop_back();
         if (folder.size() >= PATH_MAX) {
-            problems.unreadable(folder, "its path is longer than the system allows");
+            problems.push_back(unreadable(folder, "its path is longer than the system allows"));
             continue;
         }
         DIR* dir = ::opendir(folder.c_str());
         if (!dir) {
-            problems.unreadable(folder, std::strerror(errno));
+            problems.push_back(unreadable(folder, std::strerror(errno)));
             continue;
         }
         for (;;) {
             errno = 0;
             const dirent* entry = ::readdir(dir);
             if (!entry) {
-                if (errno != 0) problems.unreadable(folder, std::strerror(errno));
+                if (errno != 0) problems.push_back(unreadable(folder, std::strerror(errno)));
                 break;
             }
             if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
@@ -84,29 +70,24 @@ void walk(const std::string& root, const FolderProblems& problems, std::vector<s
 
 namespace HBOBoardInternal {
 
-FolderState listBoardFiles(const std::vector<std::string>& roots, bool warn, std::vector<HBODroppedItem>* dropped) {
-    const FolderProblems problems(warn, dropped);
-    FolderState state;
+FolderListing listBoardFiles(const std::vector<std::string>& roots) {
+    FolderListing listing;
     for (const std::string& root : roots) {
         if (root.empty()) {
-            if (warn) warnEmptyFolderName();
+            listing.problems.push_back(Problem{Problem::EmptyFolderName, root, 0, std::string(), std::string()});
             continue;
         }
         struct stat info {};
         if (::stat(root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-            problems.missing(root);
-            state.emplace_back(root, -1);
+            listing.problems.push_back(Problem{Problem::MissingFolder, root, 0, std::string(), std::string()});
             continue;
         }
         std::vector<std::string> files;
-        walk(root, problems, files);
+        walk(root, files, listing.problems);
         std::sort(files.begin(), files.end());
-        for (std::string& file : files) {
-            const bool known = ::stat(file.c_str(), &info) == 0;
-            state.emplace_back(std::move(file), known ? info.st_mtime : 0);
-        }
+        std::move(files.begin(), files.end(), std::back_inserter(listing.files));
     }
-    return state;
+    return listing;
 }
 
 }  // namespace HBOBoardInternal

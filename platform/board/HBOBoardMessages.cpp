@@ -57,27 +57,28 @@ void warnBadFile(const std::string& file, int line, const std::string& reason) {
     ComMsgMgr::sendMsg::eval(1, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kBadFile, text.c_str());
 }
 
-void warnDuplicateBoard(const std::string& name, const std::string& kept, const std::string& ignored) {
+void warn(const Problem& problem) {
     addTexts();
-    ComMsgMgr::sendMsg::eval(3, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kDuplicate, name.c_str(),
-                             kept.c_str(), ignored.c_str());
-}
-
-void warnMissingFolder(const std::string& folder) {
-    addTexts();
-    ComMsgMgr::sendMsg::eval(1, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kMissingFolder,
-                             HSTStringUtils::excerpt(folder).c_str());
-}
-
-void warnUnreadableFolder(const std::string& folder, const std::string& reason) {
-    addTexts();
-    ComMsgMgr::sendMsg::eval(2, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kUnreadableFolder,
-                             HSTStringUtils::excerpt(folder).c_str(), reason.c_str());
-}
-
-void warnEmptyFolderName() {
-    addTexts();
-    ComMsgMgr::sendMsg::eval(0, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kEmptyFolderName);
+    switch (problem.kind) {
+        case Problem::BadFile:
+            warnBadFile(problem.path, problem.line, problem.reason);
+            break;
+        case Problem::Duplicate:
+            ComMsgMgr::sendMsg::eval(3, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kDuplicate,
+                                     problem.reason.c_str(), problem.other.c_str(), problem.path.c_str());
+            break;
+        case Problem::MissingFolder:
+            ComMsgMgr::sendMsg::eval(1, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kMissingFolder,
+                                     HSTStringUtils::excerpt(problem.path).c_str());
+            break;
+        case Problem::UnreadableFolder:
+            ComMsgMgr::sendMsg::eval(2, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kUnreadableFolder,
+                                     HSTStringUtils::excerpt(problem.path).c_str(), problem.reason.c_str());
+            break;
+        case Problem::EmptyFolderName:
+            ComMsgMgr::sendMsg::eval(0, kSourceFile, __LINE__, "board", HMSG_MASK_WARNING, kEmptyFolderName);
+            break;
+    }
 }
 
 }  // namespace HBOBoardInternal

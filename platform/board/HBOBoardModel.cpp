@@ -44,42 +44,6 @@ std::string upperCase(std::string text) {
     return text;
 }
 
-// Every board made with new, so that boards outlive all callers and are
-// freed together when the library unloads.
-class BoardKeeper {
-public:
-    static BoardKeeper& get() {
-        static BoardKeeper keeper;
-        return keeper;
-    }
-    static bool gone() { return gone_; }
-    // Boards are made and given to listings in any thread.
-    void add(void* board) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        boards_.insert(board);
-    }
-    void remove(void* board) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        boards_.erase(board);
-    }
-    ~BoardKeeper() {
-        std::unordered_set<void*> boards;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            boards.swap(boards_);
-        }
-        for (void* board : boards) delete static_cast<HBOBoard*>(board);
-        gone_ = true;
-    }
-
-private:
-    std::mutex mutex_;
-    std::unordered_set<void*> boards_;
-    static bool gone_;
-};
-
-bool BoardKeeper::gone_ = false;
-
 const std::string& emptyText() {
     static const std::string empty;
     return empty;
@@ -670,17 +634,6 @@ void HBOBoardBus::addNet(const std::string& name, uint32_t c1PinIndex, uint32_t 
 
 // ---- boards
 
-void* HBOBoard::operator new(std::size_t size) {
-    void* memory = ::operator new(size);
-    BoardKeeper::get().add(memory);
-    return memory;
-}
-
-void HBOBoard::operator delete(void* pointer) noexcept {
-    if (!BoardKeeper::gone()) BoardKeeper::get().remove(pointer);
-    ::operator delete(pointer);
-}
-
 // The first component of each name, for boards of many components.
 struct HBOBoard::ComponentNames {
     static constexpr std::size_t kScanned = 16;  // fewer are looked through
@@ -738,11 +691,6 @@ struct HBOBoard::NetsOfPins {
 };
 
 HBOBoard::HBOBoard() = default;
-
-void HBOBoard::setOwnerListing(const void* listing) {
-    ownerListing_ = listing;
-    if (listing && !BoardKeeper::gone()) BoardKeeper::get().remove(this);
-}
 
 HBOBoard::HBOBoard(const HBOBoard& base, std::string name)
     : vendor_(base.vendor_), boardName_(std::move(name)), version_(base.version_), displayName_(base.displayName_),

@@ -12,6 +12,8 @@ void defineParameters() {
         HPAParamMgr& params = HPAParamMgr::getParamMgr();
         params.define("board.repoPaths", HPAParamType::String, "",
                       "Board repository folders (a Tcl list); empty means the bundled sample repository");
+        params.define("board.listingThreads", HPAParamType::Int, "0",
+                      "Threads that read board files when the repository is listed; 0 means one per core");
         params.define("board.enableSchema2", HPAParamType::Bool, "1", "Enable the schema-2 board commands");
         params.define("board.enableIntegration", HPAParamType::Bool, "1",
                       "Enable the integrated board diagram commands");

@@ -1,5 +1,6 @@
 #include "tcltasks_framework.h"
 
+#include <atomic>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -63,9 +64,18 @@ void record(int objc, Tcl_Obj* const objv[]) {
     if (s.journal.size() > task_manager::journal_capacity) s.journal.pop_front();
 }
 
+std::atomic<task_manager::command_observer> command_started{nullptr};
+std::atomic<task_manager::command_observer> command_finished{nullptr};
+
 struct depth_guard {
-    depth_guard() { ++state().depth; }
-    ~depth_guard() { --state().depth; }
+    depth_guard() {
+        ++state().depth;
+        if (auto started = command_started.load()) started();
+    }
+    ~depth_guard() {
+        if (auto finished = command_finished.load()) finished();
+        --state().depth;
+    }
     depth_guard(const depth_guard&) = delete;
     depth_guard& operator=(const depth_guard&) = delete;
 };
@@ -115,6 +125,11 @@ void ensure_namespace(Tcl_Interp* interp, const std::string& name) {
 }
 
 }  // namespace
+
+void task_manager::set_command_observer(command_observer started, command_observer finished) {
+    command_started.store(started);
+    command_finished.store(finished);
+}
 
 void task_manager::registerFactory(Tcl_Interp* interp, const boost::shared_ptr<ifactory>& factory) {
     const std::string name = factory->name();

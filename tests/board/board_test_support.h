@@ -51,6 +51,8 @@ class ScratchRepo {
 public:
     ScratchRepo() : dir_(uniqueTempDir()) { std::filesystem::create_directories(dir_); }
     ~ScratchRepo() { std::system(("rm -rf '" + dir_.string() + "'").c_str()); }
+    ScratchRepo(const ScratchRepo&) = delete;
+    ScratchRepo& operator=(const ScratchRepo&) = delete;
     const std::filesystem::path& dir() const { return dir_; }
     std::string path(const std::string& relative) const { return (dir_ / relative).string(); }
     // A board of that name whose files are copied from the plain fixture board.
@@ -66,3 +68,9 @@ public:
 private:
     std::filesystem::path dir_;
 };
+
+inline std::vector<HBOBoard*> listedBoards() {
+    std::vector<HBOBoard*> boards;
+    HBOBoardCReposMgr::getGlobal()->appendAllBoards(boards);
+    return boards;
+}

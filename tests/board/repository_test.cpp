@@ -37,18 +37,19 @@ TEST(Repository, BoardsAreOrderedByFullNameAndPinFilesWait) {
     EXPECT_EQ(allBoards(), boards);  // same objects on the next query
 }
 
-// A reload frees the earlier listing once no Tcl value refers to its objects.
-TEST(Repository, ReloadsFreeListingsThatNoTclValueRefersTo) {
+// A reload frees the boards that left the listing once no Tcl value refers
+// to them or to one of their objects.
+TEST(Repository, ReloadsFreeBoardsThatNoTclValueRefersTo) {
     using namespace tov::tcltasks;
     Tcl_Interp* interp = Tcl_CreateInterp();  // Tcl objects need an initialised Tcl
-    HBOBoardCReposMgr* repository = HBOBoardCReposMgr::getGlobal();
     const auto reloadTo = [&](const std::string& folder) {
         RepoPaths repo(fixture(folder));
         return allBoards();
     };
+    const auto retired = [] { return HBOBoardCReposMgr::boardsInMemory().retired; };
     reloadTo("good");
     reloadTo("dup2");
-    EXPECT_EQ(repository->listingsInMemory(), 1u);
+    EXPECT_EQ(retired(), 0u);
 
     HBOBoard* alpha = reloadTo("good").at(0);
     Tcl_Obj* held = native_to_tcl<test_ext, test_tuid>(alpha);
@@ -56,20 +57,23 @@ TEST(Repository, ReloadsFreeListingsThatNoTclValueRefersTo) {
     HBOBoardBus* bus = nullptr;
     {
         std::vector<HBOBoardBus*> buses;
-        reloadTo("good").at(0)->getBuses(buses);
+        reloadTo("good").at(0)->getBuses(buses);  // unchanged: the same boards
         bus = buses.at(0);
     }
+    EXPECT_EQ(bus->getBoard(), alpha);
     tcl_collection<HSTVector<HBOBoardBus*>> collection;
     collection.push_back(bus);
     reloadTo("dup2");
-    EXPECT_EQ(repository->listingsInMemory(), 3u);  // the current one, and each held one
+    EXPECT_EQ(retired(), 1u);  // of the three boards of "good", only the held one
     EXPECT_EQ(alpha->getName(), "acme.com:alpha:1.0");
-    EXPECT_EQ(bus->getBoard()->getName(), "acme.com:alpha:1.0");
 
-    Tcl_DecrRefCount(held);  // now only the cache holds it: given back at the next reload
-    collection = tcl_collection<HSTVector<HBOBoardBus*>>();
+    Tcl_DecrRefCount(held);  // the collection still holds one of its objects
     reloadTo("dup1");
-    EXPECT_EQ(repository->listingsInMemory(), 1u);
+    EXPECT_EQ(retired(), 1u);
+    EXPECT_EQ(bus->getBoard()->getName(), "acme.com:alpha:1.0");
+    collection = tcl_collection<HSTVector<HBOBoardBus*>>();
+    reloadTo("dup2");
+    EXPECT_EQ(retired(), 0u);
     Tcl_DeleteInterp(interp);
 }
 

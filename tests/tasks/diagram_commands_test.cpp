@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "ComMsgMgr.h"
+#include "HBOBoardCReposMgr.h"
 #include "HBOBoardDiagramMgr.h"
 #include "HBOBoardModel.h"
-#include "ZemHost.h"
 #include "tcl_command.h"
+#include "ZemHost.h"
 
 extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
 
@@ -114,6 +115,27 @@ TEST_F(DiagramCommands, MalformedAndTruncatedFilesAreReportedAndDropped) {
     std::vector<HBOBoard*> openedAfter;
     HBOBoardDiagramMgr::getGlobal()->getOpenedBoardDiagrams(openedAfter);
     EXPECT_EQ(openedAfter, openedBefore);
+}
+
+// Diagrams and instances that nothing refers to are freed as the script
+// goes on; those a variable holds stay and answer.
+TEST_F(DiagramCommands, DiagramsAndInstancesNothingRefersToAreFreed) {
+    eval("set d [::board::create_board_diagram -vendor vnd -name pair -version 1.0 -dir " + folder.string() + "]");
+    eval("set keep [::board::create_board_instance -board [::board::get_boards *cobalt*] -name keep $d]");
+    eval("::board::write_board_file -of_objects $d");
+    eval(
+        "for {set i 0} {$i < 400} {incr i} {\n"
+        "    ::board::create_board_diagram\n"
+        "    ::board::create_board_instance -board [::board::get_boards *cobalt*] -name i$i $d\n"
+        "    ::board::read_board_diagram " +
+        (folder / "board.xml").string() +
+        "\n"
+        "    ::board::close_board_diagram -name vnd:pair:1.0\n"
+        "}");
+    const HBOBoardCReposMgr::BoardsInMemory boards = HBOBoardCReposMgr::boardsInMemory();
+    EXPECT_LT(boards.adopted + boards.kept, 100u);  // of 1,202 made
+    EXPECT_EQ(eval("get_property NAME $keep"), "acme.com:keep:2.0");
+    EXPECT_EQ(eval("llength [dict keys [get_property CONNECTED_BOARDS $d]]"), "401");
 }
 
 }  // namespace

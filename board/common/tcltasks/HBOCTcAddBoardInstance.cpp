@@ -1,5 +1,6 @@
 // ::board::create_board_instance: a copy of a base board under an instance
 // name, recorded in the diagram as a connected board.
+#include "HBOBoardDiagramMgr.h"
 #include "HBOCTcDiagram.h"
 #include "HBOCTcInit.h"
 
@@ -47,6 +48,7 @@ public:
             return TCL_OK;
         }
         HBOBoard* instance = new HBOBoard(*base, instanceName);
+        HBOBoardDiagramMgr::getGlobal()->adoptBoard(instance);  // freed once nothing refers to it
         if (!instanceName.empty()) diagram->addConnectedBoard(instanceName, base->getName());
         return HBOCTcDiagram::set_board_result<scope>(interp, instance);
     }

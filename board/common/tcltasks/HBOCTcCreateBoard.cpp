@@ -1,5 +1,6 @@
 // ::board::create_board_diagram: a new, empty integrated board diagram. It
 // is not opened: it exists as the returned object until it is written.
+#include "HBOBoardDiagramMgr.h"
 #include "HBOCTcDiagram.h"
 #include "HBOCTcInit.h"
 
@@ -37,6 +38,7 @@ public:
         const std::string dir = read_option<std::string>("dir");
         HBOCTcDiagram::require_schema2("board/common/tcltasks/HBOTcCreateBoard", __LINE__);
         HBOBoard* diagram = new HBOBoard;
+        HBOBoardDiagramMgr::getGlobal()->adoptBoard(diagram);  // freed once nothing refers to it
         if (!name.empty() && !vendor.empty() && !version.empty()) {
             diagram->setName(vendor, name, version);
         } else {

@@ -23,6 +23,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <vector>
 
 extern "C" {
 extern gvplugin_library_t gvplugin_dot_layout_LTX_library;
@@ -155,6 +156,56 @@ struct GraphRelease {
     void operator()(Agraph_t* graph) const { agclose(graph); }
 };
 
+// Object ids in the order names are first given. Graphviz's own ids are the
+// addresses of its copies of the names, and it writes subgraphs in id order,
+// so the graph text would follow the heap's layout from run to run.
+namespace name_ids {
+
+// The names are Graphviz's own copies (agstrdup), which it may look into and
+// frees with the graph.
+struct State {
+    Agraph_t* graph;
+    std::map<std::string, IDTYPE> ids;
+    std::vector<char*> names;  // by id / 2 - 1
+    IDTYPE anonymous = 1;
+};
+
+void* open(Agraph_t* graph, Agdisc_t*) { return new State{graph, {}, {}}; }
+
+long map(void* state, int, char* str, IDTYPE* id, int create) {
+    State& ids = *static_cast<State*>(state);
+    if (!str) {
+        *id = ids.anonymous;
+        ids.anonymous += 2;
+        return 1;
+    }
+    auto found = ids.ids.find(str);
+    if (found == ids.ids.end()) {
+        if (!create) return 0;
+        ids.names.push_back(agstrdup(ids.graph, str));
+        found = ids.ids.emplace(str, 2 * ids.names.size()).first;
+    }
+    *id = found->second;
+    return 1;
+}
+
+long alloc(void*, int, IDTYPE) { return 0; }
+void release(void*, int, IDTYPE) {}
+
+char* print(void* state, int, IDTYPE id) {
+    const State& ids = *static_cast<State*>(state);
+    if (id % 2 != 0 || id == 0 || id / 2 > ids.names.size()) return nullptr;
+    return ids.names[id / 2 - 1];
+}
+
+void close(void* state) { delete static_cast<State*>(state); }
+void enlist(void*, int, void*) {}
+
+Agiddisc_t discipline = {open, map, alloc, release, print, close, enlist};
+Agdisc_t graph_discipline = {&AgMemDisc, &discipline, &AgIoDisc};
+
+}  // namespace name_ids
+
 // Builds the cgraph graph of a picture graph. Ids become Graphviz names:
 // displayable, and made unique again when two differed only in bytes that
 // displayable() replaced.
@@ -165,7 +216,7 @@ public:
     std::unique_ptr<Agraph_t, GraphRelease> build() {
         Agdesc_t directed = Agdirected;
         std::unique_ptr<Agraph_t, GraphRelease> root(
-            agopen(writable(unique_name(picture_.root.id)), directed, nullptr));
+            agopen(writable(unique_name(picture_.root.id)), directed, &name_ids::graph_discipline));
         if (!root) throw HTCErrors::error("Graphviz could not make a graph");
         agattr(root.get(), AGNODE, writable("label"), writable("\\N"));
         for (const auto& attribute : picture_.nodeDefaults)

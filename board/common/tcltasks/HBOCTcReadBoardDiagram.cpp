@@ -97,6 +97,7 @@ private:
             return nullptr;
         }
         repository->populatePreferenceData(board.get());
+        HBOBoardDiagramMgr::getGlobal()->adoptBoard(board.get());  // freed once nothing refers to it
         return board.release();
     }
 };
