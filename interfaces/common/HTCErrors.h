@@ -96,6 +96,15 @@ public:
     ~command_failed() override;
 };
 
+// Thrown by a command body that has sent the message saying why it stops:
+// the command ends with status 1 as when its body returns TCL_ERROR after a
+// message (set_status_error), wherever in the body it stops.
+class ended_after_message : public error {
+public:
+    ended_after_message();
+    ~ended_after_message() override;
+};
+
 // The message for an -of_objects element of a class the command does not take.
 ComMsgMgrInstance ofObjectNotSupported(const std::string& className, const std::string& acceptedTypes);
 

@@ -21,6 +21,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "tcl_obj_ref.h"
 #include "tclany.h"
 
 namespace tov {
@@ -297,7 +298,7 @@ public:
 private:
     int refcount_ = 0;
     collection_context_ptr context_;
-    Tcl_Obj* tcllist_ = nullptr;
+    tcl_obj_ref tcllist_;
     Tcl_Obj* tclobj_ = nullptr;
     const Tcl_ObjType* tcl_type_ = nullptr;
     const detail::itcltypeinfo* tcl_typeinfo_ = nullptr;

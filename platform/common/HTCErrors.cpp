@@ -89,6 +89,9 @@ std::string not_implemented::explanation(const std::string& given) const {
            "commands return plain lists of objects";
 }
 
+ended_after_message::ended_after_message() : error("the command ended after a message that says why") {}
+ended_after_message::~ended_after_message() = default;
+
 command_failed::command_failed(const std::string& command, const std::string& reason)
     : error("command " + quoted(command) + " failed" + (reason.empty() ? std::string() : ": " + reason)) {}
 command_failed::command_failed(const std::string& text, Kind kind) : error(text, kind) {}

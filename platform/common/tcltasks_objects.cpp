@@ -10,6 +10,7 @@
 
 #include "HCPProperty.h"
 #include "HPAParamMgr.h"
+#include "tcl_obj_ref.h"
 
 namespace tov {
 namespace tcltasks {
@@ -424,25 +425,19 @@ namespace {
 // Keeps the objects a collection was built from, in order.
 class list_collection_context final : public HTCICollectionContext {
 public:
-    ~list_collection_context() override {
-        for (Tcl_Obj* obj : objects_) Tcl_DecrRefCount(obj);
-    }
-    void add_tclobj(Tcl_Obj* obj) override {
-        Tcl_IncrRefCount(obj);
-        objects_.push_back(obj);
-    }
+    void add_tclobj(Tcl_Obj* obj) override { objects_.emplace_back(obj); }
     void append(const collection_context_ptr& other) override { children_.push_back(other); }
     std::string string_rep() const override {
         std::string text;
-        for (Tcl_Obj* obj : objects_) {
+        for (const tcl_obj_ref& obj : objects_) {
             if (!text.empty()) text += ' ';
-            text += Tcl_GetString(obj);
+            text += Tcl_GetString(obj.get());
         }
         return text;
     }
 
 private:
-    std::vector<Tcl_Obj*> objects_;
+    std::vector<tcl_obj_ref> objects_;
     std::vector<collection_context_ptr> children_;
 };
 
@@ -477,10 +472,7 @@ collection_wrapper_base::collection_wrapper_base(const collection_wrapper_base& 
     live_wrappers().insert(this);
 }
 
-collection_wrapper_base::~collection_wrapper_base() {
-    live_wrappers().erase(this);
-    invalidate_tcllist();
-}
+collection_wrapper_base::~collection_wrapper_base() { live_wrappers().erase(this); }
 
 void collection_wrapper_base::decr_ref() {
     if (--refcount_ <= 0) delete this;
@@ -497,18 +489,14 @@ void collection_wrapper_base::set_tcl_type(const Tcl_ObjType* type, const detail
 
 Tcl_Obj* collection_wrapper_base::get_collection_as_tcllist() {
     if (!tcllist_) {
-        tcllist_ = Tcl_NewListObj(0, nullptr);
-        Tcl_IncrRefCount(tcllist_);
-        for (std::size_t i = 0; i < size(); ++i) Tcl_ListObjAppendElement(nullptr, tcllist_, element_tclobj(i));
+        tcl_obj_ref list(Tcl_NewListObj(0, nullptr));
+        for (std::size_t i = 0; i < size(); ++i) Tcl_ListObjAppendElement(nullptr, list.get(), element_tclobj(i));
+        tcllist_ = list;
     }
-    return tcllist_;
+    return tcllist_.get();
 }
 
-void collection_wrapper_base::invalidate_tcllist() {
-    if (!tcllist_) return;
-    Tcl_DecrRefCount(tcllist_);
-    tcllist_ = nullptr;
-}
+void collection_wrapper_base::invalidate_tcllist() { tcllist_ = tcl_obj_ref(); }
 
 std::string collection_wrapper_base::limited_string() const {
     const std::size_t count = size();
