@@ -193,29 +193,42 @@ class collection_wrapper_base;
 // they are made to be changed.
 class collection_cache {
 public:
+    // A sweep is due once the entries registered since the last one weigh
+    // (1 + elements each) as much as those something besides the cache held
+    // at the last sweep, and at least this much: every sweep pays for itself
+    // with the insertions before it. It gives back what was registered
+    // before the last sweep, so what only the cache holds stays within twice
+    // this weight or what scripts hold.
+    static constexpr std::size_t minimum_sweep_weight = 256;
+
     static collection_cache& instance();
 
-    // Registers a collection object just made for wrapper.
+    // Registers a collection object just made for wrapper. A sweep it starts
+    // spares the entries registered since the last sweep: their makers may
+    // not have taken their own reference yet.
     void insert(Tcl_Obj* obj, collection_wrapper_base* wrapper);
     // The wrapper of a registered object, whatever its internal form now; else null.
     collection_wrapper_base* find(Tcl_Obj* obj) const;
-    // Gives back the entries that only the cache holds; returns their count.
+    // Gives back every entry that only the cache holds; returns their count.
     std::size_t release_unreferenced();
     std::size_t size() const;
 
 private:
     struct entry {
         collection_wrapper_base* wrapper;
-        std::size_t weight;  // 1 + elements when registered: what a sweep may give back
+        std::size_t weight;      // 1 + elements when registered: what a sweep may give back
+        std::size_t registered;  // the count of sweeps before it was registered
     };
     using table = std::unordered_map<Tcl_Obj*, entry, native_cache_base::pointer_hash, std::equal_to<Tcl_Obj*>,
                                      detail::node_pool_allocator<std::pair<Tcl_Obj* const, entry>>>;
 
-    void sweep_when_due(std::size_t weight);
+    // Gives back the unreferenced entries registered before sweep number `before`.
+    std::size_t release_registered_before(std::size_t before);
 
     table entries_;
+    std::size_t sweeps_ = 0;
     std::size_t weight_since_sweep_ = 0;
-    std::size_t weight_kept_ = 0;  // by the last sweep
+    std::size_t weight_kept_ = 0;  // held besides the cache at the last sweep
 };
 
 // What a collection was made from; its string may stand for the collection.

@@ -208,13 +208,14 @@ std::string class_of_object_named(const std::string& name) {
     return std::string();
 }
 
-// The object gives up its own reference on the wrapper. One the collection
-// cache holds stays the wrapper's object: the cache keeps the wrapper for it.
+// The object gives up its own reference on the wrapper. While it lives (a
+// script replaced its internal form) it stays the wrapper's object: only
+// the collection cache's objects are, and the cache keeps the wrapper.
 void remove_from_native_cache(Tcl_Obj* obj) {
     auto* wrapper = static_cast<collection_wrapper_base*>(obj->internalRep.twoPtrValue.ptr1);
     if (!wrapper) return;
     obj->internalRep.twoPtrValue.ptr1 = nullptr;
-    if (!collection_cache::instance().find(obj)) wrapper->forget_tclobj(obj);
+    if (obj->refCount < 1) wrapper->forget_tclobj(obj);
     wrapper->decr_ref();
 }
 
@@ -359,14 +360,6 @@ bool native_cache_base::is_alive(Tcl_Obj* obj) { return obj && obj->refCount > 0
 
 // ---------------------------------------------------- collection cache
 
-namespace {
-// A sweep is due once the entries registered since the last one weigh as
-// much as those it kept, and at least this much: every sweep then pays for
-// itself with the insertions before it, and what only the cache holds
-// stays within this weight or the weight of the collections scripts hold.
-constexpr std::size_t kMinimumSweepWeight = 4096;
-}  // namespace
-
 // Never destroyed, like the native caches: its objects belong to Tcl.
 collection_cache& collection_cache::instance() {
     static auto* cache = new collection_cache;
@@ -376,10 +369,11 @@ collection_cache& collection_cache::instance() {
 void collection_cache::insert(Tcl_Obj* obj, collection_wrapper_base* wrapper) {
     release_caches_at_exit_once();
     const std::size_t weight = 1 + wrapper->size();
-    entries_.emplace(obj, entry{wrapper, weight});
+    entries_.emplace(obj, entry{wrapper, weight, sweeps_});
     Tcl_IncrRefCount(obj);
     wrapper->incr_ref();
-    sweep_when_due(weight);
+    weight_since_sweep_ += weight;
+    if (weight_since_sweep_ > std::max(minimum_sweep_weight, weight_kept_)) release_registered_before(sweeps_);
 }
 
 collection_wrapper_base* collection_cache::find(Tcl_Obj* obj) const {
@@ -389,23 +383,22 @@ collection_wrapper_base* collection_cache::find(Tcl_Obj* obj) const {
 
 std::size_t collection_cache::size() const { return entries_.size(); }
 
-void collection_cache::sweep_when_due(std::size_t weight) {
-    weight_since_sweep_ += weight;
-    if (weight_since_sweep_ > std::max(kMinimumSweepWeight, weight_kept_)) release_unreferenced();
-}
+std::size_t collection_cache::release_unreferenced() { return release_registered_before(sweeps_ + 1); }
 
-std::size_t collection_cache::release_unreferenced() {
+std::size_t collection_cache::release_registered_before(std::size_t before) {
     std::vector<std::pair<Tcl_Obj*, collection_wrapper_base*>> released;
     weight_kept_ = 0;
     for (auto it = entries_.begin(); it != entries_.end();) {
-        if (it->first->refCount > 1) {
-            weight_kept_ += it->second.weight;
+        const bool held = it->first->refCount > 1;
+        if (held) weight_kept_ += it->second.weight;  // what scripts hold sets the next sweep's due
+        if (held || it->second.registered >= before) {
             ++it;
             continue;
         }
         released.emplace_back(it->first, it->second.wrapper);
         it = entries_.erase(it);
     }
+    ++sweeps_;
     weight_since_sweep_ = 0;
     // Freeing may free other objects and wrappers; the table is settled first.
     for (const auto& gone : released) {

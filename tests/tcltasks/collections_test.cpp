@@ -232,9 +232,23 @@ TEST_F(CollectionsTest, TheCacheGivesBackWhatOnlyItHolds) {
 TEST_F(CollectionsTest, TheCacheStaysBoundedOverALongSession) {
     collection_cache& cache = collection_cache::instance();
     eval("for {set i 0} {$i < 20000} {incr i} { set r [::test::get_widgets]; llength $r }");
-    // Each result weighs 4 (1 + 3 widgets); a sweep is due after 4096.
-    EXPECT_LE(cache.size(), 1100u);
+    // Each result weighs 4 (1 + 3 widgets); a sweep gives back what was
+    // registered before the sweep before it.
+    EXPECT_LE(cache.size(), 2 * collection_cache::minimum_sweep_weight / 4 + 2);
     EXPECT_EQ(eval("sizeof_collection $r"), "3");
+}
+
+TEST_F(CollectionsTest, ASweepSparesObjectsTheirMakersHaveNotTakenYet) {
+    collection_cache& cache = collection_cache::instance();
+    cache.release_unreferenced();
+    widget_list first = four();
+    Tcl_Obj* fresh = widget_scope::to_tcl(first);  // its maker holds no reference yet
+    for (std::size_t i = 0; i < collection_cache::minimum_sweep_weight / 5 + 5; ++i) {  // one sweep's worth
+        widget_list other = four();
+        widget_scope::to_tcl(other);
+    }
+    EXPECT_EQ(cache.find(fresh), first.wrapper());
+    EXPECT_EQ(fresh->refCount, 1);
 }
 
 TEST_F(CollectionsTest, ValuesChangedInPlaceAreNotKept) {
