@@ -68,6 +68,7 @@ const CatalogueVariant kCatalogueVariants[] = {
     {"@49-53@", "board/common/tcltasks/HBOCTcBoardUserPreferences", kNoObjectsGiven},
     {"@49-53@", "board/common/tcltasks/HBOCTcComponentPins", kNoObjectsGiven},
     {"@49-53@", "board/common/tcltasks/HBOCTcPartPorts", kNoObjectsGiven},
+    {"@49-53@", "board/common/tcltasks/HBOCTcTraceBoardPins", kNoObjectsGiven},
 };
 
 struct SeverityInfo {
@@ -187,8 +188,8 @@ ComMsgMgrInstance ComMsgMgrInstance::createInstance::eval(int nargs, const char*
     return makeInstance(file, line, area, mask, id, texts);
 }
 
-void ComMsgMgr::sendMsg::eval(int nargs, const char* file, int line, const char* area, unsigned mask,
-                              const char* id, ...) {
+void ComMsgMgr::sendMsg::eval(int nargs, const char* file, int line, const char* area, unsigned mask, const char* id,
+                              ...) {
     va_list args;
     va_start(args, id);
     const auto texts = collectArguments(nargs, args);
