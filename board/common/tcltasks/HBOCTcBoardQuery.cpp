@@ -17,7 +17,7 @@ using scope = tcl_scope<tcl_extension, tuid>;
 
 }  // namespace
 
-bool HBOCTcBoardQuery::exactly_true(const std::string& enabled) { return enabled.compare("true") == 0; }
+bool HBOCTcBoardQuery::exactly_true(const std::string& enabled) { return enabled == "true"; }
 
 bool HBOCTcBoardQuery::true_in_any_case(const std::string& enabled) { return HSTStringUtils::iequals(enabled, "true"); }
 
