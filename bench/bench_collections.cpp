@@ -3,7 +3,9 @@
 //   - a collection of N new native objects vs a plain list of N new strings;
 //   - the display-limited string of a large collection (should not grow with N);
 //   - one call of a framework command (four options, two given) vs a bare
-//     Tcl_CreateObjCommand command.
+//     Tcl_CreateObjCommand command;
+//   - a collection read as a list and then used as its collection again vs
+//     the same list read twice.
 #include <benchmark/benchmark.h>
 #include <tcl.h>
 
@@ -27,6 +29,7 @@ Tcl_Interp* bench_interp() {
         example::Gadget* g = model.add_gadget("g");
         for (const char* name : {"beta", "Alpha", "gamma"}) model.add_widget(name, g);
         example::widgets_command::init(made);
+        tov::tcltasks::register_collection_commands(made);
         return made;
     }();
     return interp;
@@ -140,6 +143,45 @@ void BM_FrameworkCommandCall(benchmark::State& state) {
     run_words(state, {"::test::get_widgets", "-regexp", "-nocase"});
 }
 
+// Runs script in a fresh variable r holding value.
+void run_on(benchmark::State& state, Tcl_Obj* value, const char* text) {
+    Tcl_Interp* interp = bench_interp();
+    Tcl_SetVar2Ex(interp, "r", nullptr, value, 0);
+    Tcl_Obj* script = Tcl_NewStringObj(text, -1);
+    Tcl_IncrRefCount(script);
+    for (auto _ : state) {
+        if (Tcl_EvalObjEx(interp, script, 0) != TCL_OK) {
+            state.SkipWithError(Tcl_GetStringResult(interp));
+            break;
+        }
+    }
+    Tcl_DecrRefCount(script);
+    Tcl_UnsetVar(interp, "r", 0);
+}
+
+// Each round Tcl parses the collection's string into a list, and the
+// collection command stamps the value back as its collection.
+void BM_ListUseThenCollection(benchmark::State& state) {
+    bench_interp();
+    const auto count = static_cast<std::size_t>(state.range(0));
+    std::vector<Widget>& pool = widgets(count);
+    widget_list result;
+    for (std::size_t i = 0; i < count; ++i) result.push_back(&pool[i]);
+    run_on(state, widget_scope::to_tcl(result), "llength $r; sizeof_collection $r");
+}
+
+// Floor: a plain list of the names, parsed once and read twice.
+void BM_ListUseTwice(benchmark::State& state) {
+    bench_interp();
+    const auto count = static_cast<std::size_t>(state.range(0));
+    std::vector<Widget>& pool = widgets(count);
+    Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+    for (std::size_t i = 0; i < count; ++i) {
+        Tcl_ListObjAppendElement(nullptr, list, Tcl_NewStringObj(pool[i].getName().c_str(), -1));
+    }
+    run_on(state, list, "llength $r; llength $r");
+}
+
 }  // namespace
 
 BENCHMARK(BM_PlainListOfNewStrings)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -148,5 +190,7 @@ BENCHMARK(BM_ReturnCollection)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LimitedStringOfCollection)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BareCommandCall)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FrameworkCommandCall)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ListUseThenCollection)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ListUseTwice)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -16,6 +16,7 @@ show current {current_board}
 show property {get_property DISPLAY_NAME [current_board]}
 show report {report_property [current_board]}
 show count {sizeof_collection [get_boards *acme*]}
+show loop {set acme [get_boards *acme*]; puts "[llength $acme] names; the value is still the collection:"; foreach_in_collection board $acme { puts "  [get_property NAME $board] [get_property DISPLAY_NAME $board]" }}
 show parts {board_common::get_board_parts}
 
 puts "\nInside the current board:"

@@ -9,6 +9,7 @@
 #include "HCPProperty.h"
 #include "HostCommands.h"
 #include "tcl_command.h"
+#include "tcl_obj_ref.h"
 
 namespace {
 
@@ -55,20 +56,13 @@ public:
     int execute(Tcl_Interp* interp) override {
         const std::string name = read_option<std::string>("name");
         const object_list objects = objectsOf(*this);
-        Tcl_Obj* values = Tcl_NewListObj(0, nullptr);
-        Tcl_IncrRefCount(values);
-        try {
-            for (std::size_t i = 0; i < objects.size(); ++i) {
-                Tcl_ListObjAppendElement(nullptr, values, newString(valueOf(name, objects[i])));
-            }
-        } catch (...) {
-            Tcl_DecrRefCount(values);
-            throw;
+        const tcl_obj_ref values(Tcl_NewListObj(0, nullptr));
+        for (std::size_t i = 0; i < objects.size(); ++i) {
+            Tcl_ListObjAppendElement(nullptr, values.get(), newString(valueOf(name, objects[i])));
         }
-        Tcl_Obj* result = values;
-        if (objects.size() == 1) Tcl_ListObjIndex(nullptr, values, 0, &result);
+        Tcl_Obj* result = values.get();
+        if (objects.size() == 1) Tcl_ListObjIndex(nullptr, values.get(), 0, &result);
         Tcl_SetObjResult(interp, result);
-        Tcl_DecrRefCount(values);
         return TCL_OK;
     }
 

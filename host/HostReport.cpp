@@ -27,13 +27,11 @@ std::string zemhost::format_table(const std::vector<std::vector<std::string>>& r
 namespace {
 
 void print_report(Tcl_Interp* interp, const std::string& text) {
-    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
-    Tcl_IncrRefCount(command);
-    Tcl_ListObjAppendElement(nullptr, command, Tcl_NewStringObj("puts", -1));
-    Tcl_ListObjAppendElement(nullptr, command, Tcl_NewStringObj("-nonewline", -1));
-    Tcl_ListObjAppendElement(nullptr, command, Tcl_NewStringObj(text.c_str(), static_cast<int>(text.size())));
-    const int status = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
-    Tcl_DecrRefCount(command);
+    const tov::tcltasks::tcl_obj_ref command(Tcl_NewListObj(0, nullptr));
+    Tcl_ListObjAppendElement(nullptr, command.get(), Tcl_NewStringObj("puts", -1));
+    Tcl_ListObjAppendElement(nullptr, command.get(), Tcl_NewStringObj("-nonewline", -1));
+    Tcl_ListObjAppendElement(nullptr, command.get(), Tcl_NewStringObj(text.c_str(), static_cast<int>(text.size())));
+    const int status = Tcl_EvalObjEx(interp, command.get(), TCL_EVAL_GLOBAL);
     if (status != TCL_OK) throw HEXError(Tcl_GetStringResult(interp));
     Tcl_ResetResult(interp);
 }

@@ -27,6 +27,7 @@
 #include "HBOBoardCheckReport.h"
 #include "HPAParamMgr.h"
 #include "HUTEnv.h"
+#include "tcl_obj_ref.h"
 #include "ZemHost.h"
 
 namespace po = boost::program_options;
@@ -53,14 +54,11 @@ std::string extensionPath() {
 }
 
 std::string tclList(const std::vector<std::string>& words) {
-    Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
-    Tcl_IncrRefCount(list);
+    const tov::tcltasks::tcl_obj_ref list(Tcl_NewListObj(0, nullptr));
     for (const std::string& word : words) {
-        Tcl_ListObjAppendElement(nullptr, list, Tcl_NewStringObj(word.c_str(), -1));
+        Tcl_ListObjAppendElement(nullptr, list.get(), Tcl_NewStringObj(word.c_str(), -1));
     }
-    std::string text = Tcl_GetString(list);
-    Tcl_DecrRefCount(list);
-    return text;
+    return Tcl_GetString(list.get());
 }
 
 int appInit(Tcl_Interp* interp) {
@@ -76,13 +74,10 @@ int appInit(Tcl_Interp* interp) {
     }
     if (Zem_host_Init(interp) != TCL_OK) return TCL_ERROR;
     if (settings.loadExtension) {
-        Tcl_Obj* load = Tcl_NewListObj(0, nullptr);
-        Tcl_IncrRefCount(load);
-        Tcl_ListObjAppendElement(nullptr, load, Tcl_NewStringObj("load", -1));
-        Tcl_ListObjAppendElement(nullptr, load, Tcl_NewStringObj(extensionPath().c_str(), -1));
-        int status = Tcl_EvalObjEx(interp, load, TCL_EVAL_GLOBAL);
-        Tcl_DecrRefCount(load);
-        if (status != TCL_OK) return TCL_ERROR;
+        const tov::tcltasks::tcl_obj_ref load(Tcl_NewListObj(0, nullptr));
+        Tcl_ListObjAppendElement(nullptr, load.get(), Tcl_NewStringObj("load", -1));
+        Tcl_ListObjAppendElement(nullptr, load.get(), Tcl_NewStringObj(extensionPath().c_str(), -1));
+        if (Tcl_EvalObjEx(interp, load.get(), TCL_EVAL_GLOBAL) != TCL_OK) return TCL_ERROR;
     }
     // What is loaded is provided, so "package require zem::board" in a
     // script written for tclsh finds it here.

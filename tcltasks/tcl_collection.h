@@ -52,7 +52,8 @@ struct element_traits<T*> {
     static Tcl_Obj* to_tclobj(T* native) {
         native_cache_base& cache = native_cache<T*>::base();
         Tcl_Obj* cached = native ? cache.find_tclobj(native) : nullptr;
-        if (!cached || !native_cache_base::is_alive(cached)) return native_to_tcl<framework_extension, framework_tuid>(native);
+        if (!cached || !native_cache_base::is_alive(cached))
+            return native_to_tcl<framework_extension, framework_tuid>(native);
         // A script may have replaced its internal form; it leaves as a native object.
         if (!GetTclTypeInfo(cached) && cache.typeinfo()) SetTclObjTypeInfo(cached, cache.tcl_type(), cache.typeinfo());
         return cached;
@@ -156,9 +157,8 @@ public:
         invalidate_tcllist();
     }
     void sort() override {
-        std::sort(this->begin(), this->end(), [](const V& a, const V& b) {
-            return element_traits<V>::text(a) < element_traits<V>::text(b);
-        });
+        std::sort(this->begin(), this->end(),
+                  [](const V& a, const V& b) { return element_traits<V>::text(a) < element_traits<V>::text(b); });
         invalidate_tcllist();
     }
     void shrink() override { this->shrink_to_fit(); }
@@ -207,7 +207,8 @@ private:
     static tcl_collection<HSTVector<V>> convert(Tcl_Interp* interp, Tcl_Obj* obj);
     static V single(Tcl_Interp* interp, Tcl_Obj* obj) {
         auto converted = convert(interp, obj);
-        if (converted.size() != 1) throw HTCErrors::type_error("expected one element, got " + std::to_string(converted.size()));
+        if (converted.size() != 1)
+            throw HTCErrors::type_error("expected one element, got " + std::to_string(converted.size()));
         return converted.get().front();
     }
 };
@@ -307,9 +308,15 @@ tcl_collection<HSTVector<V>> empty_collection() {
     return fresh;
 }
 
-// Lists of objects may be nested ([list [list $a] $b]) this deep; deeper
-// nesting is refused rather than followed down the call stack.
-constexpr int max_list_nesting = 32;
+// The error for obj where objects are expected: the top level may be a
+// list of objects and collections, but a list inside it is no object.
+inline HTCErrors::not_implemented no_object(Tcl_Obj* obj, int depth) {
+    const bool nestedList = depth > 0 && is_list_type(obj);
+    return HTCErrors::not_implemented(
+        Tcl_GetString(obj), nestedList ? "a list inside the list: give objects and collections in one flat list "
+                                         "(concat joins lists)"
+                                       : std::string());
+}
 
 // Walks the words of a Tcl list; a failed conversion is a type error.
 template <class Each>
@@ -373,7 +380,7 @@ struct collection_from_tcl<T*, Ext, Tuid> {
             throw HTCErrors::not_implemented();  // a collection of other objects
         }
         if (T* native = find(obj)) return single_element_collection<T*>(native, obj);
-        if (depth >= max_list_nesting || !is_list_type(obj)) throw HTCErrors::not_implemented();
+        if (depth > 0 || !is_list_type(obj)) throw no_object(obj, depth);
         auto add = [&](Tcl_Obj* element, result_type& result, collection_context_ptr& context) {
             if (T* native = find(element)) {
                 result.get().push_back(native);  // the common case, without a context per element
@@ -420,7 +427,7 @@ struct collection_from_tcl<tclany, Ext, Tuid> {
         if (const itcltypeinfo* info = find_native_typeinfo(obj)) {
             return single_element_collection(info->make_tclany(obj), obj);
         }
-        if (depth >= max_list_nesting || !is_list_type(obj)) throw HTCErrors::not_implemented();
+        if (depth > 0 || !is_list_type(obj)) throw no_object(obj, depth);
         auto add = [&](Tcl_Obj* element, result_type& result, collection_context_ptr& context) {
             append_nested(result, convert(interp, element, depth + 1), context);
         };

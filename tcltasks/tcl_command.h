@@ -11,6 +11,7 @@
 #include "HPAParamMgr.h"
 #include "tcl_collection.h"
 #include "tcl_native.h"
+#include "tcl_obj_ref.h"
 #include "tcl_task.h"
 #include "tcl_value_semantic.h"
 
@@ -70,17 +71,8 @@ struct tcl_scope {
 
 private:
     static string_list words_of(const std::string& text) {
-        Tcl_Obj* obj = Tcl_NewStringObj(text.c_str(), -1);
-        Tcl_IncrRefCount(obj);
-        string_list words;
-        try {
-            words = tcl_to_collection<std::string, Ext, Tuid>(nullptr, obj);
-        } catch (...) {
-            Tcl_DecrRefCount(obj);
-            throw;
-        }
-        Tcl_DecrRefCount(obj);
-        return words;
+        const tcl_obj_ref obj(Tcl_NewStringObj(text.c_str(), -1));
+        return tcl_to_collection<std::string, Ext, Tuid>(nullptr, obj.get());
     }
 };
 

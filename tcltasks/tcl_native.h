@@ -106,7 +106,7 @@ template <class Ext, class Tuid, class T>
 struct native_from_tcl<Ext, Tuid, T*> {
     static T* convert(Tcl_Obj* obj) {
         const void* native = obj ? native_cache<T*>::base().find_native(obj) : nullptr;
-        if (!native) throw HTCErrors::not_implemented();
+        if (!native) throw HTCErrors::not_implemented(obj ? Tcl_GetString(obj) : std::string());
         using type_of = native_type<T*, Ext, Tuid>;
         if (obj->typePtr != type_of::get_type_obj()) {
             detail::SetTclObjTypeInfo(obj, type_of::get_type_obj(), &type_of::info_type::instance());

@@ -68,8 +68,8 @@ private:
 
 // How a query runs its -filter stage.
 struct filter_settings {
-    bool ignore_unknown_properties;  // an unknown property matches nothing instead of failing
-    bool on_empty_result;            // also run (and so report a malformed filter) when nothing was gathered
+    bool plain_values_read_empty;  // the matcher's last argument; query results hold objects only
+    bool on_empty_result;          // also run (and so report a malformed filter) when nothing was gathered
 };
 
 // What a query says about itself in its help.
@@ -120,7 +120,8 @@ template <class V>
 void keep_filtered(const name_options& options, const filter_settings& settings, Tcl_Interp* interp,
                    tcl_collection<HSTVector<V*>>& objects) {
     if (options.filter.empty() || (objects.empty() && !settings.on_empty_result)) return;
-    const HCPTclFilterMatch matcher(options.filter, interp, false, settings.ignore_unknown_properties);
+    const HCPTclFilterMatch matcher(options.filter, interp, false, settings.plain_values_read_empty);
+    matcher.checkProperties(typeid(V*));  // a misspelt property fails whatever was gathered
     tcl_collection<HSTVector<V*>> kept;
     for (std::size_t i = 0; i < objects.size(); ++i) {
         if (matcher.match(objects[i])) kept.push_back(objects[i]);  // no tclany per object
@@ -149,8 +150,8 @@ class query_task : public HTCITaskHelper<T> {
 public:
     using result_list = tcl_collection<HSTVector<Result>>;
 
-    // Most queries ignore properties their objects lack and report a
-    // malformed filter even when nothing was gathered.
+    // Most queries report a malformed filter (or one naming a property their
+    // class lacks) even when nothing was gathered.
     static constexpr filter_settings filtering = {true, true};
 
     // The options in the order every query declares them: -regexp, -nocase,

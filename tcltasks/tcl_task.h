@@ -12,6 +12,8 @@
 #include <cstring>
 #include <string>
 
+#include "ComMsgMgr.h"
+#include "HTCErrors.h"
 #include "tcltasks_framework.h"
 
 namespace tov {
@@ -100,7 +102,14 @@ class itask_helper : public virtual itask,
 public:
     int run(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) override {
         const int code = this->parse_options(interp, objc, objv);
-        return code != TCL_OK ? code : execute(interp);
+        if (code != TCL_OK) return code;
+        const std::size_t messagesBefore = ComMsgMgr::sentSoFar();
+        int status = TCL_ERROR;
+        try {
+            status = execute(interp);
+        } catch (const HTCErrors::ended_after_message&) {
+        }
+        return status == TCL_ERROR ? set_status_error(interp, T::command_name, messagesBefore) : status;
     }
     bool is_journaled() const override { return true; }
     bool needs_gui() const override { return false; }

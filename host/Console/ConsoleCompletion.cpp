@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tcl_obj_ref.h"
 #include "tcltasks_framework.h"
 #include "tcltasks_options.h"
 
@@ -56,10 +57,11 @@ CommandContext contextOf(const std::string& text) {
 // interpreter's result and error information are left as they were.
 std::vector<std::string> evalList(Tcl_Interp* interp, std::initializer_list<const char*> words) {
     Tcl_InterpState saved = Tcl_SaveInterpState(interp, TCL_OK);
+    std::vector<tov::tcltasks::tcl_obj_ref> held;
     std::vector<Tcl_Obj*> objv;
     for (const char* word : words) {
-        objv.push_back(Tcl_NewStringObj(word, -1));
-        Tcl_IncrRefCount(objv.back());
+        held.emplace_back(Tcl_NewStringObj(word, -1));
+        objv.push_back(held.back().get());
     }
     std::vector<std::string> result;
     if (Tcl_EvalObjv(interp, static_cast<int>(objv.size()), objv.data(), TCL_EVAL_GLOBAL) == TCL_OK) {
@@ -69,7 +71,6 @@ std::vector<std::string> evalList(Tcl_Interp* interp, std::initializer_list<cons
             for (int i = 0; i < count; ++i) result.emplace_back(Tcl_GetString(elements[i]));
         }
     }
-    for (Tcl_Obj* obj : objv) Tcl_DecrRefCount(obj);
     Tcl_RestoreInterpState(interp, saved);
     return result;
 }

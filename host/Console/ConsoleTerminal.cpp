@@ -14,6 +14,7 @@
 
 #include "ConsoleCompletion.h"
 #include "ConsoleInput.h"
+#include "tcl_obj_ref.h"
 
 namespace zemconsole {
 
@@ -74,10 +75,8 @@ void remember(const std::string& command) {
 // As tclsh: the result when there is one, an error's text on stderr (its
 // errorInfo stays for the user to look at).
 void evaluate(const std::string& command) {
-    Tcl_Obj* script = Tcl_NewStringObj(command.c_str(), static_cast<int>(command.size()));
-    Tcl_IncrRefCount(script);
-    const int code = Tcl_RecordAndEvalObj(console.interp, script, TCL_EVAL_GLOBAL);
-    Tcl_DecrRefCount(script);
+    const tov::tcltasks::tcl_obj_ref script(Tcl_NewStringObj(command.c_str(), static_cast<int>(command.size())));
+    const int code = Tcl_RecordAndEvalObj(console.interp, script.get(), TCL_EVAL_GLOBAL);
     Tcl_Obj* result = Tcl_GetObjResult(console.interp);
     if (code != TCL_OK) {
         writeLine(TCL_STDERR, result);

@@ -84,6 +84,11 @@ public:
     static std::size_t countOf(const std::string& id);
     static std::size_t countOf(ComMsgSeverity severity);
     static void resetCounts();
+    // Messages sent since the process started (silenced ones included; never
+    // reset), and the last of them: what a command that ends with status 1
+    // after a message was ended by.
+    static std::size_t sentSoFar();
+    static const ComMsgMgrInstance& lastSent();
 
     // Silencing nests: messages are dropped while any Silencer lives.
     class Silencer {

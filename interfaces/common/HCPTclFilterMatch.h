@@ -25,13 +25,18 @@ public:
 
     // A malformed expression throws HTCErrors::error showing the position.
     // nocase: compare values case-blind (property names always are).
-    // ignoreUnknownProperties: when false, a property the object's class
-    // does not have is an error naming it; when true it reads as empty.
-    HCPTclFilterMatch(const std::string& expression, Tcl_Interp* interp, bool nocase,
-                      bool ignoreUnknownProperties);
+    // A property that the object's class does not have is an error naming
+    // it. plainValuesReadEmpty: a value that is no registered object (text
+    // in a list of any values) reads every property as empty instead of
+    // being an error.
+    HCPTclFilterMatch(const std::string& expression, Tcl_Interp* interp, bool nocase, bool plainValuesReadEmpty);
     ~HCPTclFilterMatch();
     HCPTclFilterMatch(const HCPTclFilterMatch&) = delete;
     HCPTclFilterMatch& operator=(const HCPTclFilterMatch&) = delete;
+
+    // The unknown-property error of match(), raised before any object is
+    // seen: for a command that knows the class of what it filters.
+    void checkProperties(const std::type_info& pointerType) const;
 
     bool match(const tov::tcltasks::tclany& object) const;
     // The same for a native object, without wrapping it in a tclany.

@@ -32,11 +32,16 @@ public:
 };
 
 // Kind::value; Kind::type when raised while handling a not_implemented
-// (text given where an option takes objects).
+// (text given where an option takes objects), whose explanation it adds.
+struct failed_conversion;  // the conversion error being handled, if any
+
 class invalid_option_value : public error {
 public:
     invalid_option_value(const std::string& option, const std::string& value);
     ~invalid_option_value() override;
+
+private:
+    invalid_option_value(const std::string& option, const std::string& value, const failed_conversion& cause);
 };
 
 class multiple_occurrences : public error {
@@ -64,10 +69,23 @@ public:
 };
 
 // Text given where a native object is expected; the text is "not implemented".
+// It keeps the word that is no object, so that the error reporting it to
+// the user can say what the word is and what to write instead.
 class not_implemented : public error {
 public:
     not_implemented();
+    // reason: why the word is no object when that is known where it is
+    // thrown (a list inside a list); else explanation() looks the word up.
+    explicit not_implemented(std::string word, std::string reason = std::string());
     ~not_implemented() override;
+
+    // What the word is and what to write instead, for the value given
+    // (which may be the word itself or a list holding it); empty without a word.
+    std::string explanation(const std::string& given) const;
+
+private:
+    std::string word_;
+    std::string reason_;
 };
 
 class command_failed : public error {
@@ -76,6 +94,15 @@ public:
     // A failure whose text says it all.
     explicit command_failed(const std::string& text, Kind kind = Kind::error);
     ~command_failed() override;
+};
+
+// Thrown by a command body that has sent the message saying why it stops:
+// the command ends with status 1 as when its body returns TCL_ERROR after a
+// message (set_status_error), wherever in the body it stops.
+class ended_after_message : public error {
+public:
+    ended_after_message();
+    ~ended_after_message() override;
 };
 
 // The message for an -of_objects element of a class the command does not take.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "HEXAll.h"
+#include "tcl_obj_ref.h"
 #include "tcltasks_objects.h"
 #include "tcltasks_options.h"
 
@@ -64,6 +65,14 @@ class HTCGuiStatusAccess {};
 // {ZEM <kind> <command> ?detail?}, the kind and detail of an HEXAll, VALUE for
 // std::out_of_range, ERROR otherwise. Returns TCL_ERROR.
 int set_command_error(Tcl_Interp* interp, const std::string& command, const std::exception& error);
+
+// For a command that ended with status 1 after sending a message, rather
+// than by throwing: -errorcode is {ZEM <kind> <command> <id>} of the last
+// message sent since messagesBefore (ComMsgMgr::sentSoFar()), and errorInfo
+// starts with its printed form, so that a script's catch sees why. The
+// result stays as the command left it. Without such a message the code is
+// {ZEM ERROR <command>}. Returns TCL_ERROR.
+int set_status_error(Tcl_Interp* interp, const std::string& command, std::size_t messagesBefore);
 
 class task_manager {
 public:
@@ -124,8 +133,8 @@ public:
 
 private:
     Tcl_Interp* interp_;
-    Tcl_Obj* script_;
-    Tcl_Obj* result_ = nullptr;
+    tcl_obj_ref script_;
+    tcl_obj_ref result_;
 };
 
 // foreach_in_collection, sizeof_collection, index_collection,

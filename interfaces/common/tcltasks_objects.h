@@ -21,6 +21,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "tcl_obj_ref.h"
 #include "tclany.h"
 
 namespace tov {
@@ -68,6 +69,11 @@ bool collection_result_display_limit_check_enabled();
 bool get_use_collection_context_string_rep();
 void set_use_collection_context_string_rep(bool use);
 
+// The class name of a model object that Tcl values hold (cached native
+// objects, elements of live collections) whose name is name; empty when
+// none is. For error texts: it searches everything.
+std::string class_of_object_named(const std::string& name);
+
 // Release hook of collection types: detaches obj from its wrapper.
 void remove_from_native_cache(Tcl_Obj* obj);
 // Drops a collection object's string so the next read rebuilds it.
@@ -102,9 +108,13 @@ struct node_pool_allocator {
         return head;
     }
     template <class U>
-    bool operator==(const node_pool_allocator<U>&) const { return true; }
+    bool operator==(const node_pool_allocator<U>&) const {
+        return true;
+    }
     template <class U>
-    bool operator!=(const node_pool_allocator<U>&) const { return false; }
+    bool operator!=(const node_pool_allocator<U>&) const {
+        return false;
+    }
 };
 }  // namespace detail
 
@@ -169,6 +179,56 @@ private:
     const detail::itcltypeinfo* typeinfo_ = nullptr;
     const Tcl_ObjType* tcl_type_ = nullptr;
     const std::type_info* pointer_type_ = &typeid(void);
+};
+
+class collection_wrapper_base;
+
+// The collection objects the framework made, so that one a script has used
+// as a list or a string (llength, lindex, foreach, puts) is still found as
+// its collection while its Tcl value lives. Like native_cache_base, it holds
+// one Tcl reference on each object (which also keeps the object shared, so
+// Tcl never changes it in place) and one reference on its wrapper; entries
+// that only the cache still holds are given back by a sweep, amortised over
+// the insertions (see the .cpp). Objects Tcl_DuplicateObj made are not kept:
+// they are made to be changed.
+class collection_cache {
+public:
+    // A sweep is due once the entries registered since the last one weigh
+    // (1 + elements each) as much as those something besides the cache held
+    // at the last sweep, and at least this much: every sweep pays for itself
+    // with the insertions before it. It gives back what was registered
+    // before the last sweep, so what only the cache holds stays within twice
+    // this weight or what scripts hold.
+    static constexpr std::size_t minimum_sweep_weight = 256;
+
+    static collection_cache& instance();
+
+    // Registers a collection object just made for wrapper. A sweep it starts
+    // spares the entries registered since the last sweep: their makers may
+    // not have taken their own reference yet.
+    void insert(Tcl_Obj* obj, collection_wrapper_base* wrapper);
+    // The wrapper of a registered object, whatever its internal form now; else null.
+    collection_wrapper_base* find(Tcl_Obj* obj) const;
+    // Gives back every entry that only the cache holds; returns their count.
+    std::size_t release_unreferenced();
+    std::size_t size() const;
+
+private:
+    struct entry {
+        collection_wrapper_base* wrapper;
+        std::size_t weight;      // 1 + elements when registered: what a sweep may give back
+        std::size_t registered;  // the count of sweeps before it was registered
+    };
+    using table = std::unordered_map<Tcl_Obj*, entry, native_cache_base::pointer_hash, std::equal_to<Tcl_Obj*>,
+                                     detail::node_pool_allocator<std::pair<Tcl_Obj* const, entry>>>;
+
+    // Gives back the unreferenced entries registered before sweep number `before`.
+    std::size_t release_registered_before(std::size_t before);
+
+    table entries_;
+    std::size_t sweeps_ = 0;
+    std::size_t weight_since_sweep_ = 0;
+    std::size_t weight_kept_ = 0;  // held besides the cache at the last sweep
 };
 
 // What a collection was made from; its string may stand for the collection.
@@ -251,7 +311,7 @@ public:
 private:
     int refcount_ = 0;
     collection_context_ptr context_;
-    Tcl_Obj* tcllist_ = nullptr;
+    tcl_obj_ref tcllist_;
     Tcl_Obj* tclobj_ = nullptr;
     const Tcl_ObjType* tcl_type_ = nullptr;
     const detail::itcltypeinfo* tcl_typeinfo_ = nullptr;

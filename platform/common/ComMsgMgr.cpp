@@ -18,13 +18,13 @@ struct CatalogueEntry {
 const CatalogueEntry kCatalogue[] = {
     {"@49-44@", "Could not read the board file: %s"},
     {"@49-53@",
-     "No current board: the project has no board part set, so there is no board to take objects from. "
-     "Set the project's board part, or give the objects with -of_objects."},
+     "No current board: the project's board part cannot be found (none is set, or it has no board), so there is "
+     "no board to take objects from. Set the project's board part, or give the objects with -of_objects."},
     {"@49-58@",
      "Schema-2 board support is disabled (parameter board.enableSchema2 is false); "
      "board components and the commands that work on them are not available."},
     {"@49-60@",
-     "No current board part: the project has no board part set. "
+     "No current board part: the project has no board part set, or it is no longer in the board repository. "
      "Set the project's board part, or give the objects with -of_objects."},
     {"@49-64@", "More than one object was given where exactly one is expected."},
     {"@49-65@",
@@ -51,6 +51,26 @@ const CatalogueEntry kCatalogue[] = {
     {"@48-12@", "Option %s was given more than once; the last value given is used."},
 };
 
+struct CatalogueVariant {
+    const char* id;
+    const char* file;  // the source file the message is sent from
+    const char* text;
+};
+
+// Texts an id has when sent from one source file: one id may stand for
+// conditions that differ by command, and no text may claim what is not so.
+const char* const kNoObjectsGiven =
+    "No objects given: this command works on the objects given with -of_objects and takes none from the current "
+    "board, so the result is empty.";
+const CatalogueVariant kCatalogueVariants[] = {
+    {"@49-53@", "board/common/tcltasks/HBOCTcBoardNets", kNoObjectsGiven},
+    {"@49-53@", "board/common/tcltasks/HBOCTcBoardComponentModes", kNoObjectsGiven},
+    {"@49-53@", "board/common/tcltasks/HBOCTcBoardUserPreferences", kNoObjectsGiven},
+    {"@49-53@", "board/common/tcltasks/HBOCTcComponentPins", kNoObjectsGiven},
+    {"@49-53@", "board/common/tcltasks/HBOCTcPartPorts", kNoObjectsGiven},
+    {"@49-53@", "board/common/tcltasks/HBOCTcTraceBoardPins", kNoObjectsGiven},
+};
+
 struct SeverityInfo {
     ComMsgSeverity severity;
     unsigned mask;
@@ -69,6 +89,9 @@ void printToStdout(const ComMsgMgrInstance& message) { std::cout << message.form
 
 struct State {
     std::map<std::string, std::string> catalogue;
+    std::map<std::pair<std::string, std::string>, std::string> variants;  // by id and source file
+    std::size_t sent = 0;
+    ComMsgMgrInstance last;
     ComMsgMgr::Sink sink = printToStdout;
     std::map<std::string, std::size_t> idCounts;
     std::array<std::size_t, 4> severityCounts{};
@@ -76,6 +99,7 @@ struct State {
 
     State() {
         for (const auto& entry : kCatalogue) catalogue.emplace(entry.id, entry.text);
+        for (const auto& entry : kCatalogueVariants) variants.emplace(std::make_pair(entry.id, entry.file), entry.text);
     }
 };
 
@@ -131,8 +155,11 @@ std::vector<std::string> collectArguments(int nargs, va_list args) {
 ComMsgMgrInstance makeInstance(const char* file, int line, const char* area, unsigned mask, const char* id,
                                const std::vector<std::string>& args) {
     const std::string key = normalisedId(id ? id : "");
-    return ComMsgMgrInstance(area ? area : "", key, mask, ComMsgMgr::severityOfMask(mask),
-                             fillArguments(ComMsgMgr::catalogueText(key), args), file ? file : "", line);
+    const std::string source = file ? file : "";
+    const auto variant = state().variants.find(std::make_pair(key, source));
+    const std::string pattern = variant == state().variants.end() ? ComMsgMgr::catalogueText(key) : variant->second;
+    return ComMsgMgrInstance(area ? area : "", key, mask, ComMsgMgr::severityOfMask(mask), fillArguments(pattern, args),
+                             source, line);
 }
 
 }  // namespace
@@ -161,8 +188,8 @@ ComMsgMgrInstance ComMsgMgrInstance::createInstance::eval(int nargs, const char*
     return makeInstance(file, line, area, mask, id, texts);
 }
 
-void ComMsgMgr::sendMsg::eval(int nargs, const char* file, int line, const char* area, unsigned mask,
-                              const char* id, ...) {
+void ComMsgMgr::sendMsg::eval(int nargs, const char* file, int line, const char* area, unsigned mask, const char* id,
+                              ...) {
     va_list args;
     va_start(args, id);
     const auto texts = collectArguments(nargs, args);
@@ -205,6 +232,8 @@ void ComMsgMgr::send(const ComMsgMgrInstance& message) {
     auto& s = state();
     ++s.idCounts[message.id()];
     ++s.severityCounts[static_cast<std::size_t>(message.severity())];
+    ++s.sent;
+    s.last = message;
     if (s.silenceDepth == 0) s.sink(message);
 }
 
@@ -216,6 +245,10 @@ std::size_t ComMsgMgr::countOf(const std::string& id) {
 std::size_t ComMsgMgr::countOf(ComMsgSeverity severity) {
     return state().severityCounts[static_cast<std::size_t>(severity)];
 }
+
+std::size_t ComMsgMgr::sentSoFar() { return state().sent; }
+
+const ComMsgMgrInstance& ComMsgMgr::lastSent() { return state().last; }
 
 void ComMsgMgr::resetCounts() {
     state().idCounts.clear();

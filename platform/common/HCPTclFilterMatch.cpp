@@ -331,7 +331,7 @@ bool compare(const Value& value, const Comparison& comparison, bool nocase) {
 struct HCPTclFilterMatch::Impl {
     std::string expression;
     bool nocase;
-    bool ignoreUnknownProperties;
+    bool plainValuesReadEmpty;
     std::vector<Node> nodes;
     std::vector<Comparison> comparisons;
     int root = -1;
@@ -353,7 +353,7 @@ struct HCPTclFilterMatch::Impl {
             comparison.cachedClass = info;
             comparison.cachedProperty = info ? info->findProperty(comparison.property) : nullptr;
         }
-        if (!comparison.cachedProperty && !ignoreUnknownProperties) throw unknownProperty(comparison, info);
+        if (!comparison.cachedProperty && (info || !plainValuesReadEmpty)) throw unknownProperty(comparison, info);
         return comparison.cachedProperty;
     }
 
@@ -390,12 +390,18 @@ struct HCPTclFilterMatch::Impl {
 };
 
 HCPTclFilterMatch::HCPTclFilterMatch(const std::string& expression, Tcl_Interp* /*interp*/, bool nocase,
-                                     bool ignoreUnknownProperties)
-    : impl_(new Impl{expression, nocase, ignoreUnknownProperties, {}, {}}) {
+                                     bool plainValuesReadEmpty)
+    : impl_(new Impl{expression, nocase, plainValuesReadEmpty, {}, {}}) {
     impl_->root = Parser(impl_->expression, impl_->nodes, impl_->comparisons).parse();
 }
 
 HCPTclFilterMatch::~HCPTclFilterMatch() = default;
+
+void HCPTclFilterMatch::checkProperties(const std::type_info& pointerType) const {
+    const HCPProperty::ObjectInfo* info = impl_->classOf(pointerType);
+    if (!info) return;
+    for (const Comparison& comparison : impl_->comparisons) impl_->propertyOf(comparison, info);
+}
 
 bool HCPTclFilterMatch::match(const tov::tcltasks::tclany& object) const {
     const HCPProperty::ObjectInfo* info = impl_->classOf(object.type());

@@ -28,11 +28,12 @@ const char* HEXAll::kindName(Kind kind) {
 
 HEXAll::Kind HEXAll::kindOfMessage(const std::string& id) {
     static const std::pair<const char*, Kind> kinds[] = {
-        {"@48-11@", Kind::type},   // -of_objects element of a class the command does not take
-        {"@49-44@", Kind::file},   // board file not read
-        {"@49-64@", Kind::value},  // several objects where one is expected
-        {"@49-65@", Kind::type},   // object of the wrong kind
-        {"@49-68@", Kind::file},   // no diagram opened from the file
+        {"@48-11@", Kind::type},      // -of_objects element of a class the command does not take
+        {"@49-44@", Kind::file},      // board file not read
+        {"@49-64@", Kind::value},     // several objects where one is expected
+        {"@49-65@", Kind::type},      // object of the wrong kind
+        {"@49-68@", Kind::file},      // no diagram opened from the file
+        {"@49-75@", Kind::notfound},  // no board parts matched
     };
     for (const auto& entry : kinds) {
         if (id == entry.first) return entry.second;

@@ -8,6 +8,7 @@
 #include "HSTStringUtils.h"
 #include "HTCErrors.h"
 #include "HTCTclUtils.h"
+#include "tcl_obj_ref.h"
 
 namespace {
 
@@ -19,16 +20,12 @@ public:
     CompiledRegexp() = default;
     CompiledRegexp(const CompiledRegexp&) = delete;
     CompiledRegexp& operator=(const CompiledRegexp&) = delete;
-    ~CompiledRegexp() {
-        if (source_) Tcl_DecrRefCount(source_);
-    }
 
     bool ready() const { return regexp_ != nullptr; }
 
     void compile(const std::string& anchored, const std::string& original, int flags, Tcl_Interp* interp) {
-        source_ = Tcl_NewStringObj(anchored.data(), static_cast<int>(anchored.size()));
-        Tcl_IncrRefCount(source_);
-        regexp_ = Tcl_GetRegExpFromObj(interp, source_, flags);
+        source_ = tov::tcltasks::tcl_obj_ref(Tcl_NewStringObj(anchored.data(), static_cast<int>(anchored.size())));
+        regexp_ = Tcl_GetRegExpFromObj(interp, source_.get(), flags);
         if (!regexp_) {
             const std::string reason = Tcl_GetStringResult(interp);
             Tcl_ResetResult(interp);
@@ -44,7 +41,7 @@ public:
     }
 
 private:
-    Tcl_Obj* source_ = nullptr;
+    tov::tcltasks::tcl_obj_ref source_;  // holds the compiled expression
     Tcl_RegExp regexp_ = nullptr;
 };
 

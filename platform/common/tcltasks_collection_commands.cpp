@@ -5,8 +5,10 @@
 
 #include "HCPTclFilterMatch.h"
 #include "HPAParamMgr.h"
+#include "HSTStringUtils.h"
 #include "HTCErrors.h"
 #include "tcl_collection.h"
+#include "tcl_obj_ref.h"
 #include "tcltasks_framework.h"
 
 namespace tov {
@@ -25,6 +27,11 @@ struct wrapper_ref {
     collection_wrapper_base* wrapper;
 };
 
+HTCErrors::type_error not_a_collection(Tcl_Obj* obj, const std::string& explanation) {
+    return HTCErrors::type_error("\"" + HSTStringUtils::excerpt(Tcl_GetString(obj)) + "\" is not a collection" +
+                                 (explanation.empty() ? std::string() : "; " + explanation));
+}
+
 // The collection of obj; a plain list of objects (as commands return with
 // "tcl.disableCollections") or a single object counts as a collection of them.
 collection_wrapper_base* collection_argument(Tcl_Interp* interp, Tcl_Obj* obj) {
@@ -33,8 +40,10 @@ collection_wrapper_base* collection_argument(Tcl_Interp* interp, Tcl_Obj* obj) {
         using framework = detail::collection_from_tcl<tclany, detail::framework_extension, detail::framework_tuid>;
         tcl_collection<HSTVector<tclany>> objects = framework::convert(interp, obj, 0);
         return objects.get().clone();
+    } catch (const HTCErrors::not_implemented& text) {
+        throw not_a_collection(obj, text.explanation(Tcl_GetString(obj)));
     } catch (const HTCErrors::error&) {
-        throw HTCErrors::type_error("\"" + std::string(Tcl_GetString(obj)) + "\" is not a collection");
+        throw not_a_collection(obj, std::string());
     }
 }
 
@@ -66,9 +75,8 @@ struct collection_command {
 };
 
 int foreach_in_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
-    Tcl_Obj* holder = objv[2];
-    Tcl_IncrRefCount(holder);  // the body may overwrite the variable holding it
-    wrapper_ref coll(collection_argument(interp, holder));
+    const tcl_obj_ref holder(objv[2]);  // the body may overwrite the variable holding it
+    wrapper_ref coll(collection_argument(interp, holder.get()));
     int code = TCL_OK;
     for (std::size_t i = 0; i < coll->size() && code == TCL_OK; ++i) {
         if (!Tcl_ObjSetVar2(interp, objv[1], nullptr, coll->element_tclobj(i), TCL_LEAVE_ERR_MSG)) {
@@ -78,7 +86,6 @@ int foreach_in_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
         code = Tcl_EvalObjEx(interp, objv[3], 0);
         if (code == TCL_CONTINUE) code = TCL_OK;
     }
-    Tcl_DecrRefCount(holder);
     if (code == TCL_BREAK) code = TCL_OK;
     if (code == TCL_OK) Tcl_ResetResult(interp);
     if (code == TCL_ERROR) Tcl_AddErrorInfo(interp, "\n    (\"foreach_in_collection\" body)");

@@ -6,7 +6,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "ComMsgMgr.h"
 #include "HEXAll.h"
+#include "tcl_obj_ref.h"
 
 namespace tov {
 namespace tcltasks {
@@ -14,18 +16,41 @@ namespace tcltasks {
 itask::~itask() = default;
 ifactory::~ifactory() = default;
 
+namespace {
+void set_error_code(Tcl_Interp* interp, const std::string& command, HEXAll::Kind kind, const std::string& detail) {
+    const std::string words[] = {"ZEM", HEXAll::kindName(kind), command, detail};
+    Tcl_Obj* code = Tcl_NewListObj(0, nullptr);
+    for (const std::string& word : words) {
+        if (!word.empty()) Tcl_ListObjAppendElement(nullptr, code, Tcl_NewStringObj(word.c_str(), -1));
+    }
+    Tcl_SetObjErrorCode(interp, code);
+}
+}  // namespace
+
 int set_command_error(Tcl_Interp* interp, const std::string& command, const std::exception& error) {
     const auto* known = dynamic_cast<const HEXAll*>(&error);
     HEXAll::Kind kind = HEXAll::Kind::error;
     if (known) kind = known->kind();
     else if (dynamic_cast<const std::out_of_range*>(&error)) kind = HEXAll::Kind::value;
-    const std::string words[] = {"ZEM", HEXAll::kindName(kind), command, known ? known->detail() : std::string()};
-    Tcl_Obj* code = Tcl_NewListObj(0, nullptr);
-    for (const std::string& word : words) {
-        if (!word.empty()) Tcl_ListObjAppendElement(nullptr, code, Tcl_NewStringObj(word.c_str(), -1));
-    }
     Tcl_SetObjResult(interp, Tcl_NewStringObj(error.what(), -1));
-    Tcl_SetObjErrorCode(interp, code);
+    set_error_code(interp, command, kind, known ? known->detail() : std::string());
+    return TCL_ERROR;
+}
+
+int set_status_error(Tcl_Interp* interp, const std::string& command, std::size_t messagesBefore) {
+    // What nested evaluations left in errorInfo and errorCode is not this error.
+    const tcl_obj_ref result(Tcl_GetObjResult(interp));
+    Tcl_ResetResult(interp);
+    Tcl_SetObjResult(interp, result.get());
+    if (ComMsgMgr::sentSoFar() == messagesBefore) {
+        set_error_code(interp, command, HEXAll::Kind::error, std::string());
+        return TCL_ERROR;
+    }
+    const HEXAll reason(ComMsgMgr::lastSent());
+    int length = 0;
+    Tcl_GetStringFromObj(result.get(), &length);
+    if (length == 0) Tcl_AddErrorInfo(interp, reason.what());
+    set_error_code(interp, command, reason.kind(), reason.detail());
     return TCL_ERROR;
 }
 
@@ -57,10 +82,8 @@ manager_state& state() {
 void record(int objc, Tcl_Obj* const objv[]) {
     manager_state& s = state();
     if (s.depth > 0 || s.unrecorded > 0) return;
-    Tcl_Obj* line = Tcl_NewListObj(objc, objv);
-    Tcl_IncrRefCount(line);
-    s.journal.emplace_back(Tcl_GetString(line));
-    Tcl_DecrRefCount(line);
+    const tcl_obj_ref line(Tcl_NewListObj(objc, objv));
+    s.journal.emplace_back(Tcl_GetString(line.get()));
     if (s.journal.size() > task_manager::journal_capacity) s.journal.pop_front();
 }
 
@@ -178,29 +201,22 @@ void setTaskDescriptionLoaded(const std::string& name, bool loaded) {
 // --------------------------------------------------------------- tclcmdobj
 
 tclcmdobj::tclcmdobj(Tcl_Interp* interp, const std::string& text)
-    : interp_(interp), script_(Tcl_NewStringObj(text.data(), static_cast<int>(text.size()))) {
-    Tcl_IncrRefCount(script_);
-}
+    : interp_(interp), script_(Tcl_NewStringObj(text.data(), static_cast<int>(text.size()))) {}
 
-tclcmdobj::~tclcmdobj() {
-    if (result_) Tcl_DecrRefCount(result_);
-    Tcl_DecrRefCount(script_);
-}
+tclcmdobj::~tclcmdobj() = default;
 
 int tclcmdobj::eval(task_manager::record_mode mode, bool global) {
     const bool unrecorded = mode == task_manager::dont_record_command;
     if (unrecorded) ++state().unrecorded;
-    const int code = Tcl_EvalObjEx(interp_, script_, global ? TCL_EVAL_GLOBAL : 0);
+    const int code = Tcl_EvalObjEx(interp_, script_.get(), global ? TCL_EVAL_GLOBAL : 0);
     if (unrecorded) --state().unrecorded;
-    if (result_) Tcl_DecrRefCount(result_);
-    result_ = Tcl_GetObjResult(interp_);
-    Tcl_IncrRefCount(result_);
+    result_ = tcl_obj_ref(Tcl_GetObjResult(interp_));
     return code;
 }
 
 Tcl_Obj* tclcmdobj::get_result() const {
-    if (result_) Tcl_IncrRefCount(result_);
-    return result_;
+    if (result_) Tcl_IncrRefCount(result_.get());
+    return result_.get();
 }
 
 }  // namespace tcltasks

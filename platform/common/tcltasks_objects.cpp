@@ -8,7 +8,9 @@
 #include <typeindex>
 #include <unordered_set>
 
+#include "HCPProperty.h"
 #include "HPAParamMgr.h"
+#include "tcl_obj_ref.h"
 
 namespace tov {
 namespace tcltasks {
@@ -54,6 +56,24 @@ void visit_elements(const collection_wrapper_base& wrapper, const native_cache_b
 // caches hold then, while Tcl can still free objects.
 void release_caches_at_exit(ClientData) { native_cache_base::release_all_unreferenced(); }
 
+void release_caches_at_exit_once() {
+    static bool exitHandlerSet = false;
+    if (exitHandlerSet) return;
+    Tcl_CreateExitHandler(&release_caches_at_exit, nullptr);
+    exitHandlerSet = true;
+}
+
+// Gives obj the collection form of wrapper again, after a script turned it
+// into a list or string; its string stays what it was.
+void stamp_collection(Tcl_Obj* obj, collection_wrapper_base* wrapper) {
+    Tcl_GetString(obj);  // the string is the value while the internal form changes
+    if (obj->typePtr && obj->typePtr->freeIntRepProc) obj->typePtr->freeIntRepProc(obj);
+    wrapper->incr_ref();
+    obj->internalRep.twoPtrValue.ptr1 = wrapper;
+    obj->internalRep.twoPtrValue.ptr2 = const_cast<detail::itcltypeinfo*>(wrapper->tcl_typeinfo());
+    obj->typePtr = wrapper->tcl_type();
+}
+
 }  // namespace
 
 namespace detail {
@@ -65,8 +85,11 @@ void SetTclObjTypeInfo(Tcl_Obj* obj, const Tcl_ObjType* type, const itcltypeinfo
     const itcltypeinfo* current = GetTclTypeInfo(obj);
     const bool sameKind = current && is_collection_type(obj->typePtr) == is_collection_type(type) &&
                           current->native_type() == info->native_type();
-    if (!sameKind) {
-        if (is_collection_type(type)) throw std::logic_error("a collection type needs its wrapper");
+    if (!sameKind && is_collection_type(type)) {
+        collection_wrapper_base* wrapper = collection_cache::instance().find(obj);
+        if (!wrapper) throw std::logic_error("a collection type needs its wrapper");
+        stamp_collection(obj, wrapper);
+    } else if (!sameKind) {
         Tcl_GetString(obj);  // the string is the value once the internal form is gone
         if (obj->typePtr && obj->typePtr->freeIntRepProc) obj->typePtr->freeIntRepProc(obj);
         obj->internalRep.twoPtrValue.ptr1 =
@@ -164,11 +187,35 @@ bool& use_context_string() {
 bool get_use_collection_context_string_rep() { return use_context_string(); }
 void set_use_collection_context_string_rep(bool use) { use_context_string() = use; }
 
+std::string class_of_object_named(const std::string& name) {
+    auto class_name = [](const std::type_info& pointerType) {
+        return HCPProperty::getObjectClassName(HCPProperty::getObjectInfo(pointerType));
+    };
+    for (auto& cache : caches()) {
+        for (const auto& entry : cache.second->n2t()) {
+            if (name == Tcl_GetString(entry.second)) return class_name(cache.second->pointer_type());
+        }
+    }
+    for (const collection_wrapper_base* wrapper : live_wrappers()) {
+        if (wrapper->element_type() == typeid(std::string)) continue;
+        for (std::size_t i = 0; i < wrapper->size(); ++i) {
+            const tclany element = wrapper->element_tclany(i);
+            if (element.empty() || element.type() == typeid(std::string)) continue;
+            const std::string found = class_name(element.type());
+            if (!found.empty() && element.text() == name) return found;
+        }
+    }
+    return std::string();
+}
+
+// The object gives up its own reference on the wrapper. While it lives (a
+// script replaced its internal form) it stays the wrapper's object: only
+// the collection cache's objects are, and the cache keeps the wrapper.
 void remove_from_native_cache(Tcl_Obj* obj) {
     auto* wrapper = static_cast<collection_wrapper_base*>(obj->internalRep.twoPtrValue.ptr1);
     if (!wrapper) return;
     obj->internalRep.twoPtrValue.ptr1 = nullptr;
-    wrapper->forget_tclobj(obj);
+    if (obj->refCount < 1) wrapper->forget_tclobj(obj);
     wrapper->decr_ref();
 }
 
@@ -177,12 +224,20 @@ void shimmer(Tcl_Obj* obj) {
 }
 
 collection_wrapper_base* get_collection(Tcl_Obj* obj) {
-    if (!obj || !has_framework_type(obj) || !is_collection_type(obj->typePtr)) return nullptr;
-    return static_cast<collection_wrapper_base*>(obj->internalRep.twoPtrValue.ptr1);
+    if (!obj) return nullptr;
+    if (has_framework_type(obj) && is_collection_type(obj->typePtr)) {
+        return static_cast<collection_wrapper_base*>(obj->internalRep.twoPtrValue.ptr1);
+    }
+    collection_wrapper_base* wrapper = collection_cache::instance().find(obj);
+    if (wrapper) stamp_collection(obj, wrapper);
+    return wrapper;
 }
 
 Tcl_Obj* get_tclobj(collection_wrapper_base* wrapper) {
-    if (Tcl_Obj* existing = wrapper->tclobj()) return existing;
+    if (Tcl_Obj* existing = wrapper->tclobj()) {
+        if (!is_collection_type(existing->typePtr)) stamp_collection(existing, wrapper);
+        return existing;
+    }
     Tcl_Obj* obj = Tcl_NewObj();
     Tcl_InvalidateStringRep(obj);  // built on demand by the type's string procedure
     wrapper->incr_ref();
@@ -190,6 +245,7 @@ Tcl_Obj* get_tclobj(collection_wrapper_base* wrapper) {
     obj->internalRep.twoPtrValue.ptr2 = const_cast<itcltypeinfo*>(wrapper->tcl_typeinfo());
     obj->typePtr = wrapper->tcl_type();
     wrapper->attach_tclobj(obj);
+    collection_cache::instance().insert(obj, wrapper);
     return obj;
 }
 
@@ -200,18 +256,17 @@ Tcl_Obj* get_tclobj(collection_wrapper_base* wrapper) {
 native_cache_base& native_cache_base::of(const std::type_info& pointerType) {
     auto& slot = caches()[std::type_index(pointerType)];
     if (!slot) {
-        static bool exitHandlerSet = false;
-        if (!exitHandlerSet) {
-            Tcl_CreateExitHandler(&release_caches_at_exit, nullptr);
-            exitHandlerSet = true;
-        }
+        release_caches_at_exit_once();
         slot.reset(new native_cache_base);
         slot->pointer_type_ = &pointerType;
     }
     return *slot;
 }
 
+// Collections first: a collection given back may be the last holder of
+// native objects (its plain list form).
 void native_cache_base::release_all_unreferenced() {
+    collection_cache::instance().release_unreferenced();
     for (auto& cache : caches()) cache.second->release_unreferenced();
 }
 
@@ -303,6 +358,57 @@ void native_cache_base::incr_refcount(Tcl_Obj* obj) { Tcl_IncrRefCount(obj); }
 void native_cache_base::decr_refcount(Tcl_Obj* obj) { Tcl_DecrRefCount(obj); }
 bool native_cache_base::is_alive(Tcl_Obj* obj) { return obj && obj->refCount > 0; }
 
+// ---------------------------------------------------- collection cache
+
+// Never destroyed, like the native caches: its objects belong to Tcl.
+collection_cache& collection_cache::instance() {
+    static auto* cache = new collection_cache;
+    return *cache;
+}
+
+void collection_cache::insert(Tcl_Obj* obj, collection_wrapper_base* wrapper) {
+    release_caches_at_exit_once();
+    const std::size_t weight = 1 + wrapper->size();
+    entries_.emplace(obj, entry{wrapper, weight, sweeps_});
+    Tcl_IncrRefCount(obj);
+    wrapper->incr_ref();
+    weight_since_sweep_ += weight;
+    if (weight_since_sweep_ > std::max(minimum_sweep_weight, weight_kept_)) release_registered_before(sweeps_);
+}
+
+collection_wrapper_base* collection_cache::find(Tcl_Obj* obj) const {
+    auto found = entries_.find(obj);
+    return found == entries_.end() ? nullptr : found->second.wrapper;
+}
+
+std::size_t collection_cache::size() const { return entries_.size(); }
+
+std::size_t collection_cache::release_unreferenced() { return release_registered_before(sweeps_ + 1); }
+
+std::size_t collection_cache::release_registered_before(std::size_t before) {
+    std::vector<std::pair<Tcl_Obj*, collection_wrapper_base*>> released;
+    weight_kept_ = 0;
+    for (auto it = entries_.begin(); it != entries_.end();) {
+        const bool held = it->first->refCount > 1;
+        if (held) weight_kept_ += it->second.weight;  // what scripts hold sets the next sweep's due
+        if (held || it->second.registered >= before) {
+            ++it;
+            continue;
+        }
+        released.emplace_back(it->first, it->second.wrapper);
+        it = entries_.erase(it);
+    }
+    ++sweeps_;
+    weight_since_sweep_ = 0;
+    // Freeing may free other objects and wrappers; the table is settled first.
+    for (const auto& gone : released) {
+        gone.second->forget_tclobj(gone.first);
+        Tcl_DecrRefCount(gone.first);
+        gone.second->decr_ref();
+    }
+    return released.size();
+}
+
 // ------------------------------------------------------------- contexts
 
 HTCICollectionContext::~HTCICollectionContext() = default;
@@ -312,25 +418,19 @@ namespace {
 // Keeps the objects a collection was built from, in order.
 class list_collection_context final : public HTCICollectionContext {
 public:
-    ~list_collection_context() override {
-        for (Tcl_Obj* obj : objects_) Tcl_DecrRefCount(obj);
-    }
-    void add_tclobj(Tcl_Obj* obj) override {
-        Tcl_IncrRefCount(obj);
-        objects_.push_back(obj);
-    }
+    void add_tclobj(Tcl_Obj* obj) override { objects_.emplace_back(obj); }
     void append(const collection_context_ptr& other) override { children_.push_back(other); }
     std::string string_rep() const override {
         std::string text;
-        for (Tcl_Obj* obj : objects_) {
+        for (const tcl_obj_ref& obj : objects_) {
             if (!text.empty()) text += ' ';
-            text += Tcl_GetString(obj);
+            text += Tcl_GetString(obj.get());
         }
         return text;
     }
 
 private:
-    std::vector<Tcl_Obj*> objects_;
+    std::vector<tcl_obj_ref> objects_;
     std::vector<collection_context_ptr> children_;
 };
 
@@ -365,10 +465,7 @@ collection_wrapper_base::collection_wrapper_base(const collection_wrapper_base& 
     live_wrappers().insert(this);
 }
 
-collection_wrapper_base::~collection_wrapper_base() {
-    live_wrappers().erase(this);
-    invalidate_tcllist();
-}
+collection_wrapper_base::~collection_wrapper_base() { live_wrappers().erase(this); }
 
 void collection_wrapper_base::decr_ref() {
     if (--refcount_ <= 0) delete this;
@@ -385,18 +482,14 @@ void collection_wrapper_base::set_tcl_type(const Tcl_ObjType* type, const detail
 
 Tcl_Obj* collection_wrapper_base::get_collection_as_tcllist() {
     if (!tcllist_) {
-        tcllist_ = Tcl_NewListObj(0, nullptr);
-        Tcl_IncrRefCount(tcllist_);
-        for (std::size_t i = 0; i < size(); ++i) Tcl_ListObjAppendElement(nullptr, tcllist_, element_tclobj(i));
+        tcl_obj_ref list(Tcl_NewListObj(0, nullptr));
+        for (std::size_t i = 0; i < size(); ++i) Tcl_ListObjAppendElement(nullptr, list.get(), element_tclobj(i));
+        tcllist_ = list;
     }
-    return tcllist_;
+    return tcllist_.get();
 }
 
-void collection_wrapper_base::invalidate_tcllist() {
-    if (!tcllist_) return;
-    Tcl_DecrRefCount(tcllist_);
-    tcllist_ = nullptr;
-}
+void collection_wrapper_base::invalidate_tcllist() { tcllist_ = tcl_obj_ref(); }
 
 std::string collection_wrapper_base::limited_string() const {
     const std::size_t count = size();

@@ -8,6 +8,7 @@
 #include "HSTStringUtils.h"
 #include "HSTValueText.h"
 #include "HTCErrors.h"
+#include "tcl_obj_ref.h"
 #include "tcltasks_framework.h"
 
 namespace tov {
@@ -254,17 +255,12 @@ int task_options_base::parse_options(Tcl_Interp* interp, int objc, Tcl_Obj* cons
             if (entry->is_switch()) {
                 std::vector<std::string> tokens;
                 std::vector<Tcl_Obj*> objects;
+                tcl_obj_ref value;
                 if (equals != std::string::npos) {
                     tokens.push_back(text.substr(equals + 1));
-                    objects.push_back(Tcl_NewStringObj(tokens.back().c_str(), -1));
-                    Tcl_IncrRefCount(objects.back());
+                    value = tcl_obj_ref(Tcl_NewStringObj(tokens.back().c_str(), -1));
+                    objects.push_back(value.get());
                 }
-                struct release_all {
-                    std::vector<Tcl_Obj*>& objects;
-                    ~release_all() {
-                        for (Tcl_Obj* obj : objects) Tcl_DecrRefCount(obj);
-                    }
-                } release{objects};
                 parse_word(*entry, tokens, objects);
                 continue;
             }

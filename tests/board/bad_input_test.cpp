@@ -107,6 +107,19 @@ TEST(BadInput, DuplicateBoardFirstRootWins) {
     EXPECT_EQ(dropped[0].name, "test.org:twin:1.0");
 }
 
+// Within one folder the first path in byte order wins: "B" before "a".
+TEST(BadInput, DuplicateBoardInOneFolderFirstPathInByteOrderWins) {
+    MessageCapture capture;
+    RepoPaths repo(fixture("dup_one_root"));
+    std::vector<HBOBoard*> boards;
+    HBOBoardCReposMgr::getGlobal()->appendAllBoards(boards);
+    ASSERT_EQ(boards.size(), 1u);
+    EXPECT_EQ(boards[0]->getDescription(), "under B, first in byte order");
+    ASSERT_EQ(capture.messages.size(), 1u);
+    const std::string text = capture.texts()[0];
+    EXPECT_LT(text.find(fixture("dup_one_root/B/board.xml")), text.find(fixture("dup_one_root/a/board.xml"))) << text;
+}
+
 TEST(BadInput, MissingPinFileWarnsWhenPinsAreFirstNeeded) {
     RepoPaths repo(fixture("bad"));
     HBOBoard* board = repositoryBoard("test.org:missing_pins:1.0");

@@ -115,6 +115,15 @@ TEST_F(FilterTest, ExpressionsFollowTheirRules) {
         {"LABEL == 10", led3, false, true},  // "010" is the number 10
         {"NAME < led_4", led3, false, true},
         {"NAME > LED_9", led3, false, true},  // byte order: lower case after upper case
+        // Each ordering at its boundary, by number and by text.
+        {"INDEX >= 3", led3, false, true},
+        {"INDEX > 3", led3, false, false},
+        {"INDEX <= 3", led3, false, true},
+        {"INDEX < 3", led3, false, false},
+        {"POWER >= 12.25", led3, false, true},
+        {"NAME >= led_3", led3, false, true},
+        {"NAME <= led_3", led3, false, true},
+        {"NAME > led_3", led3, false, false},
         {"name == GPIO_sw", gpio, false, false},
         {"name == GPIO_sw", gpio, true, true},
         {"NAME !~ gpio*", gpio, false, true},
@@ -190,18 +199,23 @@ TEST_F(FilterTest, ErrorsQuoteHugeExpressionsInExcerpts) {
     EXPECT_EQ(error.size() - caretLine, caretLine - windowLine + 1) << error;  // caret just past the window's end
 }
 
-TEST_F(FilterTest, UnknownPropertiesAreErrorsUnlessIgnored) {
-    HCPTclFilterMatch strict("COLOR == red", nullptr, false, false);
-    try {
-        strict.match(tov::tcltasks::tclany(&led3));
-        FAIL() << "no error";
-    } catch (const HTCErrors::error& e) {
-        EXPECT_NE(std::string(e.what()).find("invalid property \"COLOR\""), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find("class \"test_led\""), std::string::npos) << e.what();
+// A property the class lacks is an error whichever way the matcher is
+// built, when an object meets it and when the class is checked up front.
+TEST_F(FilterTest, UnknownPropertiesAreErrorsForEveryMatcher) {
+    for (bool plainValuesReadEmpty : {false, true}) {
+        HCPTclFilterMatch filter("NAME == led_3 || COLOR == red", nullptr, false, plainValuesReadEmpty);
+        EXPECT_THROW(filter.checkProperties(typeid(Led*)), HTCErrors::error);
+        filter.checkProperties(typeid(Unregistered*));  // no class to check against
+        try {
+            filter.match(tov::tcltasks::tclany(&led0));
+            FAIL() << "no error";
+        } catch (const HTCErrors::error& e) {
+            EXPECT_NE(std::string(e.what()).find("invalid property \"COLOR\""), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("class \"test_led\""), std::string::npos) << e.what();
+        }
     }
-    HCPTclFilterMatch lenient("COLOR == \"\" && NAME == led_3", nullptr, false, true);
-    EXPECT_TRUE(lenient.match(tov::tcltasks::tclany(&led3)));
-    EXPECT_FALSE(lenient.match(tov::tcltasks::tclany(&led0)));
+    HCPTclFilterMatch known("name == led_3 && INDEX > 1", nullptr, false, false);
+    known.checkProperties(typeid(Led*));
 }
 
 TEST_F(FilterTest, ObjectsOfSeveralClassesAndPlainValues) {
@@ -216,6 +230,7 @@ TEST_F(FilterTest, ObjectsOfSeveralClassesAndPlainValues) {
     EXPECT_THROW(filter.match(tov::tcltasks::tclany(std::string("plain"))), HTCErrors::error);
     HCPTclFilterMatch lenient("NAME == \"\"", nullptr, false, true);
     EXPECT_TRUE(lenient.match(tov::tcltasks::tclany(std::string("plain"))));
+    EXPECT_FALSE(lenient.match(tov::tcltasks::tclany(&other)));
 }
 
 }  // namespace

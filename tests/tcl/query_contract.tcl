@@ -6,7 +6,7 @@ namespace eval ::zem::contract {
         patterns  {each pattern (or list of them) adds its matches in pattern order, repeats kept; a glob matches the whole name}
         nocase    {patterns compare case-sensitively unless -nocase}
         regexp    {-regexp matches the whole name; -nocase applies to it; a bad one is an error}
-        filter    {-filter narrows what the patterns found; values compare case-sensitively; a malformed filter is an error}
+        filter    {-filter narrows what the patterns found; values compare case-sensitively; a malformed filter or an unknown property is an error}
         emptyOf   {empty -of_objects: nothing, or as if not given with tcl.returnAllIfOfObjectEmpty}
         of        {-of_objects accepts its classes and names both sides for another class}
         noMatch   {a pattern matching nothing: an empty result, or status 1 where that is the rule}
@@ -16,7 +16,7 @@ namespace eval ::zem::contract {
 }
 
 proc query_contract {command args} {
-    set contract [dict merge {-setup {} -cleanup {} -gather {} -empty ok -unknownProperty error -skip {} -of {} -wrong {}} $args]
+    set contract [dict merge {-setup {} -cleanup {} -gather {} -empty ok -skip {} -of {} -wrong {}} $args]
     dict set contract command $command
     foreach required {-name -of -wrong} {
         if {![dict exists $contract $required] || [dict get $contract $required] eq ""} {
@@ -139,15 +139,9 @@ proc ::zem::contract::check_filter {contract} {
                 [list 0 [concat [lindex $same 1] [lindex $same 1]]]] \
            [expect "-filter NAME == other case" [call $contract -filter "NAME == [otherCase $name]"] [empty $contract]] \
            [expectError "-filter {NAME ==}" $contract VALUE {filter {NAME ==}} {*}$gather -filter {NAME ==}] \
-           [unknownProperty $contract $gather]
-}
-
-# An unknown property in a filter: an error naming it, or (-unknownProperty ignore) nothing kept.
-proc ::zem::contract::unknownProperty {contract gather} {
-    if {[dict get $contract -unknownProperty] eq "ignore"} {
-        return [expect "-filter {COLOR == red}" [call $contract -filter {COLOR == red}] [empty $contract]]
-    }
-    expectError "-filter {COLOR == red}" $contract {VALUE NOTFOUND} COLOR {*}$gather -filter {COLOR == red}
+           [expectError "-filter {COLOR == red}" $contract VALUE COLOR {*}$gather -filter {COLOR == red}] \
+           [expectError "-filter {NAME == x || COLOR == red}" $contract VALUE COLOR \
+                {*}$gather -filter "NAME == $name || COLOR == red"]
 }
 
 # Compared with the command's default gathering, not with -gather.

@@ -78,6 +78,13 @@ proc ::zem::address {value} {
     return $address
 }
 
+# The reference count of the Tcl object that holds value, not counting the
+# reference this call itself holds.
+proc ::zem::refCount {value} {
+    regexp {with a refcount of (\d+),} [::tcl::unsupported::representation $value] -> count
+    return [expr {$count - 1}]
+}
+
 # The Tcl type of value's internal form ("pelko:..." for native objects).
 proc ::zem::tclType {value} {
     regexp {^value is an? (\S+) with} [::tcl::unsupported::representation $value] -> type

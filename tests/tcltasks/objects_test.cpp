@@ -144,7 +144,7 @@ TEST_F(ObjectsTest, PlainTextInAListFailsAndAnEmptyListIsEmpty) {
     EXPECT_EQ(widget_scope::to_collection<Widget*>(interp, bad).size(), 0u);
     Tcl_DecrRefCount(bad);
     EXPECT_EQ(eval("::test::get_widgets -of_objects [list [::test::noisy -quiet -nested {set w}] text]"),
-              "ERROR: invalid value \"beta text\" for option \"-of_objects\"");
+              "ERROR: invalid value \"beta text\" for option \"-of_objects\": \"text\" is plain text, not an object");
     for (const char* text : {"beta", "beta gamma", "{a b} c"}) {
         Tcl_Obj* obj = Tcl_NewStringObj(text, -1);
         Tcl_IncrRefCount(obj);
@@ -152,6 +152,42 @@ TEST_F(ObjectsTest, PlainTextInAListFailsAndAnEmptyListIsEmpty) {
         EXPECT_THROW(widget_scope::to_collection<tclany>(interp, obj), HTCErrors::not_implemented) << text;
         Tcl_DecrRefCount(obj);
     }
+}
+
+TEST_F(ObjectsTest, TextWhereObjectsAreExpectedSaysWhatItIsAndWhatToWrite) {
+    eval("set all [::test::get_widgets]");
+    const std::string name = eval("::test::get_widgets -of_objects [lindex $all 2]");
+    EXPECT_EQ(name.rfind("ERROR: invalid value \"gamma\" for option \"-of_objects\": it is the name of a widget, not "
+                         "the widget object: foreach",
+                         0),
+              0u)
+        << name;
+    EXPECT_NE(name.find("foreach_in_collection or index_collection"), std::string::npos) << name;
+    EXPECT_NE(name.find("set_param tcl.disableCollections 1"), std::string::npos) << name;
+    EXPECT_EQ(error_code("::test::get_widgets -of_objects [lindex $all 2]"),
+              "ZEM TYPE ::test::get_widgets -of_objects");
+    EXPECT_NE(eval("::test::get_widgets -of_objects {nothing gamma}")
+                  .find("\"nothing gamma\" for option \"-of_objects\": \"nothing\" is plain text, not an object"),
+              std::string::npos);
+    // Called directly, the conversion keeps its own short text.
+    Tcl_Obj* text = Tcl_NewStringObj("gamma", -1);
+    Tcl_IncrRefCount(text);
+    try {
+        widget_scope::to_native<Widget*>(text);
+        ADD_FAILURE() << "text became an object";
+    } catch (const HTCErrors::not_implemented& error) {
+        EXPECT_STREQ(error.what(), "not implemented");
+    }
+    Tcl_DecrRefCount(text);
+}
+
+TEST_F(ObjectsTest, AListInsideTheListIsNoObject) {
+    Tcl_SetVar2Ex(interp, "g", nullptr, widget_scope::to_tcl(gadget(0)), 0);
+    EXPECT_EQ(eval("::test::get_widgets -of_objects [list [list $g $g]]"),
+              "ERROR: invalid value \"{g1 g1}\" for option \"-of_objects\": \"g1 g1\" is a list inside the "
+              "list: give objects and collections in one flat list (concat joins lists)");
+    EXPECT_EQ(eval("catch {::test::get_widgets -of_objects [list [list $g]]}"), "1");
+    EXPECT_EQ(eval("::test::get_widgets -of_objects [list $g $g]"), "beta Alpha beta Alpha");
 }
 
 TEST_F(ObjectsTest, OptionValuesDoNotChangeTheCallersCollection) {

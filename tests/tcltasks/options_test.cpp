@@ -48,7 +48,8 @@ TEST_F(OptionsTest, ErrorsFollowTclConventionsWithAStableErrorCode) {
          "ZEM USAGE ::test::get_widgets -filter"},
         {"::test::get_widgets -nocase=maybe", "invalid value \"maybe\" for option \"-nocase\"",
          "ZEM VALUE ::test::get_widgets -nocase"},
-        {"::test::get_widgets -of_objects beta", "invalid value \"beta\" for option \"-of_objects\"",
+        {"::test::get_widgets -of_objects nothing",
+         "invalid value \"nothing\" for option \"-of_objects\": it is plain text, not an object",
          "ZEM TYPE ::test::get_widgets -of_objects"},
         {"::test::get_widgets -regexp a(",
          "invalid regular expression \"a(\": couldn't compile regular expression "
@@ -170,7 +171,6 @@ TEST_F(OptionsTest, TypedReadReportsAMistypedValueAndGivesTheDefault) {
     EXPECT_THROW(task.read_option<bool>("nocasee"), HTCErrors::error) << "a misspelt name fails at once";
     EXPECT_THROW(task.specified_option("-nocasee"), HTCErrors::error);
 }
-
 
 }  // namespace
 

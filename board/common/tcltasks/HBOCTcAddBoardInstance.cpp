@@ -38,7 +38,7 @@ public:
         const std::string instanceName = read_option<std::string>("name");
         const object_list boards = read_option<object_list>("board");
         HBOCTcDiagram::require_given(boards, "-board");
-        HBOCTcDiagram::require_single(boards, "-board", source_file, __LINE__);
+        HBOCTcDiagram::require_single(boards, source_file, __LINE__);
         HBOCTcDiagram::require_schema2(source_file, __LINE__);
         HBOBoard* diagram = HBOCTcDiagram::diagram_argument(read_option<object_list>("integrated_board"),
                                                             "create_board_instance: Cannot find integrated_board object");

@@ -4,6 +4,7 @@
 #include "HBOBoardModel.h"
 #include "HBOBoardUtils.h"
 #include "HSTStringUtils.h"
+#include "HTCErrors.h"
 #include "tcl_command.h"
 
 namespace {
@@ -14,17 +15,9 @@ struct tcl_extension {};
 struct tuid {};
 using scope = tcl_scope<tcl_extension, tuid>;
 
-// Releases the evaluation's result reference on every path.
-struct result_reference {
-    Tcl_Obj* obj;
-    ~result_reference() {
-        if (obj) Tcl_DecrRefCount(obj);
-    }
-};
-
 }  // namespace
 
-bool HBOCTcBoardQuery::exactly_true(const std::string& enabled) { return enabled.compare("true") == 0; }
+bool HBOCTcBoardQuery::exactly_true(const std::string& enabled) { return enabled == "true"; }
 
 bool HBOCTcBoardQuery::true_in_any_case(const std::string& enabled) { return HSTStringUtils::iequals(enabled, "true"); }
 
@@ -45,8 +38,15 @@ HBOBoard* HBOCTcBoardQuery::evaluate_current_board(Tcl_Interp* interp) {
 
 tcl_collection<HSTVector<HBOBoard*>> HBOCTcBoardQuery::evaluate_boards(Tcl_Interp* interp, const char* command) {
     tclcmdobj evaluation(interp, command);
-    evaluation.eval(task_manager::dont_record_command, false);
-    const result_reference result{evaluation.get_result()};
-    if (!result.obj) return {};
-    return scope::to_collection<HBOBoard*>(interp, result.obj);
+    const int status = evaluation.eval(task_manager::dont_record_command, false);
+    const tcl_obj_ref result = tcl_obj_ref::adopt(evaluation.get_result());
+    if (!result) return {};
+    try {
+        return scope::to_collection<HBOBoard*>(interp, result.get());
+    } catch (const HTCErrors::not_implemented&) {
+        const std::string answer = HSTStringUtils::excerpt(Tcl_GetString(result.get()));
+        throw HTCErrors::type_error("\"" + std::string(command) + "\" " +
+                                    (status == TCL_OK ? "answered \"" + answer + "\", which is no board object"
+                                                      : "failed (" + answer + ") and gave no board"));
+    }
 }

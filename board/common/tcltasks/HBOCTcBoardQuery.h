@@ -26,7 +26,8 @@ int schema2_gate(const char* sourceFile, int line);
 // Evaluates "::board::current_board" as a user would (its own report of a
 // missing board reaches the user), whatever its status, and takes the first
 // board of its result; null when the result holds none. A result that is not
-// a list of boards ends the command with the conversion's error.
+// a list of boards ends the command with a type error saying what the
+// command answered.
 HBOBoard* evaluate_current_board(Tcl_Interp* interp);
 
 // Evaluates command the same way and gives the boards of its result.

@@ -8,11 +8,12 @@
 #include "ComMsgMgr.h"
 #include "HBOBoardCheck.h"
 #include "HBOBoardCheckReport.h"
-#include "HUTSafeFile.h"
 #include "HBOCTcDiagram.h"
 #include "HBOCTcInit.h"
 #include "HSTStringUtils.h"
 #include "HTCTclPatternMatch.h"
+#include "HUTSafeFile.h"
+#include "tcl_obj_ref.h"
 
 namespace {
 namespace check_boards {
@@ -61,15 +62,13 @@ Tcl_Obj* findings_list(const std::vector<HBOCheckFinding>& findings) {
 
 // The list of dicts as text, in the system encoding as the other forms are.
 std::string dict_text(const std::vector<HBOCheckFinding>& findings) {
-    Tcl_Obj* list = findings_list(findings);
-    Tcl_IncrRefCount(list);
+    const tcl_obj_ref list(findings_list(findings));
     int length = 0;
-    const char* utf = Tcl_GetStringFromObj(list, &length);
+    const char* utf = Tcl_GetStringFromObj(list.get(), &length);
     Tcl_DString external;
     Tcl_UtfToExternalDString(nullptr, utf, length, &external);
     std::string text(Tcl_DStringValue(&external), static_cast<std::size_t>(Tcl_DStringLength(&external)));
     Tcl_DStringFree(&external);
-    Tcl_DecrRefCount(list);
     return text + "\n";
 }
 

@@ -44,8 +44,8 @@ public:
         const object_list second = read_option<object_list>("component2");
         HBOCTcDiagram::require_given(first, "-component1");
         HBOCTcDiagram::require_given(second, "-component2");
-        HBOCTcDiagram::require_single(first, "-component1", source_file, __LINE__);
-        HBOCTcDiagram::require_single(second, "-component2", source_file, __LINE__);
+        HBOCTcDiagram::require_single(first, source_file, __LINE__);
+        HBOCTcDiagram::require_single(second, source_file, __LINE__);
         HBOCTcDiagram::require_schema2(source_file, __LINE__);
         const connection_end one = end_of(first[0]);
         const connection_end two = end_of(second[0]);

@@ -25,11 +25,11 @@ inline void report(const char* sourceFile, int line, unsigned mask, const char* 
 }
 
 // Ends the command (status 1) after reporting "@49-58@" when schema-2
-// support is off; the error text says why for scripts that catch it.
+// support is off, as the query commands do.
 inline void require_schema2(const char* sourceFile, int line) {
     if (HBOBoardUtils::isV2SchemaEnabled()) return;
     report(sourceFile, line, 0x20000000, "@49-58@");
-    throw HTCErrors::error("schema-2 board support is disabled (parameter board.enableSchema2)");
+    throw HTCErrors::ended_after_message();
 }
 
 // Ends the command (status 1) when an object option was given no object.
@@ -41,12 +41,10 @@ inline void require_given(const object_list& values, const char* option) {
 
 // Ends the command (status 1) after reporting "@49-64@" when an object
 // option holds more than one object.
-inline void require_single(const object_list& values, const char* option, const char* sourceFile, int line) {
+inline void require_single(const object_list& values, const char* sourceFile, int line) {
     if (values.size() <= 1) return;
     report(sourceFile, line, 0x20000000, "@49-64@");
-    throw HTCErrors::error(
-        std::string("option \"") + option + "\" takes one object, got " + std::to_string(values.size()),
-        HEXAll::Kind::value, option);
+    throw HTCErrors::ended_after_message();
 }
 
 // The diagram of -integrated_board: exactly one board object. It is not

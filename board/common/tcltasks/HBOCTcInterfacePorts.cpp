@@ -5,6 +5,7 @@
 #include "ComMsgMgr.h"
 #include "HBOBoardModel.h"
 #include "HBOBoardUtils.h"
+#include "HBOCTcBoardQuery.h"
 #include "HBOCTcInit.h"
 #include "tcl_query.h"
 
@@ -28,14 +29,7 @@ public:
 
     const char* owner() const override { return "board.common"; }
 
-    // Without schema-2 support the command reports and fails; the message
-    // is also the error's text.
-    int check(Tcl_Interp* interp) {
-        if (HBOBoardUtils::isV2SchemaEnabled()) return TCL_OK;
-        ComMsgMgr::sendMsg::eval(0, source_file, __LINE__, "board", 0x20000000, "@49-58@");
-        Tcl_SetObjResult(interp, Tcl_NewStringObj(ComMsgMgr::catalogueText("@49-58@").c_str(), -1));
-        return TCL_ERROR;
-    }
+    int check(Tcl_Interp*) { return HBOCTcBoardQuery::schema2_gate(source_file, __LINE__); }
 
     // There is no current interface: a report and an empty result.
     void gather_default(Tcl_Interp*) { ComMsgMgr::sendMsg::eval(0, source_file, __LINE__, "board", 0x20000000, "@49-53@"); }

@@ -74,17 +74,16 @@ private:
         return path;
     }
 
-    // Relative to the working directory, links resolved; the file must
-    // exist and be a regular file.
+    // Relative to the working directory, links resolved; the path must
+    // exist. What it names is the parser's to judge: it opens only regular
+    // files, so a folder or a pipe takes the path of a file it cannot parse.
     static std::string canonical_file(const std::string& file) {
         namespace fs = boost::filesystem;
         boost::system::error_code error;
         const fs::path path = fs::canonical(file, fs::current_path(), error);
-        const std::string problem = error                             ? error.message()
-                                    : fs::is_regular_file(path, error) ? std::string()
-                                                                       : std::string("not a regular file");
-        if (!problem.empty()) {
-            throw HTCErrors::error("cannot read board file \"" + file + "\": " + problem, HEXAll::Kind::file, file);
+        if (error) {
+            throw HTCErrors::error("cannot read board file \"" + file + "\": " + error.message(), HEXAll::Kind::file,
+                                   file);
         }
         return path.string();
     }

@@ -8,8 +8,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "HBOCTcBoardQuery.h"
 #include "HBOCTcInit.h"
 #include "HBOCTcSignalTrace.h"
+#include "tcl_obj_ref.h"
 #include "tcl_query.h"
 
 namespace {
@@ -23,6 +25,8 @@ struct tcl_extension {};
 struct tuid {};
 using scope = tcl_scope<tcl_extension, tuid>;
 
+const char* const source_file = "board/common/tcltasks/HBOCTcTraceBoardPins";
+
 // Builds the dicts of -paths as lists of keys and values (a dict's own
 // string form), sharing one Tcl object per key word and per name of a board,
 // component, bus or repeated text: a board's thousands of paths name few.
@@ -30,12 +34,6 @@ class dict_builder {
 public:
     // What a shared object stands for; the same pointer may stand for two.
     enum kind { word_of, name_of, component_name_of, text_of, kinds };
-
-    ~dict_builder() {
-        for (auto& cache : shared_)
-            for (auto& entry : cache) Tcl_DecrRefCount(entry.second);
-        for (auto& entry : texts_) Tcl_DecrRefCount(entry.second);
-    }
 
     Tcl_Obj* word(const char* literal) {
         return shared(word_of, literal, [literal] { return std::string(literal); });
@@ -50,8 +48,8 @@ public:
     }
     Tcl_Obj* text(const std::string& value) {
         auto found = texts_.find(value);
-        if (found == texts_.end()) found = texts_.emplace(value, kept(value)).first;
-        return found->second;
+        if (found == texts_.end()) found = texts_.emplace(value, tcl_obj_ref(unique(value))).first;
+        return found->second.get();
     }
     static Tcl_Obj* unique(const std::string& value) {
         return Tcl_NewStringObj(value.data(), static_cast<int>(value.size()));
@@ -86,20 +84,14 @@ private:
 
     template <class Text>
     Tcl_Obj* shared(kind what, const void* key, Text text_of_key) {
-        std::unordered_map<const void*, Tcl_Obj*>& cache = shared_[what];
+        std::unordered_map<const void*, tcl_obj_ref>& cache = shared_[what];
         auto found = cache.find(key);
-        if (found == cache.end()) found = cache.emplace(key, kept(text_of_key())).first;
-        return found->second;
+        if (found == cache.end()) found = cache.emplace(key, tcl_obj_ref(unique(text_of_key()))).first;
+        return found->second.get();
     }
 
-    static Tcl_Obj* kept(const std::string& value) {
-        Tcl_Obj* obj = unique(value);
-        Tcl_IncrRefCount(obj);
-        return obj;
-    }
-
-    std::unordered_map<const void*, Tcl_Obj*> shared_[kinds];
-    std::unordered_map<std::string, Tcl_Obj*> texts_;
+    std::unordered_map<const void*, tcl_obj_ref> shared_[kinds];
+    std::unordered_map<std::string, tcl_obj_ref> texts_;
 };
 
 class task : public query_task<task, scope, HBOPinProps*, of_types<HBOBusIf*, HBOModelPort*, HBOPinProps*>> {
@@ -122,6 +114,8 @@ public:
     }
 
     int check(Tcl_Interp*) {
+        // Component pins and bus nets are schema-2 objects, like those of the queries.
+        if (HBOCTcBoardQuery::schema2_gate(source_file, __LINE__) != TCL_OK) return TCL_ERROR;
         const diagram_choice given = read_option<diagram_choice>("diagram");
         const HBOCTcSignalTrace::diagram_use use =
             HBOCTcSignalTrace::choose_diagram(specified_option("diagram") ? &given : nullptr);
@@ -129,12 +123,9 @@ public:
         return TCL_OK;
     }
 
-    // Nothing to start from: what to trace must be given.
-    void gather_default(Tcl_Interp*) {
-        throw HTCErrors::error(
-            "-of_objects is required: give the interfaces, interface ports or component pins to trace",
-            HEXAll::Kind::usage, "-of_objects");
-    }
+    // Nothing to start from: like the other commands that take objects only
+    // from -of_objects, it says so and answers nothing.
+    void gather_default(Tcl_Interp*) { HBOCTcBoardQuery::send(source_file, __LINE__, 0x20000000, "@49-53@"); }
 
     void gather(HBOBusIf* busIf) {
         trace_bits([busIf](auto& bits) { HBOSignalBits::ofInterface(busIf, bits); });

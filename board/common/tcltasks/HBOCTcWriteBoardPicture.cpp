@@ -110,7 +110,7 @@ private:
                 HEXAll::Kind::error, "-of_objects");
         }
         HBOCTcDiagram::require_given(given, "-of_objects");
-        HBOCTcDiagram::require_single(given, "-of_objects", source_file, __LINE__);
+        HBOCTcDiagram::require_single(given, source_file, __LINE__);
         HBOBoard* board = HBOCTcDiagram::board_of(given[0]);
         if (!board) throw of_object_not_supported(given[0], HBOCTcDiagram::board_types::names());
         return *board;

@@ -165,6 +165,8 @@ public:
     const char* owner() const override { return "board.common"; }
 
     int execute(Tcl_Interp* interp) override {
+        // It traces through component pins and bus nets, schema-2 objects.
+        if (HBOCTcBoardQuery::schema2_gate(source_file, __LINE__) != TCL_OK) return TCL_ERROR;
         const Format format = format_named(required("format"));
         const std::string file = required("file");
         const diagram_choice given = read_option<diagram_choice>("diagram");
