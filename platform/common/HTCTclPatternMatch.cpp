@@ -29,8 +29,9 @@ public:
         if (!regexp_) {
             const std::string reason = Tcl_GetStringResult(interp);
             Tcl_ResetResult(interp);
-            throw HTCErrors::error("invalid regular expression \"" + HSTStringUtils::excerpt(original) + "\": " + reason,
-                                   HEXAll::Kind::value);
+            throw HTCErrors::error(
+                "invalid regular expression \"" + HSTStringUtils::excerpt(original) + "\": " + reason,
+                HEXAll::Kind::value);
         }
     }
 
@@ -157,7 +158,9 @@ HTCTclPatternMatch::HTCTclPatternMatch(const std::string& pattern, bool regexp, 
 
 HTCTclPatternMatch::~HTCTclPatternMatch() { delete impl_; }
 
-bool HTCTclPatternMatch::match(const std::string& name, int length) const { return impl_->matches(name, length, false); }
+bool HTCTclPatternMatch::match(const std::string& name, int length) const {
+    return impl_->matches(name, length, false);
+}
 
 bool HTCTclPatternMatch::matchNoCase(const std::string& name, int length) const {
     return impl_->matches(name, length, true);

@@ -65,10 +65,10 @@ struct registration {
 
 struct manager_state {
     std::multimap<std::string, registration*> commands;  // by factory name
-    std::set<Tcl_Interp*> watched;                         // interps with a delete callback
+    std::set<Tcl_Interp*> watched;                       // interps with a delete callback
     std::deque<std::string> journal;
-    int depth = 0;          // framework commands running
-    int unrecorded = 0;     // tclcmdobj evaluations kept out of the journal
+    int depth = 0;       // framework commands running
+    int unrecorded = 0;  // tclcmdobj evaluations kept out of the journal
     std::set<std::string> loaded_descriptions;
 };
 

@@ -59,7 +59,8 @@ std::string choice_list(std::vector<std::string> names) {
 class token_scope {
 public:
     token_scope(const std::vector<std::string>& tokens, const std::vector<Tcl_Obj*>& objects) {
-        for (std::size_t i = 0; i < tokens.size() && i < objects.size(); ++i) detail::tcl_globals::objv[tokens[i]] = objects[i];
+        for (std::size_t i = 0; i < tokens.size() && i < objects.size(); ++i)
+            detail::tcl_globals::objv[tokens[i]] = objects[i];
     }
     ~token_scope() { detail::tcl_globals::objv.clear(); }
     token_scope(const token_scope&) = delete;
@@ -115,8 +116,8 @@ const options_description::entry* options_description::find_key(const std::strin
 }
 
 const options_description::entry* options_description::match(const std::string& word,
-                                                              const std::vector<std::string>& builtins,
-                                                              std::string& builtinMatched) const {
+                                                             const std::vector<std::string>& builtins,
+                                                             std::string& builtinMatched) const {
     const std::string key = strip_dash(word);
     std::vector<std::string> candidates;
     for (const std::string& builtin : builtins) {
@@ -140,14 +141,16 @@ const options_description::entry* options_description::match(const std::string& 
         return nullptr;
     }
     if (!candidates.empty()) {
-        throw HTCErrors::error("ambiguous option \"" + HSTStringUtils::excerpt(word) + "\": must be " + choice_list(candidates),
-                               HEXAll::Kind::usage, word);
+        throw HTCErrors::error(
+            "ambiguous option \"" + HSTStringUtils::excerpt(word) + "\": must be " + choice_list(candidates),
+            HEXAll::Kind::usage, word);
     }
     std::vector<std::string> all(builtins);
     for (const entry& item : entries_) {
         if (item.is_dashed()) all.push_back(item.name);
     }
-    throw HTCErrors::error("bad option \"" + HSTStringUtils::excerpt(word) + "\": must be " + choice_list(all), HEXAll::Kind::usage, word);
+    throw HTCErrors::error("bad option \"" + HSTStringUtils::excerpt(word) + "\": must be " + choice_list(all),
+                           HEXAll::Kind::usage, word);
 }
 
 std::string options_description::description() const {
@@ -247,7 +250,8 @@ int task_options_base::parse_options(Tcl_Interp* interp, int objc, Tcl_Obj* cons
             std::string builtin;
             const options_description::entry* entry = table.match(name, builtins, builtin);
             if (!entry) {
-                if (equals != std::string::npos) throw HTCErrors::invalid_option_value(builtin, text.substr(equals + 1));
+                if (equals != std::string::npos)
+                    throw HTCErrors::invalid_option_value(builtin, text.substr(equals + 1));
                 if (builtin == kHelp) helpWanted = true;
                 if (builtin == kQuiet && !silencer_) silencer_.reset(new ComMsgMgr::Silencer);
                 continue;
@@ -265,9 +269,9 @@ int task_options_base::parse_options(Tcl_Interp* interp, int objc, Tcl_Obj* cons
                 continue;
             }
             if (equals != std::string::npos) {
-                throw HTCErrors::error(
-                    "bad option \"" + HSTStringUtils::excerpt(text) + "\": " + entry->name + " takes its value as the next word",
-                    HEXAll::Kind::usage, entry->name);
+                throw HTCErrors::error("bad option \"" + HSTStringUtils::excerpt(text) + "\": " + entry->name +
+                                           " takes its value as the next word",
+                                       HEXAll::Kind::usage, entry->name);
             }
             if (i + 1 >= objc) throw HTCErrors::wrong_args(usage(Tcl_GetString(objv[0])), entry->name);
             ++i;
@@ -322,18 +326,20 @@ const boost::any* task_options_base::get_option_value(const std::string& name) c
     return found == values_.end() ? nullptr : &found->second;
 }
 
-bool task_options_base::specified_option(const std::string& name) const { return specified_.count(declared_key(name)) > 0; }
+bool task_options_base::specified_option(const std::string& name) const {
+    return specified_.count(declared_key(name)) > 0;
+}
 
 void task_options_base::bad_cast(const std::string& name, const boost::any* value, const std::string& expectedType,
                                  const task_options_base* options) {
     if (!value || value->empty()) return;
-    static const bool catalogued = (ComMsgMgr::addCatalogueText(
-                                        "@48-90@", "%s: option \"%s\" holds a value of type %s where %s was expected"),
-                                    true);
+    static const bool catalogued =
+        (ComMsgMgr::addCatalogueText("@48-90@", "%s: option \"%s\" holds a value of type %s where %s was expected"),
+         true);
     (void)catalogued;
     const std::string command = options ? options->command_name() : "unknown";
-    ComMsgMgr::sendMsg::eval(4, __FILE__, __LINE__, "common", HMSG_MASK_CRITICAL_WARNING, "@48-90@",
-                             command.c_str(), name.c_str(), value->type().name(), expectedType.c_str());
+    ComMsgMgr::sendMsg::eval(4, __FILE__, __LINE__, "common", HMSG_MASK_CRITICAL_WARNING, "@48-90@", command.c_str(),
+                             name.c_str(), value->type().name(), expectedType.c_str());
 }
 
 void task_options_base::errorDoubleInit(const std::string& commandName) {
