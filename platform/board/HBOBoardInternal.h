@@ -58,9 +58,6 @@ constexpr long long kMaxDataFileSize = 256LL << 20;
 constexpr uint32_t kMaxPinIndex = 999999;
 constexpr int64_t kMaxNetsPerBoard = 1000000;
 
-// "a folder", "a named pipe", ... for the file type bits of a stat mode.
-const char* fileKind(mode_t mode);
-
 // A file or folder left out, as its warning gives it.
 struct Problem {
     enum Kind { BadFile, Duplicate, MissingFolder, UnreadableFolder, EmptyFolderName };

@@ -1,6 +1,5 @@
 // Repository warnings: catalogue texts added on first use, sent with the
 // board area and the warning mask.
-#include <sys/stat.h>
 
 #include <string>
 
@@ -39,16 +38,6 @@ namespace HBOBoardInternal {
 std::string describeProblem(const std::string& file, int line, const std::string& reason) {
     std::string where = line > 0 ? file + ", line " + std::to_string(line) : file;
     return where + ": " + reason;
-}
-
-const char* fileKind(mode_t mode) {
-    if (S_ISDIR(mode)) return "a folder";
-    if (S_ISFIFO(mode)) return "a named pipe";
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    if (S_ISSOCK(mode)) return "a socket";
-    if (S_ISLNK(mode)) return "a symbolic link";
-    return S_ISREG(mode) ? "a regular file" : "of an unknown kind";
 }
 
 void warnBadFile(const std::string& file, int line, const std::string& reason) {

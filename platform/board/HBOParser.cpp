@@ -19,6 +19,7 @@
 #include "HBOBoardInternal.h"
 #include "HBOBoardModel.h"
 #include "HBOParser.h"
+#include "HUTSafeFile.h"
 
 namespace {
 
@@ -123,7 +124,7 @@ private:
 
     static FileProblem unreadable() { return FileProblem{-1, std::string("cannot be read: ") + std::strerror(errno)}; }
     static FileProblem notRegular(mode_t mode) {
-        return FileProblem{-1, std::string("is not a regular file but ") + HBOBoardInternal::fileKind(mode)};
+        return FileProblem{-1, std::string("is not a regular file but ") + HUTSafeFile::fileKind(mode)};
     }
 
     std::string path_;
