@@ -29,15 +29,7 @@ Tcl_Interp* shell() {
 // the file it wrote.
 void run(benchmark::State& state, const char* script) {
     Tcl_Interp* interp = shell();
-    Tcl_Obj* command = Tcl_NewStringObj(script, -1);
-    Tcl_IncrRefCount(command);
-    for (auto _ : state) {
-        if (Tcl_EvalObjEx(interp, command, 0) != TCL_OK) {
-            state.SkipWithError(Tcl_GetStringResult(interp));
-            break;
-        }
-    }
-    Tcl_DecrRefCount(command);
+    bench::evalEach(state, interp, script);
     bench::evalOrThrow(interp, std::string("file size [") + script + "]");
     Tcl_WideInt bytes = 0;
     Tcl_GetWideIntFromObj(nullptr, Tcl_GetObjResult(interp), &bytes);

@@ -26,16 +26,7 @@ Tcl_Interp* shell() {
 // Times the script; "pins" counts the part pins the interfaces reach.
 void run(benchmark::State& state, const char* script) {
     Tcl_Interp* interp = shell();
-    Tcl_Obj* command = Tcl_NewStringObj(script, -1);
-    Tcl_IncrRefCount(command);
-    for (auto _ : state) {
-        if (Tcl_EvalObjEx(interp, command, 0) != TCL_OK) {
-            state.SkipWithError(Tcl_GetStringResult(interp));
-            break;
-        }
-        benchmark::DoNotOptimize(Tcl_GetObjResult(interp));
-    }
-    Tcl_DecrRefCount(command);
+    bench::evalEach(state, interp, script);
     state.counters["pins"] = bench::resultSize(interp, "::board::trace_board_pins -quiet -of_objects $interfaces");
 }
 

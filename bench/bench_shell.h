@@ -45,8 +45,8 @@ inline int resultSize(Tcl_Interp* interp, const std::string& script) {
 }
 
 // Times one script, evaluated from one Tcl object so that it is compiled
-// once, and returns the number of objects its result holds.
-inline int timeScript(benchmark::State& state, Tcl_Interp* interp, const char* script) {
+// once.
+inline void evalEach(benchmark::State& state, Tcl_Interp* interp, const char* script) {
     Tcl_Obj* command = Tcl_NewStringObj(script, -1);
     Tcl_IncrRefCount(command);
     for (auto _ : state) {
@@ -57,6 +57,11 @@ inline int timeScript(benchmark::State& state, Tcl_Interp* interp, const char* s
         benchmark::DoNotOptimize(Tcl_GetObjResult(interp));
     }
     Tcl_DecrRefCount(command);
+}
+
+// Times one script and returns the number of objects its result holds.
+inline int timeScript(benchmark::State& state, Tcl_Interp* interp, const char* script) {
+    evalEach(state, interp, script);
     return resultSize(interp, script);
 }
 
