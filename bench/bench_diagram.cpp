@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "HBOBoardFileWriter.h"
 #include "HBOBoardModel.h"
-#include "HBOCTcBoardFileWriter.h"
 #include "HPAParamMgr.h"
 #include "tcl_command.h"
 #include "ZemHost.h"
@@ -119,7 +119,7 @@ void BM_WriteBoardFile(benchmark::State& state) {
 void BM_BoardFileText(benchmark::State& state) {
     const HBOBoard& board = *scope::to_native<HBOBoard*>(diagram());
     std::size_t bytes = 0;
-    for (auto _ : state) bytes = HBOCTcBoardFileWriter::board_file_text(board).size();
+    for (auto _ : state) bytes = HBOBoardFileWriter::board_file_text(board).size();
     state.counters["bytes"] = static_cast<double>(bytes);
 }
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "HBOBoardFileWriter.h"
 #include "HBOBoardModel.h"
-#include "HBOCTcBoardFileWriter.h"
 #include "HBOParser.h"
 #include "HTCErrors.h"
 
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     std::string text;
     try {
-        text = HBOCTcBoardFileWriter::board_file_text(diagram);
+        text = HBOBoardFileWriter::board_file_text(diagram);
     } catch (const HTCErrors::error&) {
         return 0;  // a value no XML file can carry
     }
@@ -82,10 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (read->getVendor() != fields[0] || read->getBoardName() != fields[1] || read->getVersion() != fields[2] ||
         read->getConnectedBoards() != diagram.getConnectedBoards())
         std::abort();
-    const std::string again = HBOCTcBoardFileWriter::board_file_text(*read);
+    const std::string again = HBOBoardFileWriter::board_file_text(*read);
     if (!hasHash(fields)) {
         if (read->getConnectedComponents() != diagram.getConnectedComponents() || again != text) std::abort();
-    } else if (HBOCTcBoardFileWriter::board_file_text(*readBack(again)) != again) {
+    } else if (HBOBoardFileWriter::board_file_text(*readBack(again)) != again) {
         std::abort();
     }
     return 0;

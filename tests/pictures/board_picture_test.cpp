@@ -13,17 +13,17 @@
 
 #include "HBOBoardCReposMgr.h"
 #include "HBOBoardModel.h"
-#include "HBOCTcBoardPicture.h"
-#include "HBOCTcGraphviz.h"
+#include "HBOCOutBoardPicture.h"
+#include "HBOCOutGraphviz.h"
 #include "HBOParser.h"
 #include "HTCErrors.h"
 
 namespace {
 
-using namespace HBOCTcPicture;
-using HBOCTcBoardPicture::board_graph;
-using HBOCTcBoardPicture::diagram_graph;
-using HBOCTcGraphviz::Format;
+using namespace HBOCOutPicture;
+using HBOCOutBoardPicture::board_graph;
+using HBOCOutBoardPicture::diagram_graph;
+using HBOCOutGraphviz::Format;
 
 const HBOBoard& sample(const std::string& name) {
     const HBOBoard* board = HBOBoardCReposMgr::getGlobal()->findBoard(name);
@@ -170,14 +170,14 @@ TEST(BoardPicture, DiagramKeepsConnectionsToWhatIsMissing) {
 class Rendered : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!HBOCTcGraphviz::available()) GTEST_SKIP() << "built without Graphviz (see WithoutGraphviz)";
+        if (!HBOCOutGraphviz::available()) GTEST_SKIP() << "built without Graphviz (see WithoutGraphviz)";
     }
 };
 
 TEST(WithoutGraphviz, SaysPicturesNeedIt) {
-    if (HBOCTcGraphviz::available()) GTEST_SKIP() << "built with Graphviz";
+    if (HBOCOutGraphviz::available()) GTEST_SKIP() << "built with Graphviz";
     try {
-        HBOCTcGraphviz::render(board_graph(sample("acme.com:cobalt_x4:2.0"), false), Format::svg);
+        HBOCOutGraphviz::render(board_graph(sample("acme.com:cobalt_x4:2.0"), false), Format::svg);
         FAIL() << "no error";
     } catch (const HTCErrors::error& error) {
         EXPECT_EQ(std::string(error.what()).rfind("pictures need Graphviz", 0), 0u) << error.what();
@@ -192,7 +192,7 @@ TEST_F(Rendered, SvgOfEverySampleBoardNamesEverything) {
     for (const HBOBoard* board : boards) {
         SCOPED_TRACE(board->getName());
         const std::vector<std::string> texts =
-            svg_texts(HBOCTcGraphviz::render(board_graph(*board, true), Format::svg));
+            svg_texts(HBOCOutGraphviz::render(board_graph(*board, true), Format::svg));
         EXPECT_TRUE(shows(texts, board->getName()));
         std::vector<HBOBoardComponent*> components;
         board->getBoardComponentsVec(components);
@@ -213,7 +213,7 @@ TEST_F(Rendered, DiagramShowsBothBoardsAndTheConnection) {
     HBOBoard diagram;
     ASSERT_TRUE(HBOParser().parseFile(ZEM_TEST_DATA_DIR "/diagrams/cobalt_with_lumen/board.xml", &diagram));
     const std::vector<std::string> texts =
-        svg_texts(HBOCTcGraphviz::render(diagram_graph(diagram, false), Format::svg));
+        svg_texts(HBOCOutGraphviz::render(diagram_graph(diagram, false), Format::svg));
     for (const char* text : {"host", "acme.com:cobalt_x4:2.0", "leds", "zephyr-labs.org:lumen_leds:1.0", "part0",
                              "led_bar", "J5 [0-19] <-> P1 [0-19]", "host/J5->leds/P1"})
         EXPECT_TRUE(shows(texts, text)) << text;
@@ -234,7 +234,7 @@ TEST_F(Rendered, SpecialCharactersSurvive) {
                                     {}});
     graph.edges.push_back(Edge{odd, "bad\xFF", {"edge " + odd}, {}});
 
-    const std::vector<std::string> texts = svg_texts(HBOCTcGraphviz::render(graph, Format::svg));
+    const std::vector<std::string> texts = svg_texts(HBOCOutGraphviz::render(graph, Format::svg));
     for (const std::string& text :
          {"title " + odd, "cluster " + odd, odd,
           std::string("bad\xEF\xBF\xBD"
@@ -242,21 +242,21 @@ TEST_F(Rendered, SpecialCharactersSurvive) {
           std::string("ctl\xEF\xBF\xBD"), std::string("tab\xEF\xBF\xBDhere"), "edge " + odd, odd + "->bad\xEF\xBF\xBD"})
         EXPECT_TRUE(shows(texts, text)) << text;
 
-    const std::string dot = HBOCTcGraphviz::render(graph, Format::dot);
+    const std::string dot = HBOCOutGraphviz::render(graph, Format::dot);
     EXPECT_EQ(dot.rfind("digraph g {", 0), 0u) << dot;
 }
 
 TEST_F(Rendered, TooBigToLayOutIsRefusedButItsTextIsWritten) {
     Graph graph;
     for (int i = 0; i <= 1000; ++i) graph.root.nodes.push_back(Node{"n" + std::to_string(i), {}, {}});
-    EXPECT_THROW(HBOCTcGraphviz::render(graph, Format::svg), HTCErrors::error);
-    EXPECT_NE(HBOCTcGraphviz::render(graph, Format::dot).find("n1000"), std::string::npos);
+    EXPECT_THROW(HBOCOutGraphviz::render(graph, Format::svg), HTCErrors::error);
+    EXPECT_NE(HBOCOutGraphviz::render(graph, Format::dot).find("n1000"), std::string::npos);
 }
 
 TEST_F(Rendered, EdgeBetweenUnknownNodesIsAnError) {
     Graph graph;
     graph.edges.push_back(Edge{"a", "b", {}, {}});
-    EXPECT_THROW(HBOCTcGraphviz::render(graph, Format::svg), HTCErrors::error);
+    EXPECT_THROW(HBOCOutGraphviz::render(graph, Format::svg), HTCErrors::error);
 }
 
 }  // namespace

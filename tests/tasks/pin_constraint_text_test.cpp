@@ -7,11 +7,11 @@
 #include "HBOBoardCReposMgr.h"
 #include "HBOBoardModel.h"
 #include "HBOBoardUtils.h"
-#include "HBOCTcPinConstraintText.h"
+#include "HBOCOutPinConstraintText.h"
 #include "HEXAll.h"
 #include "HPAParamMgr.h"
 
-using namespace HBOCTcPinConstraintText;
+using namespace HBOCOutPinConstraintText;
 
 namespace {
 

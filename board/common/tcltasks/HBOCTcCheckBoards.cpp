@@ -8,17 +8,17 @@
 #include "ComMsgMgr.h"
 #include "HBOBoardCheck.h"
 #include "HBOBoardCheckReport.h"
+#include "HBOCTcCheckFindings.h"
 #include "HBOCTcDiagram.h"
+#include "HBOCTcFileOption.h"
 #include "HBOCTcInit.h"
 #include "HSTStringUtils.h"
-#include "HTCTclPatternMatch.h"
-#include "HUTSafeFile.h"
-#include "tcl_obj_ref.h"
 
 namespace {
 namespace check_boards {
 
 using namespace tov::tcltasks;
+using namespace HBOCTcCheckFindings;
 using namespace tov::tcltasks::HTCTclTaskOptions;
 
 struct tcl_extension {};
@@ -30,71 +30,10 @@ const char* const written_message = "@49-95@";
 
 enum class report_format { dict, text, json };
 
-// A Tcl string of model text, which is in the system encoding as names are.
-Tcl_Obj* text_obj(const std::string& text) {
-    Tcl_DString utf;
-    Tcl_ExternalToUtfDString(nullptr, text.data(), static_cast<int>(text.size()), &utf);
-    Tcl_Obj* obj = Tcl_NewStringObj(Tcl_DStringValue(&utf), Tcl_DStringLength(&utf));
-    Tcl_DStringFree(&utf);
-    return obj;
-}
-
-Tcl_Obj* finding_dict(const HBOCheckFinding& finding) {
-    Tcl_Obj* objects = Tcl_NewListObj(0, nullptr);
-    for (const std::string& name : finding.objects) Tcl_ListObjAppendElement(nullptr, objects, text_obj(name));
-    Tcl_Obj* dict = Tcl_NewDictObj();
-    const auto put = [dict](const char* key, Tcl_Obj* value) {
-        Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
-    };
-    put("severity", Tcl_NewStringObj(HBOBoardCheck::severityName(finding.severity), -1));
-    put("rule", Tcl_NewStringObj(finding.rule.c_str(), -1));
-    put("board", text_obj(finding.board));
-    put("objects", objects);
-    put("message", text_obj(finding.message));
-    return dict;
-}
-
-Tcl_Obj* findings_list(const std::vector<HBOCheckFinding>& findings) {
-    Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
-    for (const HBOCheckFinding& finding : findings) Tcl_ListObjAppendElement(nullptr, list, finding_dict(finding));
-    return list;
-}
-
-// The list of dicts as text, in the system encoding as the other forms are.
-std::string dict_text(const std::vector<HBOCheckFinding>& findings) {
-    const tcl_obj_ref list(findings_list(findings));
-    int length = 0;
-    const char* utf = Tcl_GetStringFromObj(list.get(), &length);
-    Tcl_DString external;
-    Tcl_UtfToExternalDString(nullptr, utf, length, &external);
-    std::string text(Tcl_DStringValue(&external), static_cast<std::size_t>(Tcl_DStringLength(&external)));
-    Tcl_DStringFree(&external);
-    return text + "\n";
-}
-
 // A result, unlike a file, does not end with a newline.
 std::string without_last_newline(std::string text) {
     if (!text.empty() && text.back() == '\n') text.pop_back();
     return text;
-}
-
-std::string all_rule_names() {
-    std::string names;
-    for (int rule = 0; rule < HBOBoardCheck::RULE_COUNT; ++rule) {
-        names += rule == 0 ? "" : rule + 1 == HBOBoardCheck::RULE_COUNT ? ", or " : ", ";
-        names += HBOBoardCheck::ruleName(static_cast<HBOBoardCheck::Rule>(rule));
-    }
-    return names;
-}
-
-// The report replaces the file as a whole, so a failed write leaves no
-// partial report; only a regular file is replaced.
-void write_report(const std::string& path, const std::string& text) {
-    const std::string reason = HUTSafeFile::replace(path, text).error;
-    if (!reason.empty()) {
-        throw HTCErrors::error("cannot write the report to \"" + HSTStringUtils::excerpt(path) + "\": " + reason,
-                               HEXAll::Kind::file, "-file");
-    }
 }
 
 class task : public HTCITaskHelper<task> {
@@ -135,7 +74,7 @@ public:
             return TCL_OK;
         }
         const std::string text = format == report_format::dict ? dict_text(findings) : report(format, findings, check);
-        write_report(file, text);
+        HBOCTcFileOption::replace(file, text, "the report");
         announce_written(file, HBOBoardCheckReport::summary(findings, check.boardsChecked()));
         return TCL_OK;
     }
@@ -162,20 +101,7 @@ private:
         const string_list words = read_option<string_list>("rules");
         if (words.empty()) throw HTCErrors::error("option \"-rules\" names no rule", HEXAll::Kind::value, "-rules");
         HBOBoardCheck::Rules rules;
-        for (std::size_t i = 0; i < words.size(); ++i) {
-            const HTCTclPatternMatch matcher(words[i], false, true, interp);
-            bool matched = false;
-            for (int rule = 0; rule < HBOBoardCheck::RULE_COUNT; ++rule) {
-                if (!matcher.matchNoCase(HBOBoardCheck::ruleName(static_cast<HBOBoardCheck::Rule>(rule)), -1)) continue;
-                rules.set(static_cast<std::size_t>(rule));
-                matched = true;
-            }
-            if (!matched) {
-                throw HTCErrors::error(
-                    "bad rule \"" + HSTStringUtils::excerpt(words[i]) + "\": must be " + all_rule_names(),
-                    HEXAll::Kind::value, "-rules");
-            }
-        }
+        for (std::size_t i = 0; i < words.size(); ++i) HBOCTcCheckFindings::add_rules_named(words[i], interp, rules);
         return rules;
     }
 

@@ -5,13 +5,12 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "HBOCTcBoardQuery.h"
 #include "HBOCTcInit.h"
+#include "HBOCTcPathDicts.h"
 #include "HBOCTcSignalTrace.h"
-#include "tcl_obj_ref.h"
 #include "tcl_query.h"
 
 namespace {
@@ -26,73 +25,6 @@ struct tuid {};
 using scope = tcl_scope<tcl_extension, tuid>;
 
 const char* const source_file = "board/common/tcltasks/HBOCTcTraceBoardPins";
-
-// Builds the dicts of -paths as lists of keys and values (a dict's own
-// string form), sharing one Tcl object per key word and per name of a board,
-// component, bus or repeated text: a board's thousands of paths name few.
-class dict_builder {
-public:
-    // What a shared object stands for; the same pointer may stand for two.
-    enum kind { word_of, name_of, component_name_of, text_of, kinds };
-
-    Tcl_Obj* word(const char* literal) {
-        return shared(word_of, literal, [literal] { return std::string(literal); });
-    }
-    template <class Named>
-    Tcl_Obj* name(const Named* object) {
-        return shared(name_of, object, [object] { return object ? object->getName() : std::string(); });
-    }
-    // A text held by the model, found by its address.
-    Tcl_Obj* held(const std::string& value) {
-        return shared(text_of, &value, [&value] { return value; });
-    }
-    Tcl_Obj* text(const std::string& value) {
-        auto found = texts_.find(value);
-        if (found == texts_.end()) found = texts_.emplace(value, tcl_obj_ref(unique(value))).first;
-        return found->second.get();
-    }
-    static Tcl_Obj* unique(const std::string& value) {
-        return Tcl_NewStringObj(value.data(), static_cast<int>(value.size()));
-    }
-    // pairs: key, value, key, value, ...
-    static Tcl_Obj* dict(std::initializer_list<Tcl_Obj*> pairs) {
-        return Tcl_NewListObj(static_cast<int>(pairs.size()), pairs.begin());
-    }
-
-    Tcl_Obj* hop(const HBOTraceHop& hop) {
-        switch (hop.kind) {
-            case HBOTraceHop::Kind::pin:
-                return dict({word("kind"), word("pin"), word("board"), name(hop.board), word("instance"),
-                             text(hop.instance), word("component"), component_name(hop.pin->getOwner()), word("pin"),
-                             unique(hop.pin->getName())});
-            case HBOTraceHop::Kind::net:
-                return dict({word("kind"), word("net"), word("board"), name(hop.board), word("instance"),
-                             text(hop.instance), word("bus"), name(hop.net->getOwner()), word("net"),
-                             unique(hop.net->getName())});
-            case HBOTraceHop::Kind::connection:
-                return dict({word("kind"), word("connection"), word("diagram"), name(hop.board), word("from"),
-                             text(hop.from), word("to"), text(hop.to)});
-        }
-        return nullptr;
-    }
-
-private:
-    Tcl_Obj* component_name(const HBOBoardComponent* component) {
-        return shared(component_name_of, component,
-                      [component] { return component ? component->getComponentName() : std::string(); });
-    }
-
-    template <class Text>
-    Tcl_Obj* shared(kind what, const void* key, Text text_of_key) {
-        std::unordered_map<const void*, tcl_obj_ref>& cache = shared_[what];
-        auto found = cache.find(key);
-        if (found == cache.end()) found = cache.emplace(key, tcl_obj_ref(unique(text_of_key()))).first;
-        return found->second.get();
-    }
-
-    std::unordered_map<const void*, tcl_obj_ref> shared_[kinds];
-    std::unordered_map<std::string, tcl_obj_ref> texts_;
-};
 
 class task : public query_task<task, scope, HBOPinProps*, of_types<HBOBusIf*, HBOModelPort*, HBOPinProps*>> {
 public:
@@ -142,7 +74,7 @@ public:
     int finish(Tcl_Interp* interp) {
         if (!read_option<bool>("paths")) return TCL_OK;
         const std::set<const HBOPinProps*> kept(result().get().begin(), result().get().end());
-        dict_builder made;
+        HBOCTcPathDicts made;
         Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
         std::vector<Tcl_Obj*> hops;
         for (const traced_path& traced : paths_) {
@@ -150,10 +82,10 @@ public:
             if (!kept.count(pin)) continue;
             hops.clear();
             for (const HBOTraceHop& hop : traced.path.hops) hops.push_back(made.hop(hop));
-            Tcl_Obj* entry = dict_builder::dict(
-                {made.word("signal"), dict_builder::unique(traced.signal), made.word("pin"),
-                 dict_builder::unique(pin->getName()), made.word("component"), made.name(pin->getOwner()),
-                 made.word("loc"), dict_builder::unique(pin->getAttr(HBOPinProps::LOC)), made.word("iostandard"),
+            Tcl_Obj* entry = HBOCTcPathDicts::dict(
+                {made.word("signal"), HBOCTcPathDicts::unique(traced.signal), made.word("pin"),
+                 HBOCTcPathDicts::unique(pin->getName()), made.word("component"), made.name(pin->getOwner()),
+                 made.word("loc"), HBOCTcPathDicts::unique(pin->getAttr(HBOPinProps::LOC)), made.word("iostandard"),
                  made.held(pin->getAttr(HBOPinProps::IOSTANDARD)), made.word("hops"),
                  Tcl_NewListObj(static_cast<int>(hops.size()), hops.data())});
             Tcl_ListObjAppendElement(nullptr, list, entry);

@@ -1,7 +1,7 @@
 // ::board::write_board_file: writes each diagram given to its board file.
 // A file that cannot be written is a warning and the old file stays as it
 // was; one that was not an integrated board file is kept as a backup.
-#include "HBOCTcBoardFileWriter.h"
+#include "HBOBoardFileWriter.h"
 #include "HBOCTcDiagram.h"
 #include "HBOCTcInit.h"
 #include "HSTStringUtils.h"
@@ -42,7 +42,7 @@ public:
 
 private:
     static void write(const HBOBoard& diagram) {
-        const HUTSafeFile::Result written = HBOCTcBoardFileWriter::write_board_file(diagram);
+        const HUTSafeFile::Result written = HBOBoardFileWriter::write_board_file(diagram);
         const std::string file = HSTStringUtils::excerpt(diagram.getBoardFile());
         if (!written.ok()) {
             ComMsgMgr::sendMsg::eval(2, source_file, __LINE__, "board", HMSG_MASK_WARNING, "@49-81@", file.c_str(),

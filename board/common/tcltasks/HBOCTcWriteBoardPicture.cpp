@@ -5,20 +5,19 @@
 #include <boost/filesystem.hpp>
 
 #include "HBOBoardModel.h"
-#include "HBOCTcBoardPicture.h"
+#include "HBOCOutBoardPicture.h"
+#include "HBOCOutGraphviz.h"
 #include "HBOCTcBoardQuery.h"
 #include "HBOCTcDiagram.h"
-#include "HBOCTcGraphviz.h"
+#include "HBOCTcFileOption.h"
 #include "HBOCTcInit.h"
-#include "HSTStringUtils.h"
-#include "HUTSafeFile.h"
 
 namespace {
 namespace write_board_picture {
 
 using namespace tov::tcltasks;
 using namespace tov::tcltasks::HTCTclTaskOptions;
-using Format = HBOCTcGraphviz::Format;
+using Format = HBOCOutGraphviz::Format;
 
 struct tcl_extension {};
 struct tuid {};
@@ -64,9 +63,9 @@ public:
         const Format format = format_of(file);
         const HBOBoard& board = board_to_draw(interp);
         const bool all = read_option<bool>("all");
-        const HBOCTcPicture::Graph graph = board.isIntegratedBoard() ? HBOCTcBoardPicture::diagram_graph(board, all)
-                                                                     : HBOCTcBoardPicture::board_graph(board, all);
-        write(file, HBOCTcGraphviz::render(graph, format));
+        const HBOCOutPicture::Graph graph = board.isIntegratedBoard() ? HBOCOutBoardPicture::diagram_graph(board, all)
+                                                                      : HBOCOutBoardPicture::board_graph(board, all);
+        HBOCTcFileOption::replace(file, HBOCOutGraphviz::render(graph, format), "the picture");
         const std::string written = boost::filesystem::absolute(file).lexically_normal().string();
         Tcl_SetObjResult(interp, Tcl_NewStringObj(written.c_str(), -1));
         return TCL_OK;
@@ -114,15 +113,6 @@ private:
         HBOBoard* board = HBOCTcDiagram::board_of(given[0]);
         if (!board) throw of_object_not_supported(given[0], HBOCTcDiagram::board_types::names());
         return *board;
-    }
-
-    // Replaces a regular file only (through a link, its target), never half.
-    static void write(const std::string& file, const std::string& bytes) {
-        const std::string reason = HUTSafeFile::replace(file, bytes).error;
-        if (!reason.empty()) {
-            throw HTCErrors::error("cannot write the picture to \"" + HSTStringUtils::excerpt(file) + "\": " + reason,
-                                   HEXAll::Kind::file, "-file");
-        }
     }
 };
 

@@ -1,6 +1,6 @@
 // The integrated board file writer. The text is fixed byte for byte so that
 // the board file parser reads back exactly what was written.
-#include "HBOCTcBoardFileWriter.h"
+#include "HBOBoardFileWriter.h"
 
 #include <cstdio>
 #include <map>
@@ -166,7 +166,7 @@ ConnectorEnd split_connector_end(const std::string& joined) {
 
 }  // namespace
 
-namespace HBOCTcBoardFileWriter {
+namespace HBOBoardFileWriter {
 
 std::string board_file_text(const HBOBoard& diagram) {
     const std::map<std::string, std::string>& boards = diagram.getConnectedBoards();
@@ -234,4 +234,4 @@ HUTSafeFile::Result write_board_file(const HBOBoard& diagram) {
                                 [](const std::string& old) { return !is_integrated_board_file(old); });
 }
 
-}  // namespace HBOCTcBoardFileWriter
+}  // namespace HBOBoardFileWriter

@@ -10,16 +10,16 @@
 #include <sstream>
 #include <string>
 
+#include "HBOBoardFileWriter.h"
 #include "HBOBoardModel.h"
-#include "HBOCTcBoardFileWriter.h"
 #include "HBOParser.h"
 #include "HTCErrors.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using HBOCTcBoardFileWriter::board_file_text;
-using HBOCTcBoardFileWriter::write_board_file;
+using HBOBoardFileWriter::board_file_text;
+using HBOBoardFileWriter::write_board_file;
 
 const std::string emptyPair =
     "<board schema_version=\"2.0\" vendor=\"vnd\" name=\"pair\" display_name=\"pair\" is_integrated=\"true\">\n"

@@ -8,7 +8,7 @@
 
 class HBOBoard;
 
-namespace HBOCTcBoardFileWriter {
+namespace HBOBoardFileWriter {
 
 // The whole file text of the diagram: vendor, board name and version, the
 // connected boards and the connected component pairs, each map in key order.
@@ -27,4 +27,4 @@ bool is_integrated_board_file(const std::string& path);
 // Throws as board_file_text does, before anything is written.
 HUTSafeFile::Result write_board_file(const HBOBoard& diagram);
 
-}  // namespace HBOCTcBoardFileWriter
+}  // namespace HBOBoardFileWriter

@@ -2,7 +2,7 @@
 // one for electrical settings; the pin properties map to a format's
 // settings through one table, so that what a format writes and what it
 // leaves out are decided in one place.
-#include "HBOCTcPinConstraintText.h"
+#include "HBOCOutPinConstraintText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,7 +14,7 @@
 
 namespace {
 
-using namespace HBOCTcPinConstraintText;
+using namespace HBOCOutPinConstraintText;
 
 const char* const kFormatNames[] = {"pcf", "lpf", "cst", "qsf", "sdc"};
 const char* const kNoPlace = "the format has no place for it";
@@ -347,7 +347,7 @@ std::string comment_line(Format format, std::string title) {
 
 }  // namespace
 
-namespace HBOCTcPinConstraintText {
+namespace HBOCOutPinConstraintText {
 
 Format format_named(const std::string& name) {
     for (int i = 0; i < 5; ++i)
@@ -387,4 +387,4 @@ Text text_of(Format format, const std::string& title, const std::vector<Placemen
     return result;
 }
 
-}  // namespace HBOCTcPinConstraintText
+}  // namespace HBOCOutPinConstraintText

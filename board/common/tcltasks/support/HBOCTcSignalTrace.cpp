@@ -11,7 +11,7 @@
 
 namespace {
 
-const char* const source_file = "board/common/tcltasks/HBOCTcSignalTrace";
+const char* const source_file = "board/common/tcltasks/support/HBOCTcSignalTrace";
 
 HBOBoard* opened_diagram(const std::string& name) {
     std::vector<HBOBoard*> opened;

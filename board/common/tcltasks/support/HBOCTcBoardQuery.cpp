@@ -1,5 +1,7 @@
 #include "HBOCTcBoardQuery.h"
 
+#include <vector>
+
 #include "ComMsgMgr.h"
 #include "HBOBoardModel.h"
 #include "HBOBoardUtils.h"
@@ -23,6 +25,15 @@ bool HBOCTcBoardQuery::true_in_any_case(const std::string& enabled) { return HST
 
 void HBOCTcBoardQuery::send(const char* sourceFile, int line, unsigned mask, const char* id) {
     ComMsgMgr::sendMsg::eval(0, sourceFile, line, "board", mask, id);
+}
+
+void HBOCTcBoardQuery::warn(const char* sourceFile, int line, const char* id,
+                            std::initializer_list<std::string> arguments) {
+    std::vector<const char*> texts;
+    for (const std::string& argument : arguments) texts.push_back(argument.c_str());
+    texts.resize(4, "");
+    ComMsgMgr::sendMsg::eval(static_cast<int>(arguments.size()), sourceFile, line, "board", HMSG_MASK_WARNING, id,
+                             texts[0], texts[1], texts[2], texts[3]);
 }
 
 int HBOCTcBoardQuery::schema2_gate(const char* sourceFile, int line) {

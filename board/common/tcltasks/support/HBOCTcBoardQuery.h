@@ -4,6 +4,7 @@
 
 #include <tcl.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "tcl_collection.h"
@@ -18,6 +19,9 @@ bool true_in_any_case(const std::string& enabled);
 
 // Sends a board message without arguments from a command's source file.
 void send(const char* sourceFile, int line, unsigned mask, const char* id);
+
+// Sends a board warning with up to four arguments.
+void warn(const char* sourceFile, int line, const char* id, std::initializer_list<std::string> arguments);
 
 // TCL_OK when schema-2 support is on; otherwise sends "@49-58@" and gives
 // TCL_ERROR, which ends the command with no result.

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace HBOCTcPicture {
+namespace HBOCOutPicture {
 
 // Graphviz attribute name and value, in the order they are set.
 using Attributes = std::vector<std::pair<std::string, std::string>>;
@@ -42,4 +42,4 @@ struct Graph {
     std::vector<Edge> edges;
 };
 
-}  // namespace HBOCTcPicture
+}  // namespace HBOCOutPicture

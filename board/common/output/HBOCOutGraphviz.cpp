@@ -8,7 +8,7 @@
 // parse_reclbl loses the text of every record field. Plain labels leak
 // nothing; what dot itself leaks on clusters (diagram pictures) is told in
 // tests/pictures/lsan.supp.
-#include "HBOCTcGraphviz.h"
+#include "HBOCOutGraphviz.h"
 
 #include "HTCErrors.h"
 
@@ -32,7 +32,7 @@ extern gvplugin_library_t gvplugin_core_LTX_library;
 
 namespace {
 
-using namespace HBOCTcPicture;
+using namespace HBOCOutPicture;
 
 // dot and the SVG and dot renderers are linked in: their text sizes come
 // from Graphviz's own font metrics, so an SVG is the same on every machine
@@ -49,9 +49,9 @@ using Context = std::unique_ptr<GVC_t, ContextRelease>;
 
 // One context per kind for the life of the library: Graphviz reads its
 // plugin configuration once per context.
-GVC_t* context_for(HBOCTcGraphviz::Format format) {
+GVC_t* context_for(HBOCOutGraphviz::Format format) {
     static const Context linked(gvContextPlugins(kLinkedPlugins, 0));
-    if (format != HBOCTcGraphviz::Format::png) return linked.get();
+    if (format != HBOCOutGraphviz::Format::png) return linked.get();
     static const Context loading(gvContextPlugins(kLinkedPlugins, 1));
     return loading.get();
 }
@@ -289,7 +289,9 @@ std::string graph_text(Agraph_t* graph) {
     return text;
 }
 
-const char* format_name(HBOCTcGraphviz::Format format) { return format == HBOCTcGraphviz::Format::png ? "png" : "svg"; }
+const char* format_name(HBOCOutGraphviz::Format format) {
+    return format == HBOCOutGraphviz::Format::png ? "png" : "svg";
+}
 
 // dot's layout grows faster than the graph: 1,000 components take seconds,
 // a chain of 20,000 minutes. Past these sizes a picture is refused rather
@@ -314,7 +316,7 @@ void require_layout_size(const Graph& graph) {
                            HEXAll::Kind::value);
 }
 
-std::string laid_out(GVC_t* context, Agraph_t* graph, HBOCTcGraphviz::Format format, const MessageCapture& messages) {
+std::string laid_out(GVC_t* context, Agraph_t* graph, HBOCOutGraphviz::Format format, const MessageCapture& messages) {
     if (!context || gvLayout(context, graph, "dot") != 0) {
         throw HTCErrors::error("Graphviz could not lay out the picture: " + messages.reason("no reason given"));
     }
@@ -333,9 +335,9 @@ std::string laid_out(GVC_t* context, Agraph_t* graph, HBOCTcGraphviz::Format for
 
 }  // namespace
 
-bool HBOCTcGraphviz::available() { return true; }
+bool HBOCOutGraphviz::available() { return true; }
 
-std::string HBOCTcGraphviz::render(const Graph& graph, Format format) {
+std::string HBOCOutGraphviz::render(const Graph& graph, Format format) {
     if (format != Format::dot) require_layout_size(graph);
     std::lock_guard<std::mutex> hold(graphviz_lock());
     MessageCapture messages;
@@ -349,9 +351,9 @@ std::string HBOCTcGraphviz::render(const Graph& graph, Format format) {
 
 #else
 
-bool HBOCTcGraphviz::available() { return false; }
+bool HBOCOutGraphviz::available() { return false; }
 
-std::string HBOCTcGraphviz::render(const HBOCTcPicture::Graph&, Format) {
+std::string HBOCOutGraphviz::render(const HBOCOutPicture::Graph&, Format) {
     throw HTCErrors::error(
         "pictures need Graphviz, and these board commands were built without it: install Graphviz's development "
         "files (Debian: libgraphviz-dev) and build again");

@@ -1,7 +1,7 @@
 // Pictures of boards and diagrams as graphs. Graphviz lays them out; what is
 // decided here is only what is shown, how it is grouped and styled, and
 // which side of the FPGA part each component goes to.
-#include "HBOCTcBoardPicture.h"
+#include "HBOCOutBoardPicture.h"
 
 #include <algorithm>
 #include <map>
@@ -17,7 +17,7 @@
 
 namespace {
 
-using namespace HBOCTcPicture;
+using namespace HBOCOutPicture;
 
 const Attributes kChip = {
     {"shape", "box"}, {"style", "rounded,filled"}, {"fillcolor", "#e8eef8"}, {"color", "#4a6fa5"}};
@@ -439,7 +439,7 @@ private:
 
 }  // namespace
 
-namespace HBOCTcBoardPicture {
+namespace HBOCOutBoardPicture {
 
 Graph board_graph(const HBOBoard& board, bool all) {
     Graph graph = empty_graph("board", board_title(board));
@@ -455,4 +455,4 @@ Graph diagram_graph(const HBOBoard& diagram, bool all) {
     return graph;
 }
 
-}  // namespace HBOCTcBoardPicture
+}  // namespace HBOCOutBoardPicture

@@ -1,12 +1,12 @@
 // What a picture of a board or of a board diagram shows, as a graph to lay
-// out (HBOCTcPictureGraph.h); HBOCTcGraphviz draws it.
+// out (HBOCOutPictureGraph.h); HBOCOutGraphviz draws it.
 #pragma once
 
-#include "HBOCTcPictureGraph.h"
+#include "HBOCOutPictureGraph.h"
 
 class HBOBoard;
 
-namespace HBOCTcBoardPicture {
+namespace HBOCOutBoardPicture {
 
 // A board: the FPGA part in the middle, the other components around it with
 // their type and pin count, connectors in a column of their own, one edge
@@ -14,13 +14,13 @@ namespace HBOCTcBoardPicture {
 // interface and its pin count and each bus and its net count. An interface
 // whose component is not drawn hangs off its owner on its own. Disabled
 // components, interfaces, buses and nets are left out unless all is set.
-HBOCTcPicture::Graph board_graph(const HBOBoard& board, bool all);
+HBOCOutPicture::Graph board_graph(const HBOBoard& board, bool all);
 
 // A diagram: the board of each instance (found in the repository by its base
 // board's name) drawn as above inside a cluster of its own, and each
 // connection as an edge between the two connectors, labelled with their pin
 // index ranges. Instances, boards and connectors that a connection names but
 // that cannot be drawn are shown as such, so that no connection is lost.
-HBOCTcPicture::Graph diagram_graph(const HBOBoard& diagram, bool all);
+HBOCOutPicture::Graph diagram_graph(const HBOBoard& diagram, bool all);
 
-}  // namespace HBOCTcBoardPicture
+}  // namespace HBOCOutBoardPicture

@@ -8,7 +8,7 @@
 
 class HBOPinProps;
 
-namespace HBOCTcPinConstraintText {
+namespace HBOCOutPinConstraintText {
 
 enum class Format { pcf, lpf, cst, qsf, sdc };
 
@@ -48,4 +48,4 @@ struct Text {
 Text text_of(Format format, const std::string& title, const std::vector<Placement>& placements,
              const std::vector<Clock>& clocks);
 
-}  // namespace HBOCTcPinConstraintText
+}  // namespace HBOCOutPinConstraintText

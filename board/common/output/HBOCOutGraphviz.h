@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "HBOCTcPictureGraph.h"
+#include "HBOCOutPictureGraph.h"
 
-namespace HBOCTcGraphviz {
+namespace HBOCOutGraphviz {
 
 enum class Format { svg, png, dot };
 
@@ -17,6 +17,6 @@ bool available();
 // the graph text itself, before layout, for users to lay out as they like.
 // Fails with an HTCErrors::error that carries Graphviz's own reason; a
 // graph of more than 1,000 nodes or 5,000 edges is not laid out.
-std::string render(const HBOCTcPicture::Graph& graph, Format format);
+std::string render(const HBOCOutPicture::Graph& graph, Format format);
 
-}  // namespace HBOCTcGraphviz
+}  // namespace HBOCOutGraphviz
