@@ -6,11 +6,7 @@
 // holding a "#" more or less than the one joining board and component is
 // written empty by design, and then sorts elsewhere: such a diagram must
 // read back to a file that writes the same bytes again.
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -21,13 +17,6 @@
 #include "HTCErrors.h"
 
 namespace {
-
-const std::string& scratchFile() {
-    static const std::string path = "/tmp/zem_fuzz_writer_" + std::to_string(::getpid()) + ".xml";
-    static const bool removedAtExit = (std::atexit([] { std::remove(path.c_str()); }), true);
-    (void)removedAtExit;
-    return path;
-}
 
 std::vector<std::string> fieldsOf(const uint8_t* data, std::size_t size) {
     std::vector<std::string> fields(3);
@@ -51,12 +40,10 @@ bool hasHash(const std::vector<std::string>& fields) {
 
 // The diagram the parser reads from text; a file the writer wrote must parse.
 std::unique_ptr<HBOBoard> readBack(const std::string& text) {
-    {
-        std::ofstream out(scratchFile(), std::ios::binary | std::ios::trunc);
-        out << text;
-    }
+    static ScratchFile scratch("writer");
     auto read = std::make_unique<HBOBoard>();
-    if (!HBOParser().parseFile(scratchFile(), read.get()) || !read->isIntegratedBoard()) std::abort();
+    if (!HBOParser().parseFile(scratch.write(text.data(), text.size()), read.get()) || !read->isIntegratedBoard())
+        std::abort();
     return read;
 }
 
@@ -67,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::vector<std::string> fields = fieldsOf(data, size);
     HBOBoard diagram;
     diagram.setName(fields[0], fields[1], fields[2]);
-    diagram.setBoardFile(scratchFile());
+    diagram.setBoardFile("diagram.xml");
     for (std::size_t i = 3; i < fields.size(); i += 4) {
         diagram.addConnectedBoard(fields[i], fields[i + 1]);
         diagram.addConnectedComponents(fields[i], fields[i + 1], fields[i + 2], fields[i + 3]);

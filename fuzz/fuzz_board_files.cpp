@@ -1,46 +1,13 @@
-// The board-file readers on any bytes: the input is written to a file and
-// read as a board file (board.xml or integrated), then as a pin file and a
-// preset file of a board; every getter that reads more or builds a lookup
-// is called.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-
+// The board-file readers on any bytes: the input is written to a scratch
+// file (the readers take paths) and read as a board file (board.xml or
+// integrated), then as a pin file and a preset file of a board; every getter
+// that reads more or builds a lookup is called.
 #include "fuzz_support.h"
 #include "HBOBoardInternal.h"
 #include "HBOBoardModel.h"
 #include "HBOParser.h"
 
 namespace {
-
-// The file the input is written to, kept open: each input rewrites it in
-// place (no open or close per input), in memory where /dev/shm exists.
-// Removed when the run ends.
-class ScratchFile {
-public:
-    ScratchFile() {
-        const char* folder = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        path_ = std::string(folder) + "/zem_fuzz_board_" + std::to_string(::getpid()) + ".xml";
-        fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (fd_ < 0) std::abort();
-    }
-    ~ScratchFile() {
-        ::close(fd_);
-        std::remove(path_.c_str());
-    }
-    const std::string& write(const uint8_t* data, std::size_t size) {
-        if (::ftruncate(fd_, static_cast<off_t>(size)) != 0 ||
-            ::pwrite(fd_, data, size, 0) != static_cast<ssize_t>(size))
-            std::abort();
-        return path_;
-    }
-
-private:
-    std::string path_;
-    int fd_;
-};
 
 void walkBoard(const HBOBoard& board) {
     std::vector<HBOBoardComponent*> components;
@@ -74,7 +41,7 @@ void walkBoard(const HBOBoard& board) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    static ScratchFile scratch;
+    static ScratchFile scratch("board");
     silenceMessages();
     const std::string& path = scratch.write(data, size);
     HBOBoardFileRead read = HBOParser::readBoardFile(path);
