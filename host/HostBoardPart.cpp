@@ -10,6 +10,7 @@
 #include "HostCommands.h"
 #include "HSTStringUtils.h"
 #include "tcl_command.h"
+#include "ZemHost.h"
 
 namespace {
 
@@ -76,6 +77,8 @@ private:
 
 }  // namespace current_board_part
 }  // namespace
+
+void zemhost::forget_board_part() { currentBoardPartName.clear(); }
 
 void zemhost::register_board_part_command(Tcl_Interp* interp) {
     ComMsgMgr::addCatalogueText("@50-1@", "Current board part is %s.");
