@@ -8,10 +8,12 @@
 
 #include <boost/any.hpp>
 #include <boost/core/demangle.hpp>
+#include <boost/make_shared.hpp>
 #include <boost/shared_ptr.hpp>
 #include <cstring>
 #include <string>
 
+#include "tcl_recycled.h"
 #include "tcltasks_framework.h"
 
 namespace tov {
@@ -80,6 +82,10 @@ public:
     // mistyped value through bad_cast.
     template <class V>
     V read_option(const std::string& name) const {
+        return read_option<V>(name.c_str());
+    }
+    template <class V>
+    V read_option(const char* name) const {
         const boost::any* value = get_option_value(name);
         if (value && !value->empty()) {
             if (const V* typed = boost::any_cast<V>(value)) return *typed;
@@ -133,7 +139,8 @@ class HTCITaskHelper : public itask_helper<T, Tag>, private HTCGuiStatusAccess {
 template <class T>
 class ifactory_helper : public ifactory {
 public:
-    boost::shared_ptr<itask> create() override { return boost::shared_ptr<itask>(static_cast<itask*>(new T)); }
+    // One task per call: task and count share one recycled block.
+    boost::shared_ptr<itask> create() override { return boost::allocate_shared<T>(detail::recycling_allocator<T>()); }
     const char* name() const override { return T::command_name; }
 };
 

@@ -7,6 +7,7 @@
 #include "HPAParamMgr.h"
 #include "HTCErrors.h"
 #include "tcl_collection.h"
+#include "tcl_value_text.h"
 #include "tcltasks_framework.h"
 
 namespace tov {
@@ -29,12 +30,13 @@ struct wrapper_ref {
 // "tcl.disableCollections") or a single object counts as a collection of them.
 collection_wrapper_base* collection_argument(Tcl_Interp* interp, Tcl_Obj* obj) {
     if (collection_wrapper_base* wrapper = detail::get_collection(obj)) return wrapper;
+    if (!has_safe_text(obj)) throw HTCErrors::type_error("\"" + excerpt_of(obj) + "\" is not a collection");
     try {
         using framework = detail::collection_from_tcl<tclany, detail::framework_extension, detail::framework_tuid>;
         tcl_collection<HSTVector<tclany>> objects = framework::convert(interp, obj, 0);
         return objects.get().clone();
     } catch (const HTCErrors::error&) {
-        throw HTCErrors::type_error("\"" + std::string(Tcl_GetString(obj)) + "\" is not a collection");
+        throw HTCErrors::type_error("\"" + excerpt_of(obj) + "\" is not a collection");
     }
 }
 
@@ -134,7 +136,7 @@ int sort_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
 int filter_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
     collection_wrapper_base* fresh = wrapper_ref(collection_argument(interp, objv[1]))->clone();
     wrapper_ref hold(fresh);
-    HCPTclFilterMatch filter(Tcl_GetString(objv[2]), interp, false, false);
+    HCPTclFilterMatch filter(safe_string(objv[2]), interp, false, false);
     fresh->keep_if([&](std::size_t i) { return filter.match(fresh->element_tclany(i)); });
     set_collection_result(interp, fresh);
     return TCL_OK;
