@@ -9,6 +9,7 @@
 #include "HBOCTcDiagram.h"
 #include "HBOCTcInit.h"
 #include "HBOParser.h"
+#include "HSTStringUtils.h"
 
 namespace {
 namespace read_board_diagram {
@@ -84,7 +85,8 @@ private:
                                     : fs::is_regular_file(path, error) ? std::string()
                                                                        : std::string("not a regular file");
         if (!problem.empty()) {
-            throw HTCErrors::error("cannot read board file \"" + file + "\": " + problem, HEXAll::Kind::file, file);
+            throw HTCErrors::error("cannot read board file \"" + HSTStringUtils::excerpt(file) + "\": " + problem,
+                                   HEXAll::Kind::file, file);
         }
         return path.string();
     }
