@@ -101,10 +101,26 @@ int index_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
     return TCL_OK;
 }
 
+// Objects of another class than the collection's make a collection of any
+// objects holding both, in order (boards and their components together).
 int add_to_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
     collection_wrapper_base* fresh = wrapper_ref(collection_argument(interp, objv[1]))->clone();
     wrapper_ref hold(fresh);
-    fresh->append_tclobj(interp, objv[2]);
+    try {
+        fresh->append_tclobj(interp, objv[2]);
+    } catch (const HTCErrors::not_implemented&) {
+        if (fresh->element_type() == typeid(tclany)) throw;
+        using framework = detail::collection_from_tcl<tclany, detail::framework_extension, detail::framework_tuid>;
+        collection_wrapper_base* mixed = framework::convert(interp, objv[1], 0).get().clone();
+        wrapper_ref holdMixed(mixed);
+        try {
+            mixed->append_tclobj(interp, objv[2]);
+        } catch (const HTCErrors::not_implemented&) {
+            throw HTCErrors::type_error("\"" + excerpt_of(objv[2]) + "\" is neither an object nor a collection");
+        }
+        set_collection_result(interp, mixed);
+        return TCL_OK;
+    }
     set_collection_result(interp, fresh);
     return TCL_OK;
 }
