@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "command_journal.h"
 #include "HEXAll.h"
+#include "tcltasks_journal.h"
 
 namespace tov {
 namespace tcltasks {

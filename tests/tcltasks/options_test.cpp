@@ -7,8 +7,8 @@
 #include <fstream>
 #include <memory>
 
-#include "command_journal.h"
 #include "tcltasks_fixture.h"
+#include "tcltasks_journal.h"
 
 using tov::tcltasks::task_manager;
 

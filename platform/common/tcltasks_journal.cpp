@@ -1,4 +1,4 @@
-#include "command_journal.h"
+#include "tcltasks_journal.h"
 
 #include "HSTStringUtils.h"
 #include "tcl_value_text.h"
