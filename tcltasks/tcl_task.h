@@ -8,12 +8,10 @@
 
 #include <boost/any.hpp>
 #include <boost/core/demangle.hpp>
-#include <boost/make_shared.hpp>
 #include <boost/shared_ptr.hpp>
 #include <cstring>
 #include <string>
 
-#include "tcl_recycled.h"
 #include "tcltasks_framework.h"
 
 namespace tov {
@@ -139,8 +137,7 @@ class HTCITaskHelper : public itask_helper<T, Tag>, private HTCGuiStatusAccess {
 template <class T>
 class ifactory_helper : public ifactory {
 public:
-    // One task per call: task and count share one recycled block.
-    boost::shared_ptr<itask> create() override { return boost::allocate_shared<T>(detail::recycling_allocator<T>()); }
+    boost::shared_ptr<itask> create() override { return boost::shared_ptr<itask>(static_cast<itask*>(new T)); }
     const char* name() const override { return T::command_name; }
 };
 
