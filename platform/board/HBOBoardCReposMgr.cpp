@@ -290,7 +290,7 @@ std::vector<HBOBoard*> HBOBoardCReposMgr::Impl::publish(std::shared_ptr<Snapshot
     for (auto& board : next.unpublished) {
         if (!listed.count(board.get())) continue;  // lost to an earlier file of its name: freed now
         HBOBoardLifetime::setOwner(board.get(), HBOBoardLifetime::Owner::Repository);
-        board.release();
+        static_cast<void>(board.release());  // the repository owns it now
     }
     std::shared_ptr<const Snapshot> previous;
     {

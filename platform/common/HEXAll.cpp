@@ -6,7 +6,7 @@
 #include "HSTStringUtils.h"
 
 // The detail becomes a word of -errorcode: an excerpt, however long the value.
-HEXAll::HEXAll(std::string text, Kind kind, std::string detail)
+HEXAll::HEXAll(std::string text, Kind kind, const std::string& detail)
     : text_(std::move(text)), kind_(kind), detail_(HSTStringUtils::excerpt(detail)) {}
 
 // The exception reads like the message would have printed, so the user sees

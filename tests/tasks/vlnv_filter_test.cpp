@@ -34,15 +34,15 @@ TEST_F(VlnvFilterTest, KeepsWhatEachFormOfValueNames) {
         const char* value;
         Presets kept;
     } cases[] = {
-        {"ACME.COM:IP:Gpio:2.0", {gpio2}},                      // four parts, letter case ignored
-        {"acme.com:ip:gpio:*", {gpioAny, gpioAny}},             // "*" asked for is a version like any other
-        {"acme.com:ip:gpio:9.9", {gpioAny, gpioAny}},           // no such version: the "*" presets stand in
-        {"acme.com:ip:gpio", {gpioAny, gpioAny}},               // three parts: only the "*" presets
-        {"acme.com:ip:gpio:2.0:extra", {gpioAny, gpioAny}},     // five parts never match all four
-        {"acme.com::gpio:1.0", {noLibrary}},                    // adjacent colons: an empty library
-        {"acme.com:ip:gpio:", {gpioAny, gpioAny}},              // empty version: fallback
-        {"acme.com:ip:serial_port:1.0", {}},                    // no "*" preset to fall back on
-        {"acme.com:ip:gpi:2.0", {}},                            // names compare whole
+        {"ACME.COM:IP:Gpio:2.0", {gpio2}},                   // four parts, letter case ignored
+        {"acme.com:ip:gpio:*", {gpioAny, gpioAny}},          // "*" asked for is a version like any other
+        {"acme.com:ip:gpio:9.9", {gpioAny, gpioAny}},        // no such version: the "*" presets stand in
+        {"acme.com:ip:gpio", {gpioAny, gpioAny}},            // three parts: only the "*" presets
+        {"acme.com:ip:gpio:2.0:extra", {gpioAny, gpioAny}},  // five parts never match all four
+        {"acme.com::gpio:1.0", {noLibrary}},                 // adjacent colons: an empty library
+        {"acme.com:ip:gpio:", {gpioAny, gpioAny}},           // empty version: fallback
+        {"acme.com:ip:serial_port:1.0", {}},                 // no "*" preset to fall back on
+        {"acme.com:ip:gpi:2.0", {}},                         // names compare whole
     };
     for (const auto& c : cases) {
         EXPECT_EQ(HBOCTcVlnvFilter("-ip", c.value).apply(all), c.kept) << c.value;
@@ -52,7 +52,7 @@ TEST_F(VlnvFilterTest, KeepsWhatEachFormOfValueNames) {
 TEST_F(VlnvFilterTest, FewerThanThreePartsAreRejectedShowingTheValue) {
     for (const char* value : {"", "gpio", "acme.com:gpio", "acme.com:"}) {
         try {
-            HBOCTcVlnvFilter("-ip", value);
+            const HBOCTcVlnvFilter filter("-ip", value);
             ADD_FAILURE() << value << " was accepted";
         } catch (const HTCErrors::validation_error& e) {
             EXPECT_EQ(std::string(e.what()),
