@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "bench_shell.h"
 #include "HBOBoardCReposMgr.h"
 #include "HBOBoardModel.h"
 #include "HUTEnv.h"
-#include "bench_shell.h"
 #include "tcl_command.h"
 
 namespace {
@@ -68,8 +68,9 @@ Tcl_Interp* shell() {
             bench::makeShell(generatedRepository("/tmp/zem_bench_board_details_repo", "-boards 1000"), "");
         setStartingObjects(created);
         // Warm: presets and pins are read on first use.
-        bench::evalOrThrow(created, "::tesmar::board::get_board_presets -of_objects $boards; "
-                                    "::board::get_board_component_pins -of_objects $parts");
+        bench::evalOrThrow(created,
+                           "::tesmar::board::get_board_presets -of_objects $boards; "
+                           "::board::get_board_component_pins -of_objects $parts");
         return created;
     }();
     return interp;
@@ -81,7 +82,7 @@ void run(benchmark::State& state, const char* script) {
     state.counters["per_object"] = bench::perObject(state, returned);
 }
 
-#define QUERY(name, script)                                  \
+#define QUERY(name, script)                                         \
     void BM_##name(benchmark::State& state) { run(state, script); } \
     BENCHMARK(BM_##name)->Unit(benchmark::kMicrosecond)
 

@@ -13,8 +13,8 @@
 #include "HBOBoardCReposMgr.h"
 #include "HBOBoardModel.h"
 #include "HPAParamMgr.h"
-#include "ZemHost.h"
 #include "tcl_command.h"
+#include "ZemHost.h"
 
 extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
 
@@ -27,14 +27,15 @@ using scope = tov::tcltasks::tcl_scope<tcl_extension, tuid>;
 std::string repository() {
     if (const char* given = std::getenv("ZEM_BENCH_REPO")) return given;
     const std::string folder = "/tmp/zem_bench_board_queries_repo";
-    const std::string command = "tclsh " ZEM_BENCH_SOURCE_DIR "/gen_repo -boards 1000 -bigpart 3000 -wirebig 1 -out " +
-                                folder + " > /dev/null";
+    const std::string command =
+        "tclsh " ZEM_BENCH_SOURCE_DIR "/gen_repo -boards 1000 -bigpart 3000 -wirebig 1 -out " + folder + " > /dev/null";
     if (std::system(command.c_str()) != 0) throw std::runtime_error("bench/gen_repo failed");
     return folder;
 }
 
 void evalOrThrow(Tcl_Interp* interp, const std::string& script) {
-    if (Tcl_Eval(interp, script.c_str()) != TCL_OK) throw std::runtime_error(script + ": " + Tcl_GetStringResult(interp));
+    if (Tcl_Eval(interp, script.c_str()) != TCL_OK)
+        throw std::runtime_error(script + ": " + Tcl_GetStringResult(interp));
 }
 
 // $pins: every pin of the big part, as a list of native objects.
@@ -64,8 +65,10 @@ Tcl_Interp* shell() {
         }
         // A typical board of 20 components, its first bus (8 nets), and a
         // bus of 100 nets on the big board; the typical board is current.
-        evalOrThrow(created, "set board [::board::get_boards *:synth_0001:*]; set big [::board::get_boards *:synth_0000:*]");
-        evalOrThrow(created, "current_board_part -quiet [get_property NAME [board_common::get_board_parts -of_objects $board]]");
+        evalOrThrow(created,
+                    "set board [::board::get_boards *:synth_0001:*]; set big [::board::get_boards *:synth_0000:*]");
+        evalOrThrow(created,
+                    "current_board_part -quiet [get_property NAME [board_common::get_board_parts -of_objects $board]]");
         evalOrThrow(created, "set bus [::board::get_board_buses -of_objects $board part0_comp1]");
         evalOrThrow(created, "set bank [::board::get_board_buses -of_objects $big part0_bank1]");
         setBigPartPins(created);

@@ -19,8 +19,8 @@
 #include "HBOBoardModel.h"
 #include "HBOCTcBoardFileWriter.h"
 #include "HPAParamMgr.h"
-#include "ZemHost.h"
 #include "tcl_command.h"
+#include "ZemHost.h"
 
 extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
 
@@ -43,8 +43,8 @@ const fs::path& folder() {
 Tcl_Interp* shell() {
     static Tcl_Interp* interp = [] {
         const std::string repo = (folder() / "repo").string();
-        const std::string command = "tclsh " ZEM_BENCH_SOURCE_DIR "/gen_repo -boards 2 -components 20 -pins 200 -out " +
-                                    repo + " > /dev/null";
+        const std::string command =
+            "tclsh " ZEM_BENCH_SOURCE_DIR "/gen_repo -boards 2 -components 20 -pins 200 -out " + repo + " > /dev/null";
         if (std::system(command.c_str()) != 0) throw std::runtime_error("bench/gen_repo failed");
         fs::create_directories(folder() / "out");
         Tcl_FindExecutable(nullptr);

@@ -14,8 +14,7 @@ namespace {
 
 // Warm: the repository is listed once.
 Tcl_Interp* shell() {
-    static Tcl_Interp* interp =
-        bench::makeShell(generatedRepository(), "::board::get_boards");
+    static Tcl_Interp* interp = bench::makeShell(generatedRepository(), "::board::get_boards");
     return interp;
 }
 

@@ -29,9 +29,12 @@ std::vector<BenchPart>& parts() {
         }
         auto& info = HCPProperty::registerClass<BenchPart>("bench_part");
         using Type = HCPProperty::Type;
-        HCPProperty::addProperty<BenchPart>(info, "NAME", Type::String, "", [](const BenchPart& p) { return HCPValue(p.name); });
-        HCPProperty::addProperty<BenchPart>(info, "IS_ENABLED", Type::Bool, "", [](const BenchPart& p) { return HCPValue(p.enabled); });
-        HCPProperty::addProperty<BenchPart>(info, "INDEX", Type::Int, "", [](const BenchPart& p) { return HCPValue(p.index); });
+        HCPProperty::addProperty<BenchPart>(info, "NAME", Type::String, "",
+                                            [](const BenchPart& p) { return HCPValue(p.name); });
+        HCPProperty::addProperty<BenchPart>(info, "IS_ENABLED", Type::Bool, "",
+                                            [](const BenchPart& p) { return HCPValue(p.enabled); });
+        HCPProperty::addProperty<BenchPart>(info, "INDEX", Type::Int, "",
+                                            [](const BenchPart& p) { return HCPValue(p.index); });
         return made;
     }();
     return all;

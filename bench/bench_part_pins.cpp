@@ -61,8 +61,8 @@ void BM_InterfacePortsPerPin(benchmark::State& state) {
     int count = 0;
     Tcl_Obj** elements = nullptr;
     Tcl_ListObjGetElements(nullptr, list, &count, &elements);
-    Tcl_Obj* objv[3] = {Tcl_NewStringObj("::board::get_board_interface_ports", -1),
-                        Tcl_NewStringObj("-of_objects", -1), nullptr};
+    Tcl_Obj* objv[3] = {Tcl_NewStringObj("::board::get_board_interface_ports", -1), Tcl_NewStringObj("-of_objects", -1),
+                        nullptr};
     Tcl_IncrRefCount(objv[0]);
     Tcl_IncrRefCount(objv[1]);
     int next = 0;
@@ -77,7 +77,8 @@ void BM_InterfacePortsPerPin(benchmark::State& state) {
         ports += Tcl_GetCharLength(Tcl_GetObjResult(interp)) > 0;
     }
     state.counters["pins"] = count;
-    state.counters["calls_with_ports"] = benchmark::Counter(static_cast<double>(ports), benchmark::Counter::kAvgIterations);
+    state.counters["calls_with_ports"] =
+        benchmark::Counter(static_cast<double>(ports), benchmark::Counter::kAvgIterations);
     Tcl_DecrRefCount(objv[0]);
     Tcl_DecrRefCount(objv[1]);
     Tcl_DecrRefCount(list);
@@ -86,7 +87,8 @@ void BM_InterfacePortsPerPin(benchmark::State& state) {
 // Floor: a Tcl list of new string objects, one per pin name, then freed.
 void BM_PlainListFloor(benchmark::State& state) {
     Tcl_Interp* interp = shell();
-    evalOrThrow(interp, "set ::pinNames {}; foreach_in_collection pin $pins { lappend ::pinNames [get_property NAME $pin] }");
+    evalOrThrow(interp,
+                "set ::pinNames {}; foreach_in_collection pin $pins { lappend ::pinNames [get_property NAME $pin] }");
     std::vector<std::string> names;
     Tcl_Obj* list = Tcl_GetVar2Ex(interp, "pinNames", nullptr, TCL_GLOBAL_ONLY);
     int count = 0;

@@ -16,4 +16,6 @@ inline std::string generatedRepository(const std::string& folder, const std::str
 }
 
 // 1,000 boards.
-inline std::string generatedRepository() { return generatedRepository("/tmp/zem_bench_get_boards_repo", "-boards 1000"); }
+inline std::string generatedRepository() {
+    return generatedRepository("/tmp/zem_bench_get_boards_repo", "-boards 1000");
+}

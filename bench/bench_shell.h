@@ -8,9 +8,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "bench_repository.h"
 #include "HPAParamMgr.h"
 #include "ZemHost.h"
-#include "bench_repository.h"
 
 extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
 

@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "fuzz_support.h"
 #include "HBOBoardInternal.h"
 #include "HBOBoardModel.h"
 #include "HBOParser.h"
-#include "fuzz_support.h"
 
 namespace {
 

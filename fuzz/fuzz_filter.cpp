@@ -3,10 +3,10 @@
 // properties as errors or as empty.
 #include <tcl.h>
 
+#include "fuzz_support.h"
 #include "HCPProperty.h"
 #include "HCPTclFilterMatch.h"
 #include "HTCErrors.h"
-#include "fuzz_support.h"
 #include "tclany.h"
 
 namespace {
@@ -24,9 +24,11 @@ void registerItem() {
         using Type = HCPProperty::Type;
         auto& info = HCPProperty::registerClass<Item>("fuzz_item");
         HCPProperty::addProperty<Item>(info, "NAME", Type::String, "", [](const Item& i) { return HCPValue(i.name); });
-        HCPProperty::addProperty<Item>(info, "IS_ENABLED", Type::Bool, "", [](const Item& i) { return HCPValue(i.enabled); });
+        HCPProperty::addProperty<Item>(info, "IS_ENABLED", Type::Bool, "",
+                                       [](const Item& i) { return HCPValue(i.enabled); });
         HCPProperty::addProperty<Item>(info, "INDEX", Type::Int, "", [](const Item& i) { return HCPValue(i.index); });
-        HCPProperty::addProperty<Item>(info, "POWER", Type::Double, "", [](const Item& i) { return HCPValue(i.power); });
+        HCPProperty::addProperty<Item>(info, "POWER", Type::Double, "",
+                                       [](const Item& i) { return HCPValue(i.power); });
         HCPProperty::addProperty<Item>(info, "EMPTY", Type::String, "", [](const Item&) { return HCPValue(); });
         return true;
     }();

@@ -9,20 +9,28 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "fuzz_support.h"
 #include "HBOBoardCReposMgr.h"
 #include "HPAParamMgr.h"
-#include "ZemHost.h"
 #include "tcltasks_objects.h"
-#include "fuzz_support.h"
+#include "ZemHost.h"
 
 extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
 
 namespace {
 
 const char* const kCommands[] = {
-    "::board::get_boards", "::board::current_board", "current_board_part", "get_param",
-    "help",                "report_param",           "filter_collection",  "index_collection",
-    "add_to_collection",   "sizeof_collection",      "reload",
+    "::board::get_boards",
+    "::board::current_board",
+    "current_board_part",
+    "get_param",
+    "help",
+    "report_param",
+    "filter_collection",
+    "index_collection",
+    "add_to_collection",
+    "sizeof_collection",
+    "reload",
 };
 
 // Lists the bundled repository again, under the other spelling of its folder.
@@ -69,9 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         // The words "$boards" and "$held" stand for those variables.
         for (int i = 0; i < count; ++i) {
             const std::string word = Tcl_GetString(elements[i]);
-            Tcl_Obj* variable = (word == "$boards" || word == "$held")
-                                    ? Tcl_GetVar2Ex(interp, word.c_str() + 1, nullptr, 0)
-                                    : nullptr;
+            Tcl_Obj* variable =
+                (word == "$boards" || word == "$held") ? Tcl_GetVar2Ex(interp, word.c_str() + 1, nullptr, 0) : nullptr;
             objv.push_back(variable ? variable : elements[i]);
         }
         for (Tcl_Obj* obj : objv) Tcl_IncrRefCount(obj);

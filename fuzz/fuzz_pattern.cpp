@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "fuzz_support.h"
 #include "HSTGlob.h"
 #include "HTCErrors.h"
 #include "HTCTclPatternMatch.h"
 #include "HTCTclUtils.h"
-#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // Without an interpreter of its own a matcher uses the framework's.

@@ -7,8 +7,8 @@
 #include "ComMsgMgr.h"
 #include "HBOBoardCReposMgr.h"
 #include "HBOBoardModel.h"
-#include "HSTStringUtils.h"
 #include "HostCommands.h"
+#include "HSTStringUtils.h"
 #include "tcl_command.h"
 
 namespace {
@@ -70,8 +70,7 @@ private:
                            HEXAll::Kind::notfound, name);
         }
         currentBoardPartName = name;
-        ComMsgMgr::sendMsg::eval(1, "host/HostBoardPart", __LINE__, "host", HMSG_MASK_INFO, "@50-1@",
-                                 name.c_str());
+        ComMsgMgr::sendMsg::eval(1, "host/HostBoardPart", __LINE__, "host", HMSG_MASK_INFO, "@50-1@", name.c_str());
     }
 };
 

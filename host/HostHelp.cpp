@@ -20,9 +20,7 @@ using namespace tov::tcltasks::HTCTclTaskOptions;
 using zemhost::scope;
 
 // The command's name without leading colons, as users type it.
-std::string displayName(const std::string& name) {
-    return name.compare(0, 2, "::") == 0 ? name.substr(2) : name;
-}
+std::string displayName(const std::string& name) { return name.compare(0, 2, "::") == 0 ? name.substr(2) : name; }
 
 std::string captionOf(const std::string& name) {
     boost::shared_ptr<itask> task = task_manager::find_factory(name)->create();
@@ -70,8 +68,10 @@ public:
         add_category("Tools");
         option_table("List commands with their descriptions, or show the usage of one command", "")
             .add_options()
-            .add_option("pattern", scope::string_value("*"), OptionDescription("A command name, or a glob pattern of names"))
-            .add_option("-return_string", scope::switch_value(), OptionDescription("Return the text instead of printing it"));
+            .add_option("pattern", scope::string_value("*"),
+                        OptionDescription("A command name, or a glob pattern of names"))
+            .add_option("-return_string", scope::switch_value(),
+                        OptionDescription("Return the text instead of printing it"));
         positional_table().add("pattern", 1);
     }
     int execute(Tcl_Interp* interp) override {
@@ -105,6 +105,4 @@ private:
 
 }  // namespace
 
-void zemhost::register_help_command(Tcl_Interp* interp) {
-    register_command<help::task>(interp);
-}
+void zemhost::register_help_command(Tcl_Interp* interp) { register_command<help::task>(interp); }

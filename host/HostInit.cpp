@@ -4,8 +4,8 @@
 
 #include "HostCommands.h"
 #include "HTCTclUtils.h"
-#include "ZemCommon.h"
 #include "tcltasks_framework.h"
+#include "ZemCommon.h"
 
 extern "C" int Zem_host_Init(Tcl_Interp* interp) {
     if (!Tcl_InitStubs(interp, "8.6", 0) || Zem_common_Init(interp) != TCL_OK) return TCL_ERROR;

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "HostCommands.h"
 #include "HPAParamMgr.h"
 #include "HSTStringUtils.h"
-#include "HostCommands.h"
 #include "tcl_command.h"
 
 namespace {
@@ -26,8 +26,9 @@ template <class Task>
 std::string parameterName(const Task& task) {
     const std::string name = task.template read_option<std::string>("name");
     if (!HPAParamMgr::getParamMgr().exists(name)) {
-        throw HEXError("unknown parameter \"" + HSTStringUtils::excerpt(name) + "\"; see report_param for the parameters",
-                       HEXAll::Kind::notfound, name);
+        throw HEXError(
+            "unknown parameter \"" + HSTStringUtils::excerpt(name) + "\"; see report_param for the parameters",
+            HEXAll::Kind::notfound, name);
     }
     return name;
 }
@@ -101,7 +102,8 @@ public:
         option_table("Report application parameters: name, type, value and default", "")
             .add_options()
             .add_option("pattern", scope::string_value("*"), OptionDescription("Glob pattern of parameter names"))
-            .add_option("-return_string", scope::switch_value(), OptionDescription("Return the report instead of printing it"));
+            .add_option("-return_string", scope::switch_value(),
+                        OptionDescription("Return the report instead of printing it"));
         positional_table().add("pattern", 1);
     }
     int execute(Tcl_Interp* interp) override {

@@ -36,9 +36,7 @@ object_list objectsOf(Task& task) {
     return objects;
 }
 
-Tcl_Obj* newString(const std::string& text) {
-    return Tcl_NewStringObj(text.c_str(), static_cast<int>(text.size()));
-}
+Tcl_Obj* newString(const std::string& text) { return Tcl_NewStringObj(text.c_str(), static_cast<int>(text.size())); }
 
 namespace get_property {
 class task : public zemhost::host_task<task> {
@@ -116,7 +114,8 @@ public:
         option_table("Report the properties of an object: name, type and value", "")
             .add_options()
             .add_option("objects", scope::object_list_value(), OptionDescription("Object"))
-            .add_option("-return_string", scope::switch_value(), OptionDescription("Return the report instead of printing it"));
+            .add_option("-return_string", scope::switch_value(),
+                        OptionDescription("Return the report instead of printing it"));
         positional_table().add("objects", 1);
     }
     int execute(Tcl_Interp* interp) override {

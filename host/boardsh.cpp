@@ -15,10 +15,10 @@
 
 #include <dlfcn.h>
 
+#include <unistd.h>
 #include <cstring>
 #include <iostream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "ComMsgMgr.h"
@@ -123,8 +123,10 @@ int parseHostSwitches(int count, char** argv) {
         "bundled one), print the findings and exit: 1 when any is an ERROR, else 0");
     po::variables_map values;
     try {
-        po::store(po::command_line_parser(count + 1, argv).options(options).style(
-                      po::command_line_style::allow_long | po::command_line_style::long_allow_adjacent).run(),
+        po::store(po::command_line_parser(count + 1, argv)
+                      .options(options)
+                      .style(po::command_line_style::allow_long | po::command_line_style::long_allow_adjacent)
+                      .run(),
                   values);
         po::notify(values);
     } catch (const po::error& error) {

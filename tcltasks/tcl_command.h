@@ -30,7 +30,9 @@ struct tcl_scope {
     using list_semantic = tcl_value_semantic<V, tcltypes::tclcoll, Ext, Tuid>;
 
     // A switch: false unless given; "-name=value" sets it explicitly.
-    static semantic<bool>* switch_value() { return (new semantic<bool>)->default_value(false, "0")->implicit_value(true, "1"); }
+    static semantic<bool>* switch_value() {
+        return (new semantic<bool>)->default_value(false, "0")->implicit_value(true, "1");
+    }
     static semantic<std::string>* string_value(const std::string& defaultValue = std::string()) {
         return (new semantic<std::string>)->default_value(defaultValue, defaultValue);
     }

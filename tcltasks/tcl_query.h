@@ -22,8 +22,8 @@ namespace tcltasks {
 
 // The error for an -of_objects element of a type the command does not take.
 inline HEXAll of_object_not_supported(const tclany& element, const std::string& acceptedTypes) {
-    return HEXAll(HTCErrors::ofObjectNotSupported(
-        HCPProperty::getObjectClassName(HCPProperty::getObjectInfo(element)), acceptedTypes));
+    return HEXAll(HTCErrors::ofObjectNotSupported(HCPProperty::getObjectClassName(HCPProperty::getObjectInfo(element)),
+                                                  acceptedTypes));
 }
 
 // The -of_objects element types a command accepts, in the order its help
@@ -166,9 +166,10 @@ public:
             .add_option("-nocase", Scope::switch_value(), OptionDescription("Perform case-insensitive matching"));
         if (d.all_help) table.add_option("-all", Scope::switch_value(), OptionDescription(d.all_help));
         table
-            .add_option("patterns", Scope::string_list_value("*"), OptionDescription(d.patterns_help),
-                        ValueDescription("The default search pattern is the wildcard *, or .* when -regexp is specified."),
-                        DefaultValueDescription("*"))
+            .add_option(
+                "patterns", Scope::string_list_value("*"), OptionDescription(d.patterns_help),
+                ValueDescription("The default search pattern is the wildcard *, or .* when -regexp is specified."),
+                DefaultValueDescription("*"))
             .add_option("-filter", Scope::string_value(), OptionDescription("Filter list with expression"));
         T::describe_extra(table);
         T::positional_table().add("patterns", -1);

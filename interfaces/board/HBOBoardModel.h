@@ -222,8 +222,8 @@ private:
 // IP-associated rule (preset name = rule name).
 class HBOIpPreset {
 public:
-    HBOIpPreset(std::string presetName, std::string vendor, std::string library, std::string name,
-                std::string version, std::string ipInterface);
+    HBOIpPreset(std::string presetName, std::string vendor, std::string library, std::string name, std::string version,
+                std::string ipInterface);
     HBOIpPreset(const HBOIpPreset& other);
     // References: the -ip filter compares these for every preset gathered.
     const std::string& getName() const { return name_; }
@@ -394,7 +394,8 @@ private:
 
 class HBOBoardBusNet {
 public:
-    HBOBoardBusNet(std::string name, uint32_t c1PinIndex, uint32_t c2PinIndex, std::string isEnabled, HBOBoardBus* owner);
+    HBOBoardBusNet(std::string name, uint32_t c1PinIndex, uint32_t c2PinIndex, std::string isEnabled,
+                   HBOBoardBus* owner);
     std::string getName() const { return name_; }
     uint32_t getC1PinIndex() const { return c1_; }
     uint32_t getC2PinIndex() const { return c2_; }
@@ -518,8 +519,8 @@ public:
     void addConnectedBoard(const std::string& instanceName, const std::string& baseBoardName);
     const std::map<std::string, std::string>& getConnectedBoards() const { return connectedBoards_; }
     // "board1#component1" -> "board2#component2"; a second entry for a key replaces the first.
-    void addConnectedComponents(const std::string& board1, const std::string& component1,
-                                const std::string& board2, const std::string& component2);
+    void addConnectedComponents(const std::string& board1, const std::string& component1, const std::string& board2,
+                                const std::string& component2);
     const std::map<std::string, std::string>& getConnectedComponents() const { return connectedComponents_; }
 
     HBOBoardComponent* addComponent(std::unique_ptr<HBOBoardComponent> component);

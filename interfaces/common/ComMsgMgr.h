@@ -26,8 +26,8 @@ enum class ComMsgSeverity { Info, Warning, CriticalWarning, Error };
 class ComMsgMgrInstance {
 public:
     ComMsgMgrInstance() = default;
-    ComMsgMgrInstance(std::string area, std::string id, unsigned mask, ComMsgSeverity severity,
-                      std::string text, std::string file, int line);
+    ComMsgMgrInstance(std::string area, std::string id, unsigned mask, ComMsgSeverity severity, std::string text,
+                      std::string file, int line);
 
     const std::string& area() const { return area_; }
     const std::string& id() const { return id_; }
@@ -42,8 +42,8 @@ public:
     // Builds an instance from a catalogue id. nargs is the count of
     // const char* arguments that follow id; each fills the next %s.
     struct createInstance {
-        static ComMsgMgrInstance eval(int nargs, const char* file, int line, const char* area,
-                                      unsigned mask, const char* id, ...);
+        static ComMsgMgrInstance eval(int nargs, const char* file, int line, const char* area, unsigned mask,
+                                      const char* id, ...);
     };
 
 private:
@@ -63,8 +63,7 @@ public:
     // Formats the message of the id and hands it to the sink, unless
     // messages are silenced. nargs counts the const char* arguments.
     struct sendMsg {
-        static void eval(int nargs, const char* file, int line, const char* area, unsigned mask,
-                         const char* id, ...);
+        static void eval(int nargs, const char* file, int line, const char* area, unsigned mask, const char* id, ...);
     };
 
     static ComMsgSeverity severityOfMask(unsigned mask);

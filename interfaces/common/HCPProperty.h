@@ -29,9 +29,9 @@ public:
     };
 
     struct ObjectInfo {
-        std::string className;                 // e.g. "board_component"
-        const std::type_info* pointerType;     // typeid(T*)
-        std::vector<PropertyDef> properties;   // in registration order
+        std::string className;                                  // e.g. "board_component"
+        const std::type_info* pointerType;                      // typeid(T*)
+        std::vector<PropertyDef> properties;                    // in registration order
         const void* (*objectOf)(const tov::tcltasks::tclany&);  // the T* held, as void*
         // Properties that only the data names (the further attributes of
         // pins), asked after the fixed ones: the definition of a name in
@@ -69,11 +69,12 @@ public:
     template <class T, class F>
     static void addProperty(ObjectInfo& info, const std::string& name, Type type, const std::string& description,
                             F getter) {
-        PropertyDef property{name, type, description,
-                             [getter](const void* object) -> HCPValue {
-                                 return HCPValue(getter(*static_cast<const T*>(object)));
-                             },
-                             {}};
+        PropertyDef property{
+            name,
+            type,
+            description,
+            [getter](const void* object) -> HCPValue { return HCPValue(getter(*static_cast<const T*>(object))); },
+            {}};
         if constexpr (std::is_same_v<decltype(getter(std::declval<const T&>())), const std::string&>) {
             property.text = [getter](const void* object) -> const std::string& {
                 return getter(*static_cast<const T*>(object));

@@ -72,7 +72,7 @@ public:
     tclany() = default;
     template <class V>
     tclany(const V& value) : holder_(new detail::tclany_holder<V>(value)) {}  // NOLINT: implicit by design
-    tclany(const char* text) : tclany(std::string(text)) {}                  // NOLINT
+    tclany(const char* text) : tclany(std::string(text)) {}                   // NOLINT
     tclany(const tclany& other) : holder_(other.holder_ ? other.holder_->clone() : nullptr) {}
     tclany(tclany&&) noexcept = default;
     tclany& operator=(tclany other) noexcept {

@@ -23,14 +23,14 @@ namespace tcltasks {
 
 class itask {
 public:
-    virtual int run(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) = 0;  // 0
+    virtual int run(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) = 0;   // 0
     virtual bool can_undo() const = 0;                                          // 1
     virtual bool can_redo() const = 0;                                          // 2
     virtual bool is_journaled() const = 0;                                      // 3
     virtual bool needs_gui() const = 0;                                         // 4
     virtual bool runs_in_batch() const = 0;                                     // 5
     virtual const char* name() const = 0;                                       // 6
-    virtual std::string translate(const std::string& text) const = 0;          // 7
+    virtual std::string translate(const std::string& text) const = 0;           // 7
     virtual std::string options_text() = 0;                                     // 8
     virtual bool is_hidden() const = 0;                                         // 9
     virtual bool is_deprecated() const = 0;                                     // 10

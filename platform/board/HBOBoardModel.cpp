@@ -123,10 +123,13 @@ HBOJumper::HBOJumper(std::string name, std::string defaultMode, std::string desc
 HBOPortMap::HBOPortMap(std::string logicalPort, std::string physicalPort)
     : logicalPort_(std::move(logicalPort)), physicalPort_(std::move(physicalPort)) {}
 
-HBOBusIfPreference::HBOBusIfPreference(std::string vendor, std::string library, std::string name,
-                                       std::string version, int order)
-    : vendor_(std::move(vendor)), library_(std::move(library)), name_(std::move(name)),
-      version_(std::move(version)), order_(order) {}
+HBOBusIfPreference::HBOBusIfPreference(std::string vendor, std::string library, std::string name, std::string version,
+                                       int order)
+    : vendor_(std::move(vendor)),
+      library_(std::move(library)),
+      name_(std::move(name)),
+      version_(std::move(version)),
+      order_(order) {}
 
 std::string HBOBusIfPreference::getVlnv() const { return vendor_ + ":" + library_ + ":" + name_ + ":" + version_; }
 
@@ -182,8 +185,14 @@ HBOModelPort::HBOModelPort(std::string name, std::string dir, std::string left, 
     : name_(std::move(name)), dir_(std::move(dir)), left_(std::move(left)), right_(std::move(right)), owner_(owner) {}
 
 HBOModelPort::HBOModelPort(const HBOModelPort& other, HBOBoardComponent* owner)
-    : name_(other.name_), dir_(other.dir_), left_(other.left_), right_(other.right_), owner_(owner),
-      logicalPort_(other.logicalPort_), pinPortMap_(other.pinPortMap_), portPins_(other.portPins_) {
+    : name_(other.name_),
+      dir_(other.dir_),
+      left_(other.left_),
+      right_(other.right_),
+      owner_(owner),
+      logicalPort_(other.logicalPort_),
+      pinPortMap_(other.pinPortMap_),
+      portPins_(other.portPins_) {
     for (auto& pin : portPins_) pin.setOwner(owner);
 }
 
@@ -244,12 +253,21 @@ void HBOModelPort::addPinMap(const std::string& portIndex, const std::string& co
 
 HBOIpPreset::HBOIpPreset(std::string presetName, std::string vendor, std::string library, std::string name,
                          std::string version, std::string ipInterface)
-    : presetName_(std::move(presetName)), vendor_(std::move(vendor)), library_(std::move(library)),
-      name_(std::move(name)), version_(std::move(version)), ipInterface_(std::move(ipInterface)) {}
+    : presetName_(std::move(presetName)),
+      vendor_(std::move(vendor)),
+      library_(std::move(library)),
+      name_(std::move(name)),
+      version_(std::move(version)),
+      ipInterface_(std::move(ipInterface)) {}
 
 HBOIpPreset::HBOIpPreset(const HBOIpPreset& other)
-    : presetName_(other.presetName_), vendor_(other.vendor_), library_(other.library_), name_(other.name_),
-      version_(other.version_), ipInterface_(other.ipInterface_), boardInterface_(other.boardInterface_),
+    : presetName_(other.presetName_),
+      vendor_(other.vendor_),
+      library_(other.library_),
+      name_(other.name_),
+      version_(other.version_),
+      ipInterface_(other.ipInterface_),
+      boardInterface_(other.boardInterface_),
       parameters_(copyPlain(other.parameters_)) {}
 
 std::string HBOIpPreset::getVlnv() const { return vendor_ + ":" + library_ + ":" + name_ + ":" + version_; }
@@ -279,8 +297,11 @@ const std::map<std::string, HBOModelPort*>& HBOBusIf::getPortMaps() const {
 }
 
 HBOBusIf::HBOBusIf(const HBOBusIf& other, HBOBoardComponent* owner)
-    : a_(other.a_), owner_(owner), parameters_(copyPlain(other.parameters_)),
-      preferences_(copyPlain(other.preferences_)), portMaps_(copyPlain(other.portMaps_)),
+    : a_(other.a_),
+      owner_(owner),
+      parameters_(copyPlain(other.parameters_)),
+      preferences_(copyPlain(other.preferences_)),
+      portMaps_(copyPlain(other.portMaps_)),
       modelPorts_(copyOwned(other.modelPorts_, owner)) {
     const HBOBoard* board = getParentBoard();
     stampBoard(parameters_, board);
@@ -334,8 +355,12 @@ HBOComponentMode::HBOComponentMode(std::string name, std::string displayName, st
     : name_(std::move(name)), displayName_(std::move(displayName)), isEnabled_(std::move(isEnabled)), owner_(owner) {}
 
 HBOComponentMode::HBOComponentMode(const HBOComponentMode& other, HBOBoardComponent* owner)
-    : name_(other.name_), displayName_(other.displayName_), isEnabled_(other.isEnabled_), owner_(owner),
-      interfaces_(other.interfaces_), preferredIps_(copyPlain(other.preferredIps_)) {
+    : name_(other.name_),
+      displayName_(other.displayName_),
+      isEnabled_(other.isEnabled_),
+      owner_(owner),
+      interfaces_(other.interfaces_),
+      preferredIps_(copyPlain(other.preferredIps_)) {
     stampBoard(preferredIps_, getBoard());
 }
 
@@ -424,8 +449,11 @@ HBOBoardComponent::HBOBoardComponent(Attributes attributes, HBOBoard* board)
     : a_(std::move(attributes)), board_(board) {}
 
 HBOBoardComponent::HBOBoardComponent(const HBOBoardComponent& other, HBOBoard* board)
-    : a_(other.a_), board_(board), parameters_(copyPlain(other.parameters_)),
-      interfaces_(copyOwned(other.interfaces_, this)), modes_(copyOwned(other.modes_, this)) {
+    : a_(other.a_),
+      board_(board),
+      parameters_(copyPlain(other.parameters_)),
+      interfaces_(copyOwned(other.interfaces_, this)),
+      modes_(copyOwned(other.modes_, this)) {
     stampBoard(parameters_, board);
     const PinData& from = other.pinData();
     std::vector<HBOPinProps> pins = from.pins;
@@ -453,7 +481,9 @@ void HBOBoardComponent::getBusIfSeq(std::vector<HBOBusIf*>& interfaces, bool /*i
     appendRaw(interfaces_, interfaces);
 }
 
-void HBOBoardComponent::getInterfacesVec(std::vector<HBOBusIf*>& interfaces) const { appendRaw(interfaces_, interfaces); }
+void HBOBoardComponent::getInterfacesVec(std::vector<HBOBusIf*>& interfaces) const {
+    appendRaw(interfaces_, interfaces);
+}
 
 HBOBusIf* HBOBoardComponent::findBusIf(const std::string& name) const {
     for (const auto& busIf : interfaces_)
@@ -577,9 +607,11 @@ void HBOBoardBusNet::getPinsVec(std::vector<HBOPinProps*>& pins) const {
     }
 }
 
-HBOBoardBus::HBOBoardBus(std::string name, std::string comp1, std::string comp2, std::string isEnabled,
-                         HBOBoard* board)
-    : name_(std::move(name)), comp1_(std::move(comp1)), comp2_(std::move(comp2)), isEnabled_(std::move(isEnabled)),
+HBOBoardBus::HBOBoardBus(std::string name, std::string comp1, std::string comp2, std::string isEnabled, HBOBoard* board)
+    : name_(std::move(name)),
+      comp1_(std::move(comp1)),
+      comp2_(std::move(comp2)),
+      isEnabled_(std::move(isEnabled)),
       board_(board) {}
 
 HBOBoardBus::HBOBoardBus(const HBOBoardBus& other, HBOBoard* board)
@@ -693,13 +725,23 @@ struct HBOBoard::NetsOfPins {
 HBOBoard::HBOBoard() = default;
 
 HBOBoard::HBOBoard(const HBOBoard& base, std::string name)
-    : vendor_(base.vendor_), boardName_(std::move(name)), version_(base.version_), displayName_(base.displayName_),
-      description_(base.description_), schemaVersion_(base.schemaVersion_), repository_(base.repository_),
-      boardFile_(base.boardFile_), presetFile_(base.presetFile_),
-      baseBoardName_(base.baseBoardName_.empty() ? base.getName() : base.baseBoardName_), integrated_(base.integrated_),
-      components_(copyOwned(base.components_, this)), buses_(copyOwned(base.buses_, this)),
-      jumpers_(copyPlain(base.jumpers_)), parameters_(copyPlain(base.parameters_)),
-      connectedBoards_(base.connectedBoards_), connectedComponents_(base.connectedComponents_) {
+    : vendor_(base.vendor_),
+      boardName_(std::move(name)),
+      version_(base.version_),
+      displayName_(base.displayName_),
+      description_(base.description_),
+      schemaVersion_(base.schemaVersion_),
+      repository_(base.repository_),
+      boardFile_(base.boardFile_),
+      presetFile_(base.presetFile_),
+      baseBoardName_(base.baseBoardName_.empty() ? base.getName() : base.baseBoardName_),
+      integrated_(base.integrated_),
+      components_(copyOwned(base.components_, this)),
+      buses_(copyOwned(base.buses_, this)),
+      jumpers_(copyPlain(base.jumpers_)),
+      parameters_(copyPlain(base.parameters_)),
+      connectedBoards_(base.connectedBoards_),
+      connectedComponents_(base.connectedComponents_) {
     stampBoard(jumpers_, this);
     stampBoard(parameters_, this);
     base.ensurePresets();
@@ -851,6 +893,5 @@ void HBOBoard::PresetTable::add(const std::string& key, std::unique_ptr<HBOIpPre
 
 void HBOBoard::PresetTable::copyFrom(const PresetTable& other, const HBOBoard* board) {
     for (const auto& entry : other.map)
-        for (const HBOIpPreset* preset : entry.second)
-            add(entry.first, std::make_unique<HBOIpPreset>(*preset), board);
+        for (const HBOIpPreset* preset : entry.second) add(entry.first, std::make_unique<HBOIpPreset>(*preset), board);
 }

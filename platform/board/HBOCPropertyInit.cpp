@@ -33,7 +33,8 @@ void registerProps(const char* className, std::initializer_list<Prop<T>> props) 
     std::string name = className;
     HCPProperty::addProperty<T>(info, "CLASS", Type::String, "Class of the object",
                                 [name](const T&) { return HCPValue(name); });
-    for (const Prop<T>& prop : props) HCPProperty::addProperty<T>(info, prop.name, prop.type, prop.description, prop.get);
+    for (const Prop<T>& prop : props)
+        HCPProperty::addProperty<T>(info, prop.name, prop.type, prop.description, prop.get);
 }
 
 HCPValue text(std::string value) { return HCPValue(std::move(value)); }
@@ -82,7 +83,8 @@ std::string pinNameAt(const HBOBoardBusNet& net, bool firstEnd) {
     const HBOBoardBus* bus = net.getOwner();
     HBOBoard* board = bus ? bus->getBoard() : nullptr;
     HBOBoardComponent* component = board ? board->findComponent(firstEnd ? bus->getComp1() : bus->getComp2()) : nullptr;
-    HBOPinProps* pin = component ? component->findPinByIndex(firstEnd ? net.getC1PinIndex() : net.getC2PinIndex()) : nullptr;
+    HBOPinProps* pin =
+        component ? component->findPinByIndex(firstEnd ? net.getC1PinIndex() : net.getC2PinIndex()) : nullptr;
     return pin ? pin->getName() : std::string();
 }
 
@@ -207,11 +209,13 @@ void init() {
          {"FILE_VERSION", Type::String, "Board file version", [](const HBOBoard& b) { return text(b.getVersion()); }},
          {"SCHEMA_VERSION", Type::String, "Board file schema version",
           [](const HBOBoard& b) { return text(b.getSchemaVersion()); }},
-         {"PART_NAME", Type::String, "Part of the FPGA component", [](const HBOBoard& b) { return text(b.getPartName()); }},
+         {"PART_NAME", Type::String, "Part of the FPGA component",
+          [](const HBOBoard& b) { return text(b.getPartName()); }},
          {"IS_INTEGRATED", Type::Bool, "Integrated board diagram",
           [](const HBOBoard& b) { return HCPValue(b.isIntegratedBoard()); }},
          {"DESCRIPTION", Type::String, "Description", [](const HBOBoard& b) { return text(b.getDescription()); }},
-         {"BOARD_FILE", Type::String, "Path of the board file", [](const HBOBoard& b) { return text(b.getBoardFile()); }},
+         {"BOARD_FILE", Type::String, "Path of the board file",
+          [](const HBOBoard& b) { return text(b.getBoardFile()); }},
          {"REPOSITORY", Type::String, "Folder of the board", [](const HBOBoard& b) { return text(b.getRepository()); }},
          {"CONNECTED_BOARDS", Type::String, "Instances of a diagram: instance name -> base board (a dict)",
           [](const HBOBoard& b) { return dictionary(b.getConnectedBoards()); }},
@@ -226,7 +230,8 @@ void init() {
     registerProps<C>(
         "board_component",
         {{"NAME", Type::String, "vendor:board:component:file_version", [](const C& c) { return text(c.getName()); }},
-         {"COMPONENT_NAME", Type::String, "Name within the board", [](const C& c) { return text(c.getComponentName()); }},
+         {"COMPONENT_NAME", Type::String, "Name within the board",
+          [](const C& c) { return text(c.getComponentName()); }},
          {"BOARD", Type::String, "Full name of the board", [](const C& c) { return text(boardNameOf(&c)); }},
          {"TYPE", Type::String, "Component type (fpga, chip, ...)", [](const C& c) { return text(c.getType()); }},
          {"PART_NAME", Type::String, "Part name", [](const C& c) { return text(c.getPartName()); }},
@@ -241,7 +246,8 @@ void initV2Props() {
         {{"SUB_TYPE", Type::String, "Component sub type", [](const C& c) { return text(c.getSubType()); }},
          {"DISPLAY_NAME", Type::String, "Display name", [](const C& c) { return text(c.getDisplayName()); }},
          {"DESCRIPTION", Type::String, "Description", [](const C& c) { return text(c.getDescription()); }},
-         {"IS_ENABLED", Type::Bool, "Enabled (\"true\" in any case)", [](const C& c) { return flag(c.getIsEnabled()); }}});
+         {"IS_ENABLED", Type::Bool, "Enabled (\"true\" in any case)",
+          [](const C& c) { return flag(c.getIsEnabled()); }}});
 }
 }  // namespace board_component
 
@@ -261,25 +267,23 @@ void init() {
     board_port_map::init();
 }
 void initV2Props() {
-    registerProps<HBOBusIf>(
-        "board_part_interface",
-        {{"PRESET_PROC", Type::String, "Preset procedure", [](const HBOBusIf& i) { return text(i.getPresetProcName()); }},
-         {"IS_ENABLED", Type::Bool, "Enabled (\"true\" in any case)",
-          [](const HBOBusIf& i) { return flag(i.getIsEnabled()); }}});
+    registerProps<HBOBusIf>("board_part_interface", {{"PRESET_PROC", Type::String, "Preset procedure",
+                                                      [](const HBOBusIf& i) { return text(i.getPresetProcName()); }},
+                                                     {"IS_ENABLED", Type::Bool, "Enabled (\"true\" in any case)",
+                                                      [](const HBOBusIf& i) { return flag(i.getIsEnabled()); }}});
 }
 }  // namespace board_part_interface
 
 namespace board_part_pin {
 void init() { registerPinProps(); }
 void initV2Props() {
-    registerProps<HBOPinProps>(
-        "board_part_pin",
-        {{"COMPONENT", Type::String, "Owning component",
-          [](const HBOPinProps& p) { return text(componentNameOf(p.getOwner())); }},
-         {"BOARD", Type::String, "Full name of the board",
-          [](const HBOPinProps& p) { return text(boardNameOf(p.getOwner())); }},
-         {"PORT", Type::String, "Port of an older board's pin file (empty for schema 2)",
-          [](const HBOPinProps& p) { return text(p.getPortName()); }}});
+    registerProps<HBOPinProps>("board_part_pin",
+                               {{"COMPONENT", Type::String, "Owning component",
+                                 [](const HBOPinProps& p) { return text(componentNameOf(p.getOwner())); }},
+                                {"BOARD", Type::String, "Full name of the board",
+                                 [](const HBOPinProps& p) { return text(boardNameOf(p.getOwner())); }},
+                                {"PORT", Type::String, "Port of an older board's pin file (empty for schema 2)",
+                                 [](const HBOPinProps& p) { return text(p.getPortName()); }}});
 }
 }  // namespace board_part_pin
 
@@ -294,7 +298,8 @@ void init() {
          {"LIBRARY", Type::String, "IP library", [](const P& p) { return text(p.getLibrary()); }},
          {"VERSION", Type::String, "IP version", [](const P& p) { return text(p.getVersion()); }},
          {"VLNV", Type::String, "vendor:library:name:version", [](const P& p) { return text(p.getVlnv()); }},
-         {"IP_INTERFACE", Type::String, "IP interface of the rule", [](const P& p) { return text(p.getIpInterface()); }},
+         {"IP_INTERFACE", Type::String, "IP interface of the rule",
+          [](const P& p) { return text(p.getIpInterface()); }},
          {"BOARD_INTERFACE", Type::String, "Board interface the rule associates",
           [](const P& p) { return text(p.getBoardInterface()); }},
          {"USER_PARAMETERS", Type::String, "Parameter names and values the preset sets (a dict)",
@@ -318,7 +323,8 @@ void init() {
         "board_parameter",
         {{"NAME", Type::String, "Parameter name", [](const HBOParameter& p) { return text(p.getName()); }},
          {"VALUE", Type::String, "Value", [](const HBOParameter& p) { return text(p.getValue()); }},
-         {"VALUE_TYPE", Type::String, "Type of the value", [](const HBOParameter& p) { return text(p.getValueType()); }}});
+         {"VALUE_TYPE", Type::String, "Type of the value",
+          [](const HBOParameter& p) { return text(p.getValueType()); }}});
 }
 }  // namespace board_parameter
 
@@ -331,7 +337,8 @@ void init() {
          {"BOARD", Type::String, "Full name of the board", [](const B& b) { return text(boardNameOf(&b)); }},
          {"COMPONENT1", Type::String, "First component", [](const B& b) { return text(b.getComp1()); }},
          {"COMPONENT2", Type::String, "Second component", [](const B& b) { return text(b.getComp2()); }},
-         {"IS_ENABLED", Type::Bool, "Enabled (exactly \"true\")", [](const B& b) { return exactFlag(b.getIsEnabled()); }}});
+         {"IS_ENABLED", Type::Bool, "Enabled (exactly \"true\")",
+          [](const B& b) { return exactFlag(b.getIsEnabled()); }}});
 }
 }  // namespace board_bus
 
@@ -341,36 +348,43 @@ void init() {
     registerProps<N>(
         "board_bus_net",
         {{"NAME", Type::String, "connection_map name and position", [](const N& n) { return text(n.getName()); }},
-         {"C1_PIN_INDEX", Type::Int, "Pin index on the first component", [](const N& n) { return number(n.getC1PinIndex()); }},
+         {"C1_PIN_INDEX", Type::Int, "Pin index on the first component",
+          [](const N& n) { return number(n.getC1PinIndex()); }},
          {"C2_PIN_INDEX", Type::Int, "Pin index on the second component",
           [](const N& n) { return number(n.getC2PinIndex()); }},
          {"BUS", Type::String, "Owning connection",
           [](const N& n) { return text(n.getOwner() ? n.getOwner()->getName() : std::string()); }},
          {"BOARD", Type::String, "Full name of the board", [](const N& n) { return text(boardNameOf(n.getOwner())); }},
-         {"COMPONENT1", Type::String, "First component of the connection", [](const N& n) { return text(endOf(n, true)); }},
+         {"COMPONENT1", Type::String, "First component of the connection",
+          [](const N& n) { return text(endOf(n, true)); }},
          {"COMPONENT2", Type::String, "Second component of the connection",
           [](const N& n) { return text(endOf(n, false)); }},
-         {"C1_PIN", Type::String, "Pin name on the first component", [](const N& n) { return text(pinNameAt(n, true)); }},
-         {"C2_PIN", Type::String, "Pin name on the second component", [](const N& n) { return text(pinNameAt(n, false)); }},
-         {"IS_ENABLED", Type::Bool, "Enabled (exactly \"true\")", [](const N& n) { return exactFlag(n.getIsEnabled()); }}});
+         {"C1_PIN", Type::String, "Pin name on the first component",
+          [](const N& n) { return text(pinNameAt(n, true)); }},
+         {"C2_PIN", Type::String, "Pin name on the second component",
+          [](const N& n) { return text(pinNameAt(n, false)); }},
+         {"IS_ENABLED", Type::Bool, "Enabled (exactly \"true\")",
+          [](const N& n) { return exactFlag(n.getIsEnabled()); }}});
 }
 }  // namespace board_bus_net
 
 namespace board_interface_port {
 void init() {
     using M = HBOModelPort;
-    registerProps<M>(
-        "board_interface_port",
-        {{"NAME", Type::String, "Physical port name", [](const M& m) { return text(m.getName()); }},
-         {"DIR", Type::String, "Direction", [](const M& m) { return text(m.getDir()); }},
-         {"LEFT", Type::String, "Left bound", [](const M& m) { return text(m.getLeft()); }},
-         {"RIGHT", Type::String, "Right bound", [](const M& m) { return text(m.getRight()); }},
-         {"PIN_COUNT", Type::Int, "Pins of the port", [](const M& m) { return number(pinCountOf(m)); }},
-         {"LOGICAL_PORT", Type::String, "Logical port of the port map (schema 2)",
-          [](const M& m) { return text(m.getLogicalPort()); }},
-         {"INTERFACE", Type::String, "Interface that maps the port", [](const M& m) { return text(interfaceNameOf(m)); }},
-         {"COMPONENT", Type::String, "Owning component", [](const M& m) { return text(componentNameOf(m.getOwner())); }},
-         {"BOARD", Type::String, "Full name of the board", [](const M& m) { return text(boardNameOf(m.getOwner())); }}});
+    registerProps<M>("board_interface_port",
+                     {{"NAME", Type::String, "Physical port name", [](const M& m) { return text(m.getName()); }},
+                      {"DIR", Type::String, "Direction", [](const M& m) { return text(m.getDir()); }},
+                      {"LEFT", Type::String, "Left bound", [](const M& m) { return text(m.getLeft()); }},
+                      {"RIGHT", Type::String, "Right bound", [](const M& m) { return text(m.getRight()); }},
+                      {"PIN_COUNT", Type::Int, "Pins of the port", [](const M& m) { return number(pinCountOf(m)); }},
+                      {"LOGICAL_PORT", Type::String, "Logical port of the port map (schema 2)",
+                       [](const M& m) { return text(m.getLogicalPort()); }},
+                      {"INTERFACE", Type::String, "Interface that maps the port",
+                       [](const M& m) { return text(interfaceNameOf(m)); }},
+                      {"COMPONENT", Type::String, "Owning component",
+                       [](const M& m) { return text(componentNameOf(m.getOwner())); }},
+                      {"BOARD", Type::String, "Full name of the board",
+                       [](const M& m) { return text(boardNameOf(m.getOwner())); }}});
 }
 }  // namespace board_interface_port
 
@@ -381,8 +395,10 @@ void init() {
         "board_component_mode",
         {{"NAME", Type::String, "Mode name", [](const M& m) { return text(m.getName()); }},
          {"DISPLAY_NAME", Type::String, "Display name", [](const M& m) { return text(m.getDisplayName()); }},
-         {"IS_ENABLED", Type::Bool, "Enabled (\"true\" in any case)", [](const M& m) { return flag(m.getIsEnabled()); }},
-         {"COMPONENT", Type::String, "Owning component", [](const M& m) { return text(componentNameOf(m.getOwner())); }},
+         {"IS_ENABLED", Type::Bool, "Enabled (\"true\" in any case)",
+          [](const M& m) { return flag(m.getIsEnabled()); }},
+         {"COMPONENT", Type::String, "Owning component",
+          [](const M& m) { return text(componentNameOf(m.getOwner())); }},
          {"BOARD", Type::String, "Full name of the board", [](const M& m) { return text(boardNameOf(m.getOwner())); }},
          {"INTERFACES", Type::String, "Names of the mode's interfaces, a list",
           [](const M& m) { return text(HTCTclUtils::mergeList(m.getInterfaceNames())); }}});

@@ -42,8 +42,8 @@ public:
         if (!result) throw FileProblem{result.offset, std::string("malformed XML: ") + result.description()};
         pugi::xml_node root = doc_.document_element();
         if (std::strcmp(root.name(), rootName) != 0)
-            throw FileProblem{root.offset_debug(), std::string("the root element is <") + root.name() +
-                                                       ">, expected <" + rootName + ">"};
+            throw FileProblem{root.offset_debug(),
+                              std::string("the root element is <") + root.name() + ">, expected <" + rootName + ">"};
         return root;
     }
 
@@ -145,9 +145,7 @@ pugi::xml_attribute requiredAttribute(const pugi::xml_node& node, const char* na
     return attribute;
 }
 
-std::string required(const pugi::xml_node& node, const char* name) {
-    return requiredAttribute(node, name).as_string();
-}
+std::string required(const pugi::xml_node& node, const char* name) { return requiredAttribute(node, name).as_string(); }
 
 // The text of attribute name of node as an unsigned 32-bit number: digits only.
 uint32_t unsignedValue(const pugi::xml_node& node, const char* name, const char* text) {
@@ -492,8 +490,8 @@ private:
             board_.addConnectedBoard(required(b, "alias_name"), required(b, "id"));
         });
         eachItem(connected, "connectors", "connector", [this](const pugi::xml_node& c) {
-            board_.addConnectedComponents(required(c, "board1"), required(c, "board1_connector"),
-                                          required(c, "board2"), required(c, "board2_connector"));
+            board_.addConnectedComponents(required(c, "board1"), required(c, "board1_connector"), required(c, "board2"),
+                                          required(c, "board2_connector"));
         });
     }
 
@@ -526,8 +524,8 @@ private:
     };
 
     void readComponent(const pugi::xml_node& c) {
-        static const char* const names[] = {"name",         "type",   "sub_type", "part_name",
-                                            "pin_map_file", "display_name", "vendor", "enabled"};
+        static const char* const names[] = {"name",         "type",         "sub_type", "part_name",
+                                            "pin_map_file", "display_name", "vendor",   "enabled"};
         AttributesOf<8> found(c, names);
         HBOBoardComponent::Attributes a;
         a.name = found.required(0);
@@ -574,8 +572,8 @@ private:
             std::string physical = found.required(1);
             std::unique_ptr<HBOModelPort> port;
             if (schema2_) {
-                port = std::make_unique<HBOModelPort>(physical, found.value(2), found.value(3), found.value(4),
-                                                      component);
+                port =
+                    std::make_unique<HBOModelPort>(physical, found.value(2), found.value(3), found.value(4), component);
                 eachItem(m, "pin_maps", "pin_map", [&](const pugi::xml_node& p) {
                     AttributesOf<2> pin(p, pinNames);
                     port->addPinMap(pin.required(0), pin.required(1));
@@ -670,9 +668,9 @@ private:
         for (pugi::xml_node ip : r.children("ip")) {
             for (pugi::xml_node a : ip.children("associated_board_interface")) {
                 std::string boardInterface = required(a, "name");
-                auto preset = std::make_unique<HBOIpPreset>(rule, attr(ip, "vendor"), attr(ip, "library"),
-                                                            required(ip, "name"), attr(ip, "version"),
-                                                            attr(ip, "ip_interface"));
+                auto preset =
+                    std::make_unique<HBOIpPreset>(rule, attr(ip, "vendor"), attr(ip, "library"), required(ip, "name"),
+                                                  attr(ip, "version"), attr(ip, "ip_interface"));
                 preset->setBoardInterface(boardInterface);
                 board_.addIpAssociatedPreset(boardInterface, std::move(preset));
             }

@@ -81,8 +81,7 @@ std::string HCPProperty::toText(const HCPValue& value) {
     return std::visit(Text{}, value);
 }
 
-HCPProperty::ObjectInfo& HCPProperty::registerClassImpl(const std::type_info& pointerType,
-                                                        const std::string& className,
+HCPProperty::ObjectInfo& HCPProperty::registerClassImpl(const std::type_info& pointerType, const std::string& className,
                                                         const void* (*objectOf)(const tov::tcltasks::tclany&)) {
     auto& slot = registry().byType[std::type_index(pointerType)];
     if (!slot) {
@@ -105,10 +104,14 @@ void HCPProperty::addPropertyImpl(ObjectInfo& info, PropertyDef property) {
 
 const char* HCPProperty::typeName(Type type) {
     switch (type) {
-        case Type::Bool: return "bool";
-        case Type::Int: return "int";
-        case Type::Double: return "double";
-        case Type::String: return "string";
+        case Type::Bool:
+            return "bool";
+        case Type::Int:
+            return "int";
+        case Type::Double:
+            return "double";
+        case Type::String:
+            return "string";
     }
     return "string";
 }

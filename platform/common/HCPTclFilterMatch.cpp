@@ -220,8 +220,8 @@ private:
         const std::string after = at + kContext < text_.size() ? "..." : "";
         const std::string window = before + text_.substr(from, at - from + kContext) + after;
         throw HTCErrors::error("invalid filter expression \"" + HSTStringUtils::excerpt(text_) + "\": " + what +
-                               " at position " + std::to_string(at) + "\n    " + window + "\n    " +
-                               std::string(before.size() + at - from, ' ') + "^",
+                                   " at position " + std::to_string(at) + "\n    " + window + "\n    " +
+                                   std::string(before.size() + at - from, ' ') + "^",
                                HEXAll::Kind::value);
     }
 
@@ -313,15 +313,24 @@ bool truthOf(const HCPValue& value) {
 template <class Value>
 bool compare(const Value& value, const Comparison& comparison, bool nocase) {
     switch (comparison.op) {
-        case Op::Eq: return equalValue(value, comparison.literal, nocase);
-        case Op::Ne: return !equalValue(value, comparison.literal, nocase);
-        case Op::Match: return globValue(value, comparison.literal, nocase);
-        case Op::NotMatch: return !globValue(value, comparison.literal, nocase);
-        case Op::Lt: return compareValue(value, comparison.literal, nocase) < 0;
-        case Op::Le: return compareValue(value, comparison.literal, nocase) <= 0;
-        case Op::Gt: return compareValue(value, comparison.literal, nocase) > 0;
-        case Op::Ge: return compareValue(value, comparison.literal, nocase) >= 0;
-        case Op::Truth: return truthOf(value);
+        case Op::Eq:
+            return equalValue(value, comparison.literal, nocase);
+        case Op::Ne:
+            return !equalValue(value, comparison.literal, nocase);
+        case Op::Match:
+            return globValue(value, comparison.literal, nocase);
+        case Op::NotMatch:
+            return !globValue(value, comparison.literal, nocase);
+        case Op::Lt:
+            return compareValue(value, comparison.literal, nocase) < 0;
+        case Op::Le:
+            return compareValue(value, comparison.literal, nocase) <= 0;
+        case Op::Gt:
+            return compareValue(value, comparison.literal, nocase) > 0;
+        case Op::Ge:
+            return compareValue(value, comparison.literal, nocase) >= 0;
+        case Op::Truth:
+            return truthOf(value);
     }
     return false;
 }
@@ -361,7 +370,7 @@ struct HCPTclFilterMatch::Impl {
         const std::string where = info ? "objects of class \"" + info->className + "\" have no such property"
                                        : std::string("the value is not an object with properties");
         return HTCErrors::error("invalid property \"" + HSTStringUtils::excerpt(comparison.property) +
-                                "\" in filter \"" + HSTStringUtils::excerpt(expression) + "\": " + where,
+                                    "\" in filter \"" + HSTStringUtils::excerpt(expression) + "\": " + where,
                                 HEXAll::Kind::value);
     }
 

@@ -42,10 +42,14 @@ const BuiltIn kBuiltIns[] = {
 
 const char* expectedText(HPAParamType type) {
     switch (type) {
-        case HPAParamType::Bool: return "a boolean (1/0, true/false, yes/no, on/off)";
-        case HPAParamType::Int: return "an integer";
-        case HPAParamType::Double: return "a number";
-        case HPAParamType::String: return "a string";
+        case HPAParamType::Bool:
+            return "a boolean (1/0, true/false, yes/no, on/off)";
+        case HPAParamType::Int:
+            return "an integer";
+        case HPAParamType::Double:
+            return "a number";
+        case HPAParamType::String:
+            return "a string";
     }
     return "a string";
 }
@@ -71,7 +75,9 @@ bool canonicalText(HPAParamType type, const std::string& text, std::string& cano
             canonical = HSTValueText::formatDouble(value);
             return true;
         }
-        case HPAParamType::String: canonical = text; return true;
+        case HPAParamType::String:
+            canonical = text;
+            return true;
     }
     return false;
 }
@@ -83,17 +89,22 @@ std::string environmentName(const std::string& name) {
 }
 
 std::string badValueText(const std::string& name, HPAParamType type, const std::string& value) {
-    return "invalid value \"" + HSTStringUtils::excerpt(value) + "\" for parameter \"" + name + "\": expected " + expectedText(type);
+    return "invalid value \"" + HSTStringUtils::excerpt(value) + "\" for parameter \"" + name + "\": expected " +
+           expectedText(type);
 }
 
 }  // namespace
 
 const char* HPAParamMgr::typeName(HPAParamType type) {
     switch (type) {
-        case HPAParamType::Bool: return "bool";
-        case HPAParamType::Int: return "int";
-        case HPAParamType::Double: return "double";
-        case HPAParamType::String: return "string";
+        case HPAParamType::Bool:
+            return "bool";
+        case HPAParamType::Int:
+            return "int";
+        case HPAParamType::Double:
+            return "double";
+        case HPAParamType::String:
+            return "string";
     }
     return "string";
 }

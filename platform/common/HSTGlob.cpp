@@ -27,7 +27,8 @@ int readChar(const char* text, int& ch) {
     const auto byte = [text](int i) { return static_cast<unsigned char>(text[i]); };
     const auto continuation = [&byte](int i) { return (byte(i) & 0xC0) == 0x80; };
     if (byte(0) >= 0xF0 && byte(0) <= 0xF4 && continuation(1) && continuation(2) && continuation(3)) {
-        const int code = ((byte(0) & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
+        const int code =
+            ((byte(0) & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
         if (code >= 0x10000 && code <= 0x10FFFF) {
             ch = code;
             return 4;

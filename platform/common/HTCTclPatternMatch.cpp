@@ -31,8 +31,9 @@ public:
         if (!regexp_) {
             const std::string reason = Tcl_GetStringResult(interp);
             Tcl_ResetResult(interp);
-            throw HTCErrors::error("invalid regular expression \"" + HSTStringUtils::excerpt(original) + "\": " + reason,
-                                   HEXAll::Kind::value);
+            throw HTCErrors::error(
+                "invalid regular expression \"" + HSTStringUtils::excerpt(original) + "\": " + reason,
+                HEXAll::Kind::value);
         }
     }
 
@@ -238,7 +239,9 @@ HTCTclPatternMatch::HTCTclPatternMatch(const std::string& pattern, bool regexp, 
 
 HTCTclPatternMatch::~HTCTclPatternMatch() { delete impl_; }
 
-bool HTCTclPatternMatch::match(const std::string& name, int length) const { return impl_->matches(name, length, false); }
+bool HTCTclPatternMatch::match(const std::string& name, int length) const {
+    return impl_->matches(name, length, false);
+}
 
 bool HTCTclPatternMatch::matchNoCase(const std::string& name, int length) const {
     return impl_->matches(name, length, true);

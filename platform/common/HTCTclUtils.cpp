@@ -62,8 +62,8 @@ struct BoolWord {
 };
 
 const BoolWord kExtraBoolWords[] = {
-    {"t", true},        {"f", false},        {"y", true},         {"n", false},
-    {"enable", true},   {"disable", false},  {"enabled", true},   {"disabled", false},
+    {"t", true},      {"f", false},       {"y", true},       {"n", false},
+    {"enable", true}, {"disable", false}, {"enabled", true}, {"disabled", false},
 };
 }  // namespace
 

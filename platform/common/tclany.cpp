@@ -54,9 +54,7 @@ Tcl_Obj* tclany_traits<std::string>::to_tclobj(const std::string& value) {
 
 }  // namespace detail
 
-std::ostream& operator<<(std::ostream& out, const tclany& value) {
-    return out << value.text();
-}
+std::ostream& operator<<(std::ostream& out, const tclany& value) { return out << value.text(); }
 
 }  // namespace tcltasks
 }  // namespace tov

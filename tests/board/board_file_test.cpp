@@ -6,8 +6,8 @@
 #include <fstream>
 #include <memory>
 
-#include "HBOParser.h"
 #include "board_test_support.h"
+#include "HBOParser.h"
 
 using Names = std::vector<std::string>;
 
@@ -139,9 +139,9 @@ TEST_F(BoardFile, ConnectionMapsGiveNetsInFileOrder) {
 }
 
 TEST_F(BoardFile, NetsOfACopyAndAddedNetsKeepTheOrder) {
-    ASSERT_TRUE(read(boardWithMaps(
-        "      <connection_map name=\"m\" c1_st_index=\"0\" c1_end_index=\"1\""
-        " c2_st_index=\"5\" c2_end_index=\"6\"/>\n")))
+    ASSERT_TRUE(
+        read(boardWithMaps("      <connection_map name=\"m\" c1_st_index=\"0\" c1_end_index=\"1\""
+                           " c2_st_index=\"5\" c2_end_index=\"6\"/>\n")))
         << error;
     // The copy is made before anyone asked the base for nets.
     auto copy = std::make_unique<HBOBoard>(*board, "copy");

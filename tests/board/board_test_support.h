@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "../common/test_support.h"
 #include "ComMsgMgr.h"
 #include "HBOBoardCReposMgr.h"
 #include "HBOBoardModel.h"
 #include "HBOBoardUtils.h"
 #include "HPAParamMgr.h"
-#include "../common/test_support.h"
 
 inline std::string fixture(const std::string& relative) { return std::string(ZEM_TEST_FILES_DIR) + "/" + relative; }
 

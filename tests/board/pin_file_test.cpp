@@ -60,11 +60,16 @@ TEST_F(PinFile, EveryPropertyInAnyOrder) {
     EXPECT_EQ(full.getName(), "ddr_dq0");
     EXPECT_EQ(full.getPinIndex(), 7u);
     const std::pair<HBOPinProps::Attr, const char*> expected[] = {
-        {HBOPinProps::LOC, "AB7"},           {HBOPinProps::DIFF_TERM, "TRUE"},
-        {HBOPinProps::DRIVE, "12"},          {HBOPinProps::IOSTANDARD, "SSTL15"},
-        {HBOPinProps::SLEW, "FAST"},         {HBOPinProps::OUTPUT_IMPEDANCE, "RDRV_40"},
-        {HBOPinProps::IBUF_LOW_PWR, "FALSE"}, {HBOPinProps::ODT, "RTT_40"},
-        {HBOPinProps::EQUALIZATION, "EQ1"},  {HBOPinProps::PRE_EMPHASIS, "RDE"},
+        {HBOPinProps::LOC, "AB7"},
+        {HBOPinProps::DIFF_TERM, "TRUE"},
+        {HBOPinProps::DRIVE, "12"},
+        {HBOPinProps::IOSTANDARD, "SSTL15"},
+        {HBOPinProps::SLEW, "FAST"},
+        {HBOPinProps::OUTPUT_IMPEDANCE, "RDRV_40"},
+        {HBOPinProps::IBUF_LOW_PWR, "FALSE"},
+        {HBOPinProps::ODT, "RTT_40"},
+        {HBOPinProps::EQUALIZATION, "EQ1"},
+        {HBOPinProps::PRE_EMPHASIS, "RDE"},
         {HBOPinProps::DQS_BIAS, "TRUE"},
     };
     for (const auto& entry : expected) EXPECT_EQ(full.getAttr(entry.first), entry.second) << entry.second;
@@ -102,12 +107,14 @@ TEST_F(PinFile, EscapedTextIsDecoded) {
 
 TEST_F(PinFile, BadIndexesAreRefusedWithTheirLine) {
     const std::pair<const char*, const char*> cases[] = {
-        {"<pin index=\"4294967296\" name=\"a\"/>", "line 3: 'index' of <pin> must be an unsigned integer, got '4294967296'"},
+        {"<pin index=\"4294967296\" name=\"a\"/>",
+         "line 3: 'index' of <pin> must be an unsigned integer, got '4294967296'"},
         {"<pin index=\"-1\" name=\"a\"/>", "line 3: 'index' of <pin> must be an unsigned integer, got '-1'"},
         {"<pin index=\"\" name=\"a\"/>", "line 3: 'index' of <pin> must be an unsigned integer, got ''"},
         {"<pin name=\"a\"/>", "line 3: <pin> has no 'index' attribute"},
         {"<pin index=\"1\"/>", "line 3: <pin> has no 'name' attribute"},
-        {"<pin index=\"1000000\" name=\"a\"/>", "line 3: 'index' of <pin> is 1000000, above the largest pin index 999999"},
+        {"<pin index=\"1000000\" name=\"a\"/>",
+         "line 3: 'index' of <pin> is 1000000, above the largest pin index 999999"},
         {"<pin index=\"999999\" name=\"a\"/>\n<pin index=\"999999\" name=\"b\"/>",
          "line 4: pin index 999999 is used twice"},
     };
@@ -120,8 +127,9 @@ TEST_F(PinFile, BadIndexesAreRefusedWithTheirLine) {
 
 // The parser turns line breaks inside attribute values into spaces in its copy.
 TEST_F(PinFile, LineNumbersCountBreaksInsideValuesAndCrLf) {
-    auto pins = load("<part_info part_name=\"p\">\r\n<pins>\r\n<pin index=\"0\" name=\"a\" loc=\"A\r\n1\"/>\r\n"
-                     "<pin index=\"0\" name=\"b\"/>\r\n</pins>\r\n</part_info>\r\n");
+    auto pins = load(
+        "<part_info part_name=\"p\">\r\n<pins>\r\n<pin index=\"0\" name=\"a\" loc=\"A\r\n1\"/>\r\n"
+        "<pin index=\"0\" name=\"b\"/>\r\n</pins>\r\n</part_info>\r\n");
     EXPECT_TRUE(pins.empty());
     EXPECT_NE(onlyWarning().find("pins.xml, line 5: pin index 0 is used twice"), std::string::npos) << onlyWarning();
 }

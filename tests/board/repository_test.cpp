@@ -6,10 +6,10 @@
 
 #include <filesystem>
 
+#include "board_test_support.h"
 #include "HBOCPropertyInit.h"
 #include "HCPProperty.h"
 #include "tcl_collection.h"
-#include "board_test_support.h"
 
 using Names = std::vector<std::string>;
 
@@ -99,7 +99,8 @@ TEST(Repository, PopulatePreferenceDataLoadsDeferredFiles) {
 
 TEST(Switches, SchemaVersionComparesAsNumber) {
     HBOBoard board;
-    const std::pair<const char*, bool> cases[] = {{"2.0", true}, {"2.10", true}, {"10.0", true}, {"1.9", false}, {"", false}};
+    const std::pair<const char*, bool> cases[] = {
+        {"2.0", true}, {"2.10", true}, {"10.0", true}, {"1.9", false}, {"", false}};
     for (const auto& c : cases) {
         board.setSchemaVersion(c.first);
         EXPECT_EQ(HBOBoardUtils::isSchema20OrGreater(&board), c.second) << c.first;

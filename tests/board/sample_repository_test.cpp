@@ -101,7 +101,8 @@ void expectBusesResolve(const HBOBoard* board) {
     for (HBOBoardBus* bus : buses) {
         SCOPED_TRACE(bus->getName());
         EXPECT_EQ(bus->getBoard(), board);
-        HBOBoardComponent* const ends[] = {board->findComponent(bus->getComp1()), board->findComponent(bus->getComp2())};
+        HBOBoardComponent* const ends[] = {board->findComponent(bus->getComp1()),
+                                           board->findComponent(bus->getComp2())};
         ASSERT_TRUE(ends[0] && ends[1]);
         std::vector<HBOBoardComponent*> components;
         bus->getBusComponentsVec(components);
@@ -141,9 +142,9 @@ void expectPresetsResolve(const HBOBoard* board) {
         }
     }
     for (const auto& entry : board->getIpAssociatedInterfaces()) {
-        EXPECT_TRUE(std::any_of(interfaces.begin(), interfaces.end(),
-                                [&](const HBOBusIf* busIf) { return busIf->getName() == entry.first; }))
-            << entry.first;
+        EXPECT_TRUE(std::any_of(interfaces.begin(), interfaces.end(), [&](const HBOBusIf* busIf) {
+            return busIf->getName() == entry.first;
+        })) << entry.first;
         for (const HBOIpPreset* preset : entry.second) EXPECT_EQ(preset->getBoardInterface(), entry.first);
     }
 }
@@ -215,7 +216,8 @@ TEST(SampleRepository, DeepCopiesKeepTheRulesInsideTheCopy) {
         EXPECT_EQ(copy.getName(), original->getVendor() + ":instance:" + original->getVersion());
         expectBoardKeepsTheRules(&copy);
         EXPECT_EQ(countsOf(&copy), countsOf(original));
-        std::vector<HBOBoardComponent*> originals = listed<HBOBoardComponent>(original, &HBOBoard::getBoardComponentsVec);
+        std::vector<HBOBoardComponent*> originals =
+            listed<HBOBoardComponent>(original, &HBOBoard::getBoardComponentsVec);
         std::vector<HBOBoardComponent*> copies = listed<HBOBoardComponent>(&copy, &HBOBoard::getBoardComponentsVec);
         for (std::size_t i = 0; i < copies.size(); ++i) EXPECT_NE(copies[i], originals[i]);
         for (const auto& entry : copy.getIpPresets())

@@ -31,14 +31,15 @@ void registerTestClasses() {
         // NAME is read by reference (the filters' copy-free path), LABEL as a value.
         HCPProperty::addProperty<Led>(led, "NAME", Type::String, "name",
                                       [](const Led& l) -> const std::string& { return l.name; });
-        HCPProperty::addProperty<Led>(led, "is_enabled", Type::Bool, "on?", [](const Led& l) { return HCPValue(l.enabled); });
+        HCPProperty::addProperty<Led>(led, "is_enabled", Type::Bool, "on?",
+                                      [](const Led& l) { return HCPValue(l.enabled); });
         HCPProperty::addProperty<Led>(led, "INDEX", Type::Int, "index", [](const Led& l) { return HCPValue(l.index); });
         HCPProperty::addProperty<Led>(led, "POWER", Type::Double, "mW", [](const Led& l) { return HCPValue(l.power); });
-        HCPProperty::addProperty<Led>(led, "LABEL", Type::String, "text", [](const Led& l) {
-            return l.label.empty() ? HCPValue() : HCPValue(l.label);
-        });
+        HCPProperty::addProperty<Led>(led, "LABEL", Type::String, "text",
+                                      [](const Led& l) { return l.label.empty() ? HCPValue() : HCPValue(l.label); });
         auto& other = HCPProperty::registerClass<Other>("test_other");
-        HCPProperty::addProperty<Other>(other, "NAME", Type::String, "", [](const Other& o) { return HCPValue(o.getName()); });
+        HCPProperty::addProperty<Other>(other, "NAME", Type::String, "",
+                                        [](const Other& o) { return HCPValue(o.getName()); });
         return true;
     }();
     (void)done;

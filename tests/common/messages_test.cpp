@@ -27,7 +27,8 @@ TEST(MessagesTest, IdWithFormatSuffixFillsPlaceholderAndCountsUnderPlainId) {
     ComMsgMgr::sendMsg::eval(1, "f.cpp", 1, "board", 0x8000000, "@49-44@%s", "Could not parse file.");
     ASSERT_EQ(capture.messages.size(), 1u);
     EXPECT_EQ(capture.messages[0].id(), "@49-44@");
-    EXPECT_EQ(capture.messages[0].formatted(), "INFO: [board 49-44] Could not read the board file: Could not parse file.");
+    EXPECT_EQ(capture.messages[0].formatted(),
+              "INFO: [board 49-44] Could not read the board file: Could not parse file.");
     EXPECT_EQ(ComMsgMgr::countOf("@49-44@"), 1u);
     EXPECT_EQ(ComMsgMgr::countOf("@49-44@%s"), 1u);
 }

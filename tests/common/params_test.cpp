@@ -61,11 +61,13 @@ TEST(ParamsTest, IntAndDoubleAreStoredCanonically) {
 TEST(ParamsTest, RedefinitionMustAgree) {
     params().define("test.redefined", HPAParamType::Int, "3", "first");
     EXPECT_NO_THROW(params().define("test.redefined", HPAParamType::Int, "03", "again"));
-    EXPECT_NE(errorOf([] { params().define("test.redefined", HPAParamType::Bool, "1", ""); })
-                  .find("already defined as int with default \"3\""),
+    EXPECT_NE(errorOf([] {
+                  params().define("test.redefined", HPAParamType::Bool, "1", "");
+              }).find("already defined as int with default \"3\""),
               std::string::npos);
-    EXPECT_NE(errorOf([] { params().define("test.badDefault", HPAParamType::Int, "x", ""); }).find("expected an integer"),
-              std::string::npos);
+    EXPECT_NE(
+        errorOf([] { params().define("test.badDefault", HPAParamType::Int, "x", ""); }).find("expected an integer"),
+        std::string::npos);
     EXPECT_FALSE(params().exists("test.badDefault"));
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "HTCErrors.h"
 #include "HSTGlob.h"
+#include "HTCErrors.h"
 #include "HTCTclPatternMatch.h"
 #include "test_support.h"
 
@@ -94,13 +94,49 @@ TEST(PatternMatchTest, UnbalancedPatternCannotEscapeTheAnchors) {
 // The linear glob gives Tcl's answers, odd corners included.
 TEST(PatternMatchTest, GlobAnswersAsTclDoesInLinearTime) {
     TclInterp interp;  // initialises Tcl for its string functions
-    const char* const texts[] = {"", "a", "abc", "aXbXc", "A-Z", "x]y", "caf\xc3\xa9", "a\\b", "[ab]", "zzz",
-                                 "\xf0\x9f\x98\x80", "a\xd2\x84", "\xf0", "\xed\xb8",
+    const char* const texts[] = {"",
+                                 "a",
+                                 "abc",
+                                 "aXbXc",
+                                 "A-Z",
+                                 "x]y",
+                                 "caf\xc3\xa9",
+                                 "a\\b",
+                                 "[ab]",
+                                 "zzz",
+                                 "\xf0\x9f\x98\x80",
+                                 "a\xd2\x84",
+                                 "\xf0",
+                                 "\xed\xb8",
                                  "lllllllhlBBBlllll[+-s][PRBB-"};
-    const char* const patterns[] = {"",      "*",     "a*",     "*c",     "a?c",   "*X*X*", "[a-c]*",  "[z-a]?c",
-                                    "[]]*",  "*[",    "[ab",    "[a-",    "a\\",  "a\\*", "\\[ab]", "caf?",
-                                    "CAF*",  "*\xc3\xa9", "[\xc3\xa9]*", "*[A-Z]*", "x]y",  "**?**",   "[ab]c*",
-                                    "[a\xd2\x84", "??", "?\xf0\x9f\x98\x80", "[\xf0\xed\xb8", "*[+[ss-]*-]"};
+    const char* const patterns[] = {"",
+                                    "*",
+                                    "a*",
+                                    "*c",
+                                    "a?c",
+                                    "*X*X*",
+                                    "[a-c]*",
+                                    "[z-a]?c",
+                                    "[]]*",
+                                    "*[",
+                                    "[ab",
+                                    "[a-",
+                                    "a\\",
+                                    "a\\*",
+                                    "\\[ab]",
+                                    "caf?",
+                                    "CAF*",
+                                    "*\xc3\xa9",
+                                    "[\xc3\xa9]*",
+                                    "*[A-Z]*",
+                                    "x]y",
+                                    "**?**",
+                                    "[ab]c*",
+                                    "[a\xd2\x84",
+                                    "??",
+                                    "?\xf0\x9f\x98\x80",
+                                    "[\xf0\xed\xb8",
+                                    "*[+[ss-]*-]"};
     for (const char* text : texts)
         for (const char* pattern : patterns)
             for (int nocase : {0, 1})

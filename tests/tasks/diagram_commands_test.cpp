@@ -76,20 +76,21 @@ TEST_F(DiagramCommands, ConnectorsOfInstancesAreWrittenByInstanceName) {
     setComponent("p1", "right", "P1");
     eval("::board::connect_board_components -component1 $j5 -component2 $p1 -integrated_board $d");
     eval("::board::write_board_file -of_objects $d");
-    EXPECT_EQ(fileText(folder / "board.xml"),
-              "<board schema_version=\"2.0\" vendor=\"vnd\" name=\"pair\" display_name=\"pair\" is_integrated=\"true\">\n"
-              "\t<file_version>1.0</file_version>\n"
-              "\t<connected_boards>\n"
-              "\t\t<base_boards>\n"
-              "\t\t\t<base_board id=\"acme.com:cobalt_x4:2.0\" alias_name=\"left\"/>\n"
-              "\t\t\t<base_board id=\"zephyr-labs.org:lumen_leds:1.0\" alias_name=\"right\"/>\n"
-              "\t\t</base_boards>\n"
-              "\t\t<connectors>\n"
-              "\t\t\t<connector name=\"conn\" board1=\"left\" board1_connector=\"J5\" board2=\"right\" "
-              "board2_connector=\"P1\" />\n"
-              "\t\t</connectors>\n"
-              "\t</connected_boards>\n"
-              "</board>\n");
+    EXPECT_EQ(
+        fileText(folder / "board.xml"),
+        "<board schema_version=\"2.0\" vendor=\"vnd\" name=\"pair\" display_name=\"pair\" is_integrated=\"true\">\n"
+        "\t<file_version>1.0</file_version>\n"
+        "\t<connected_boards>\n"
+        "\t\t<base_boards>\n"
+        "\t\t\t<base_board id=\"acme.com:cobalt_x4:2.0\" alias_name=\"left\"/>\n"
+        "\t\t\t<base_board id=\"zephyr-labs.org:lumen_leds:1.0\" alias_name=\"right\"/>\n"
+        "\t\t</base_boards>\n"
+        "\t\t<connectors>\n"
+        "\t\t\t<connector name=\"conn\" board1=\"left\" board1_connector=\"J5\" board2=\"right\" "
+        "board2_connector=\"P1\" />\n"
+        "\t\t</connectors>\n"
+        "\t</connected_boards>\n"
+        "</board>\n");
     EXPECT_TRUE(ids.empty());
 }
 
@@ -98,9 +99,10 @@ TEST_F(DiagramCommands, ConnectorsOfInstancesAreWrittenByInstanceName) {
 TEST_F(DiagramCommands, MalformedAndTruncatedFilesAreReportedAndDropped) {
     std::vector<HBOBoard*> openedBefore;
     HBOBoardDiagramMgr::getGlobal()->getOpenedBoardDiagrams(openedBefore);
-    const std::string whole = "<board schema_version=\"2.0\" vendor=\"v\" name=\"n\" is_integrated=\"true\">\n"
-                              "\t<file_version>1.0</file_version>\n\t<connected_boards>\n\t\t<base_boards>\n"
-                              "\t\t\t<base_board id=\"x\"/>\n\t\t</base_boards>\n\t</connected_boards>\n</board>\n";
+    const std::string whole =
+        "<board schema_version=\"2.0\" vendor=\"v\" name=\"n\" is_integrated=\"true\">\n"
+        "\t<file_version>1.0</file_version>\n\t<connected_boards>\n\t\t<base_boards>\n"
+        "\t\t\t<base_board id=\"x\"/>\n\t\t</base_boards>\n\t</connected_boards>\n</board>\n";
     const std::pair<const char*, std::string> files[] = {
         {"truncated.xml", whole.substr(0, whole.size() / 2)},
         {"no_alias.xml", whole},  // a base_board without alias_name

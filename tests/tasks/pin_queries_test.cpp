@@ -9,8 +9,8 @@
 #include "HBOBoardCReposMgr.h"
 #include "HBOBoardModel.h"
 #include "HPAParamMgr.h"
-#include "ZemHost.h"
 #include "tcl_command.h"
+#include "ZemHost.h"
 
 extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
 
@@ -75,20 +75,21 @@ TEST_F(PinQueries, NetsOfAPinOnEitherEndOfABusInBusOrder) {
         const char* pin;
         const char* nets;
     } cases[] = {
-        {"part0", "p0", "n_true_0"},               // first end
-        {"c_true", "A", "n_true_0 to_part0_1"},    // second end, then first end of a later bus
-        {"c_true", "B", "to_part0_0"},             // a range running downwards
-        {"part0", "p6", "loop_0 to_part0_0"},      // both ends of loop_0 are p6: taken once
+        {"part0", "p0", "n_true_0"},             // first end
+        {"c_true", "A", "n_true_0 to_part0_1"},  // second end, then first end of a later bus
+        {"c_true", "B", "to_part0_0"},           // a range running downwards
+        {"part0", "p6", "loop_0 to_part0_0"},    // both ends of loop_0 are p6: taken once
         {"part0", "p7", "loop_1 to_part0_1"},
-        {"c_yes", "A", ""},                        // its bus is enabled "yes"
-        {"c_one", "B", ""},                        // no net ends on it
+        {"c_yes", "A", ""},  // its bus is enabled "yes"
+        {"c_one", "B", ""},  // no net ends on it
     };
     for (const auto& c : cases) {
         givePins(spellings, {{c.component, c.pin}});
         EXPECT_EQ(eval("::board::get_board_bus_nets -quiet -of_objects $pins"), c.nets) << c.component << " " << c.pin;
     }
     givePins(spellings, {{"c_yes", "A"}, {"part0", "p6"}, {"c_true", "A"}});
-    EXPECT_EQ(eval("::board::get_board_bus_nets -quiet -all -of_objects $pins"), "n_yes_0 loop_0 to_part0_0 n_true_0 to_part0_1");
+    EXPECT_EQ(eval("::board::get_board_bus_nets -quiet -all -of_objects $pins"),
+              "n_yes_0 loop_0 to_part0_0 n_true_0 to_part0_1");
     EXPECT_EQ(eval("::board::get_board_components -all -of_objects $pins"),
               "acme.com:spellings:c_yes:1.0 acme.com:spellings:part0:1.0 acme.com:spellings:c_true:1.0");
     EXPECT_EQ(eval("::board::get_board_components -of_objects $pins"),

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "ComMsgMgr.h"
-#include "HPAParamMgr.h"
 #include "example_command.h"
+#include "HPAParamMgr.h"
 
 // Collects the messages that reach the user while it lives.
 class Messages {
@@ -68,7 +68,9 @@ protected:
         return code == TCL_OK ? result : "ERROR: " + result;
     }
     // The -errorcode of the failing script.
-    std::string error_code(const std::string& script) { return eval("catch {" + script + "} - o; dict get $o -errorcode"); }
+    std::string error_code(const std::string& script) {
+        return eval("catch {" + script + "} - o; dict get $o -errorcode");
+    }
     Tcl_Obj* var(const char* name) { return Tcl_GetVar2Ex(interp, name, nullptr, TCL_GLOBAL_ONLY); }
     static void set_param(const char* name, const char* value) { HPAParamMgr::getParamMgr().setValue(name, value); }
 

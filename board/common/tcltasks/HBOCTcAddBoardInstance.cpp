@@ -26,7 +26,8 @@ public:
             option_table("Add a board with instance name", "add a board")
                 .add_option("-board", scope::object_list_value(), OptionDescription("Board Object to be connected"))
                 .add_option("-name", scope::string_value(), OptionDescription("Instance name of the board"))
-                .add_option("-integrated_board", scope::object_list_value(), OptionDescription("Integrated_board object"));
+                .add_option("-integrated_board", scope::object_list_value(),
+                            OptionDescription("Integrated_board object"));
         positional_table().add("integrated_board", 1);
         HBOCTcDiagram::declare_of_objects<scope>(table);
     }
@@ -40,8 +41,8 @@ public:
         HBOCTcDiagram::require_given(boards, "-board");
         HBOCTcDiagram::require_single(boards, source_file, __LINE__);
         HBOCTcDiagram::require_schema2(source_file, __LINE__);
-        HBOBoard* diagram = HBOCTcDiagram::diagram_argument(read_option<object_list>("integrated_board"),
-                                                            "create_board_instance: Cannot find integrated_board object");
+        HBOBoard* diagram = HBOCTcDiagram::diagram_argument(
+            read_option<object_list>("integrated_board"), "create_board_instance: Cannot find integrated_board object");
         HBOBoard* base = HBOCTcDiagram::board_of(boards[0]);
         if (!base) {
             HBOCTcDiagram::report(source_file, __LINE__, 0x8000000, "@49-65@");

@@ -21,9 +21,9 @@ using scope = tcl_scope<tcl_extension, tuid>;
 class task : public query_task<task, scope, HBOBoard*, of_types<HBOBoardComponent*>> {
 public:
     static constexpr const char* command_name = "::board::get_boards";
-    static constexpr query_description description = {
-        "Get the list of boards available in the project", "list of board objects", "Object:Project:Board",
-        "Match Board names against patterns", nullptr};
+    static constexpr query_description description = {"Get the list of boards available in the project",
+                                                      "list of board objects", "Object:Project:Board",
+                                                      "Match Board names against patterns", nullptr};
     static constexpr filter_settings filtering = {false, false};
 
     const char* owner() const override { return "board.common"; }

@@ -41,7 +41,8 @@ public:
     void gather(HBOBoard* board) { board->getBuses(gathered()); }
     // A component of no board contributes nothing.
     void gather(HBOBoardComponent* component) {
-        if (HBOBoard* board = component->getBoard()) board->getBusesOfComponent(component->getComponentName(), gathered());
+        if (HBOBoard* board = component->getBoard())
+            board->getBusesOfComponent(component->getComponentName(), gathered());
     }
     void gather(HBOBoardBusNet* net) {
         if (HBOBoardBus* bus = net->getOwner()) result().push_back(bus);

@@ -16,9 +16,9 @@ using scope = tcl_scope<tcl_extension, tuid>;
 class task : public HBOCTcPresetQuery::preset_query<task, scope, of_types<HBOBoard*, HBOBoardComponent*>> {
 public:
     static constexpr const char* command_name = "::tesmar::board::get_ip_associated_interfaces";
-    static constexpr query_description description = {
-        "Gets the list of ip associated interfaces", "list of ip associated interfaces for the board", "Object:Board",
-        "match parameter names against patterns", nullptr};
+    static constexpr query_description description = {"Gets the list of ip associated interfaces",
+                                                      "list of ip associated interfaces for the board", "Object:Board",
+                                                      "match parameter names against patterns", nullptr};
     static constexpr const char* source_file = "board/common/tcltasks/HBOCTcBoardIpAssociatedInterfaces";
     static constexpr int no_board_part_line = 77;
 

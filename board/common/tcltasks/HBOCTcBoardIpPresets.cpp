@@ -17,9 +17,9 @@ using scope = tcl_scope<tcl_extension, tuid>;
 class task : public HBOCTcPresetQuery::preset_query<task, scope, of_types<HBOBoard*, HBOBoardComponent*, HBOBusIf*>> {
 public:
     static constexpr const char* command_name = "::tesmar::board::get_board_presets";
-    static constexpr query_description description = {
-        "Gets the list of board ip preset objects", "list of ip_presets in the board", "Object:Board",
-        "match parameter names against patterns", nullptr};
+    static constexpr query_description description = {"Gets the list of board ip preset objects",
+                                                      "list of ip_presets in the board", "Object:Board",
+                                                      "match parameter names against patterns", nullptr};
     static constexpr const char* source_file = "board/common/tcltasks/HBOCTcBoardIpPresets";
     static constexpr int no_board_part_line = 87;
 
@@ -45,6 +45,8 @@ using registration = command_registration<task, factory>;
 }  // namespace common_get_board_presets
 }  // namespace
 
-void HBOCTcInit::HBOCTcBoardIpPresets::init(Tcl_Interp* interp) { common_get_board_presets::registration::init(interp); }
+void HBOCTcInit::HBOCTcBoardIpPresets::init(Tcl_Interp* interp) {
+    common_get_board_presets::registration::init(interp);
+}
 
 void HBOCTcInit::HBOCTcBoardIpPresets::uninit() { common_get_board_presets::registration::uninit(); }

@@ -20,9 +20,9 @@ const char* const source_file = "board/common/tcltasks/HBOCTcBoardJumpers";
 class task : public query_task<task, scope, HBOJumper*, of_types<HBOBoard*>> {
 public:
     static constexpr const char* command_name = "::board::get_board_jumpers";
-    static constexpr query_description description = {
-        "Gets the list of board jumper objects", "list of jumpers in the board", "Object:Board",
-        "match jumper names against patterns", nullptr};
+    static constexpr query_description description = {"Gets the list of board jumper objects",
+                                                      "list of jumpers in the board", "Object:Board",
+                                                      "match jumper names against patterns", nullptr};
 
     const char* owner() const override { return "board.common"; }
 

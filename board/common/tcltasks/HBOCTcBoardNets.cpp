@@ -43,7 +43,8 @@ public:
     void gather(HBOBoardBus* bus) { bus->getBoardBusNets(gathered()); }
     // A component of no board contributes nothing.
     void gather(HBOBoardComponent* component) {
-        if (HBOBoard* board = component->getBoard()) board->getNetsOfComponent(component->getComponentName(), gathered());
+        if (HBOBoard* board = component->getBoard())
+            board->getNetsOfComponent(component->getComponentName(), gathered());
     }
 
     // The nets whose end on the pin's component has the pin's index, bus by

@@ -20,9 +20,9 @@ const char* const source_file = "board/common/tcltasks/HBOCTcBoardParameters";
 class task : public query_task<task, scope, HBOParameter*, of_types<HBOBoard*, HBOBoardComponent*, HBOBusIf*>> {
 public:
     static constexpr const char* command_name = "::board::get_board_parameters";
-    static constexpr query_description description = {
-        "Gets the list of board parameter objects", "list of parameters in the board", "Object:Board",
-        "match parameter names against patterns", nullptr};
+    static constexpr query_description description = {"Gets the list of board parameter objects",
+                                                      "list of parameters in the board", "Object:Board",
+                                                      "match parameter names against patterns", nullptr};
 
     const char* owner() const override { return "board.common"; }
 

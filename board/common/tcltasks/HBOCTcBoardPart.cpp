@@ -21,9 +21,9 @@ using scope = tcl_scope<tcl_extension, tuid>;
 class task : public query_task<task, scope, HBOBoardComponent*, of_types<HBOBoard*>> {
 public:
     static constexpr const char* command_name = "board_common::get_board_parts";
-    static constexpr query_description description = {
-        "Get the list of board_part available in the board repository", "list of board_part objects",
-        "Object:QRV:Board", "Match Board Part names against patterns", nullptr};
+    static constexpr query_description description = {"Get the list of board_part available in the board repository",
+                                                      "list of board_part objects", "Object:QRV:Board",
+                                                      "Match Board Part names against patterns", nullptr};
     static constexpr filter_settings filtering = {false, false};
 
     const char* owner() const override { return "board.common"; }

@@ -20,9 +20,9 @@ const char* const source_file = "board/common/tcltasks/HBOCTcBoardUserPreference
 class task : public query_task<task, scope, HBOBusIfPreference*, of_types<HBOComponentMode*, HBOBusIf*>> {
 public:
     static constexpr const char* command_name = "::board::get_board_ip_preferences";
-    static constexpr query_description description = {
-        "Gets the list of ip preference objects", "list of ip preferences for the component", "Object:Board",
-        "match ip preferences against patterns", nullptr};
+    static constexpr query_description description = {"Gets the list of ip preference objects",
+                                                      "list of ip preferences for the component", "Object:Board",
+                                                      "match ip preferences against patterns", nullptr};
 
     const char* owner() const override { return "board.common"; }
 

@@ -19,9 +19,9 @@ const char* const source_file = "board/common/tcltasks/HBOCTcComponentPins";
 class task : public query_task<task, scope, HBOPinProps*, of_types<HBOBoardComponent*, HBOBoardBusNet*>> {
 public:
     static constexpr const char* command_name = "::board::get_board_component_pins";
-    static constexpr query_description description = {
-        "Gets the list of board_part pins object", "list of pins in the board_part", "Object:Board",
-        "match board component pin names against patterns", nullptr};
+    static constexpr query_description description = {"Gets the list of board_part pins object",
+                                                      "list of pins in the board_part", "Object:Board",
+                                                      "match board component pin names against patterns", nullptr};
 
     const char* owner() const override { return "board.common"; }
 

@@ -29,9 +29,12 @@ public:
         add_category("Object:Board");
         options_description& table =
             option_table("Connect two boards through connector components", "connect board components")
-                .add_option("-component1", scope::object_list_value(), OptionDescription("Component Object to be connected"))
-                .add_option("-component2", scope::object_list_value(), OptionDescription("Component Object to be connected"))
-                .add_option("-integrated_board", scope::object_list_value(), OptionDescription("Integrated_board object"));
+                .add_option("-component1", scope::object_list_value(),
+                            OptionDescription("Component Object to be connected"))
+                .add_option("-component2", scope::object_list_value(),
+                            OptionDescription("Component Object to be connected"))
+                .add_option("-integrated_board", scope::object_list_value(),
+                            OptionDescription("Integrated_board object"));
         positional_table().add("component1", 1).add("component2", 1).add("integrated_board", 1);
         HBOCTcDiagram::declare_of_objects<scope>(table);
     }
@@ -49,8 +52,9 @@ public:
         HBOCTcDiagram::require_schema2(source_file, __LINE__);
         const connection_end one = end_of(first[0]);
         const connection_end two = end_of(second[0]);
-        HBOBoard* diagram = HBOCTcDiagram::diagram_argument(
-            read_option<object_list>("integrated_board"), "connect_board_components: Cannot find integrated_board object");
+        HBOBoard* diagram =
+            HBOCTcDiagram::diagram_argument(read_option<object_list>("integrated_board"),
+                                            "connect_board_components: Cannot find integrated_board object");
         diagram->addConnectedComponents(one.board, one.component, two.board, two.component);
         return TCL_OK;
     }

@@ -24,7 +24,8 @@ public:
             .add_option("-name", scope::string_value(), OptionDescription("Name should of format <board_name>"))
             .add_option("-vendor", scope::string_value(), OptionDescription("Vendor should of format <vendor>"))
             .add_option("-version", scope::string_value(), OptionDescription("Version should of format <version>"))
-            .add_option("-dir", scope::string_value(), OptionDescription("dir should of format <absolute path to dir>"));
+            .add_option("-dir", scope::string_value(),
+                        OptionDescription("dir should of format <absolute path to dir>"));
     }
 
     const char* owner() const override { return "board.common"; }

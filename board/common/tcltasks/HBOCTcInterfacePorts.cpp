@@ -32,7 +32,9 @@ public:
     int check(Tcl_Interp*) { return HBOCTcBoardQuery::schema2_gate(source_file, __LINE__); }
 
     // There is no current interface: a report and an empty result.
-    void gather_default(Tcl_Interp*) { ComMsgMgr::sendMsg::eval(0, source_file, __LINE__, "board", 0x20000000, "@49-53@"); }
+    void gather_default(Tcl_Interp*) {
+        ComMsgMgr::sendMsg::eval(0, source_file, __LINE__, "board", 0x20000000, "@49-53@");
+    }
 
     // Interfaces of older boards have no ports of their own and give nothing.
     void gather(HBOBusIf* busIf) {
@@ -56,6 +58,8 @@ using registration = command_registration<task, factory>;
 }  // namespace get_board_interface_ports
 }  // namespace
 
-void HBOCTcInit::HBOCTcInterfacePorts::init(Tcl_Interp* interp) { get_board_interface_ports::registration::init(interp); }
+void HBOCTcInit::HBOCTcInterfacePorts::init(Tcl_Interp* interp) {
+    get_board_interface_ports::registration::init(interp);
+}
 
 void HBOCTcInit::HBOCTcInterfacePorts::uninit() { get_board_interface_ports::registration::uninit(); }

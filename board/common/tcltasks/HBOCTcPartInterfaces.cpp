@@ -27,13 +27,9 @@ public:
         gather(HBOCTcPartQuery::current_part(interp, "board/common/tcltasks/HBOCTcPartInterfaces", __LINE__));
     }
 
-    void gather(HBOBoard* board) {
-        board->getBusIfSeq(gathered());
-    }
+    void gather(HBOBoard* board) { board->getBusIfSeq(gathered()); }
 
-    void gather(HBOBoardComponent* component) {
-        component->getBusIfSeq(gathered(), true);
-    }
+    void gather(HBOBoardComponent* component) { component->getBusIfSeq(gathered(), true); }
 };
 
 class factory : public HTCIFactoryHelper<task> {};

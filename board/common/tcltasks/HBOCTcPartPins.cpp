@@ -72,9 +72,7 @@ public:
     }
 
 private:
-    void append_port_pins(const HBOModelPort* port) {
-        port->getPortPropsSeq(gathered());
-    }
+    void append_port_pins(const HBOModelPort* port) { port->getPortPropsSeq(gathered()); }
 };
 
 class factory : public HTCIFactoryHelper<task> {};

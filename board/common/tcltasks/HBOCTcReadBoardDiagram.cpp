@@ -37,7 +37,8 @@ public:
         add_category("Object:Board");
         options_description& table =
             option_table("Read board diagram", "")
-                .add_option("-file", scope::string_value(), OptionDescription("File path to the integrated board file."))
+                .add_option("-file", scope::string_value(),
+                            OptionDescription("File path to the integrated board file."))
                 .add_option("path", scope::string_value(), OptionDescription("The file, given without -file"));
         positional_table().add("path", 1);
         HBOCTcDiagram::declare_of_objects<scope>(table);
@@ -68,9 +69,9 @@ private:
         if (!specified_option("path")) return file;
         const std::string path = read_option<std::string>("path");
         if (specified_option("file")) {
-            throw HTCErrors::error("the file is given twice, as -file \"" + file + "\" and as \"" + path +
-                                       "\": give it once",
-                                   HEXAll::Kind::usage, "-file");
+            throw HTCErrors::error(
+                "the file is given twice, as -file \"" + file + "\" and as \"" + path + "\": give it once",
+                HEXAll::Kind::usage, "-file");
         }
         return path;
     }
@@ -83,8 +84,9 @@ private:
         boost::system::error_code error;
         const fs::path path = fs::canonical(file, fs::current_path(), error);
         if (error) {
-            throw HTCErrors::error("cannot read board file \"" + HSTStringUtils::excerpt(file) + "\": " + error.message(),
-                                   HEXAll::Kind::file, file);
+            throw HTCErrors::error(
+                "cannot read board file \"" + HSTStringUtils::excerpt(file) + "\": " + error.message(),
+                HEXAll::Kind::file, file);
         }
         return path.string();
     }
@@ -93,7 +95,8 @@ private:
     static HBOBoard* parse(const std::string& path, HBOBoardCReposMgr* repository) {
         std::unique_ptr<HBOBoard> board(new HBOBoard);
         if (!HBOParser().parseFile(path, board.get())) {
-            ComMsgMgr::sendMsg::eval(1, source_file, __LINE__, "board", 0x8000000, "@49-44@%s", "Could not parse file.");
+            ComMsgMgr::sendMsg::eval(1, source_file, __LINE__, "board", 0x8000000, "@49-44@%s",
+                                     "Could not parse file.");
             return nullptr;
         }
         repository->populatePreferenceData(board.get());

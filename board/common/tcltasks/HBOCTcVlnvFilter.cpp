@@ -35,7 +35,9 @@ std::string HBOCTcVlnvFilter::upper_case(const std::string& text) {
     return upper;
 }
 
-bool HBOCTcVlnvFilter::same_version(const HBOIpPreset& preset) const { return same_text(preset.getVersion(), parts_[3]); }
+bool HBOCTcVlnvFilter::same_version(const HBOIpPreset& preset) const {
+    return same_text(preset.getVersion(), parts_[3]);
+}
 
 bool HBOCTcVlnvFilter::any_version(const HBOIpPreset& preset) { return preset.getVersion() == "*"; }
 
