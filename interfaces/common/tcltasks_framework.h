@@ -100,8 +100,10 @@ public:
 
     // The journal: the command lines of framework commands that the user
     // ran (not those run inside another framework command or through
-    // tclcmdobj with dont_record_command). The last journal_capacity are kept.
-    static const std::deque<std::string>& journal();
+    // tclcmdobj with dont_record_command), oldest first. Each word is quoted
+    // by its excerpt (tcl_value_text.h); the last journal_capacity lines
+    // are kept, within 1 MiB in all. Shared by every thread of the process.
+    static std::deque<std::string> journal();
     static void clear_journal();
     static constexpr std::size_t journal_capacity = 1000;
 };

@@ -9,6 +9,7 @@
 #include "ComMsgMgr.h"
 #include "HEXAll.h"
 #include "tcl_obj_ref.h"
+#include "tcltasks_journal.h"
 
 namespace tov {
 namespace tcltasks {
@@ -66,11 +67,12 @@ struct registration {
 struct manager_state {
     std::multimap<std::string, registration*> commands;  // by factory name
     std::set<Tcl_Interp*> watched;                       // interps with a delete callback
-    std::deque<std::string> journal;
-    int depth = 0;       // framework commands running
-    int unrecorded = 0;  // tclcmdobj evaluations kept out of the journal
     std::set<std::string> loaded_descriptions;
 };
+
+// Per thread: what runs on one thread is nested only in what runs there.
+thread_local int running_commands = 0;     // framework commands running
+thread_local int unrecorded_commands = 0;  // tclcmdobj evaluations kept out of the journal
 
 // Never destroyed: command libraries may call in from their own static
 // destructors, which can run after ours.
@@ -80,11 +82,8 @@ manager_state& state() {
 }
 
 void record(int objc, Tcl_Obj* const objv[]) {
-    manager_state& s = state();
-    if (s.depth > 0 || s.unrecorded > 0) return;
-    const tcl_obj_ref line(Tcl_NewListObj(objc, objv));
-    s.journal.emplace_back(Tcl_GetString(line.get()));
-    if (s.journal.size() > task_manager::journal_capacity) s.journal.pop_front();
+    if (running_commands > 0 || unrecorded_commands > 0) return;
+    command_journal::instance().record(objc, objv);
 }
 
 std::atomic<task_manager::command_observer> command_started{nullptr};
@@ -92,12 +91,12 @@ std::atomic<task_manager::command_observer> command_finished{nullptr};
 
 struct depth_guard {
     depth_guard() {
-        ++state().depth;
+        ++running_commands;
         if (auto started = command_started.load()) started();
     }
     ~depth_guard() {
         if (auto finished = command_finished.load()) finished();
-        --state().depth;
+        --running_commands;
     }
     depth_guard(const depth_guard&) = delete;
     depth_guard& operator=(const depth_guard&) = delete;
@@ -186,8 +185,8 @@ std::vector<std::string> task_manager::registered_names() {
     return names;
 }
 
-const std::deque<std::string>& task_manager::journal() { return state().journal; }
-void task_manager::clear_journal() { state().journal.clear(); }
+std::deque<std::string> task_manager::journal() { return command_journal::instance().entries(); }
+void task_manager::clear_journal() { command_journal::instance().clear(); }
 
 namespace taskmgr {
 bool isTaskDescriptionLoaded(const std::string& name) { return state().loaded_descriptions.count(name) > 0; }
@@ -207,9 +206,9 @@ tclcmdobj::~tclcmdobj() = default;
 
 int tclcmdobj::eval(task_manager::record_mode mode, bool global) {
     const bool unrecorded = mode == task_manager::dont_record_command;
-    if (unrecorded) ++state().unrecorded;
+    if (unrecorded) ++unrecorded_commands;
     const int code = Tcl_EvalObjEx(interp_, script_.get(), global ? TCL_EVAL_GLOBAL : 0);
-    if (unrecorded) --state().unrecorded;
+    if (unrecorded) --unrecorded_commands;
     result_ = tcl_obj_ref(Tcl_GetObjResult(interp_));
     return code;
 }
