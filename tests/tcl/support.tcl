@@ -130,6 +130,9 @@ proc boardPart {name} {
 # given a board) works on it, never on the source tree.
 proc ::zem::repositoryCopy {} {
     set copy [file join [::tcltest::temporaryDirectory] repository-copy]
-    if {![file isdirectory $copy]} { file copy [file join $::zem::sourceDir data boards] $copy }
+    if {![file isdirectory $copy]} {
+        ::tcltest::makeDirectory repository-copy  ;# removed by cleanupTests
+        foreach entry [glob -directory [file join $::zem::sourceDir data boards] *] { file copy $entry $copy }
+    }
     return $copy
 }
