@@ -395,14 +395,15 @@ void native_cache_base::release_all_unreferenced() {
 // thread's objects that only its caches hold are visited too: only that
 // thread may free them.
 bool native_cache_base::for_each_held(const held_visitor& visit) {
-    thread_tables& mine = this_thread_tables();
-    {
+    // A thread that never made a Tcl object (a model reader) makes no tables here.
+    thread_tables* mine = this_thread_slot().tables;
+    if (mine) {
         own_tables_lock lock;
         release_all_unreferenced();
-        visit_tables(mine, visit);
+        visit_tables(*mine, visit);
     }
     bool complete = true;
-    tables_registry::get().for_each_other(&mine, [&](thread_tables& other) {
+    tables_registry::get().for_each_other(mine, [&](thread_tables& other) {
         std::unique_lock<std::mutex> lock(other.mutex, std::try_to_lock);
         if (!lock.owns_lock()) {
             complete = false;
