@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "HostCommands.h"
+#include "HSTStringUtils.h"
 #include "HTCTclPatternMatch.h"
 #include "tcl_command.h"
 
@@ -94,7 +95,9 @@ private:
         for (const std::string& name : task_manager::registered_names()) list(name, captionOf(name));
         for (const collection_command_help& collection : collectionCommands())
             list(collection.name, collection.caption);
-        if (listed == 0) throw HEXError("no command matches \"" + pattern + "\"", HEXAll::Kind::notfound, pattern);
+        if (listed == 0)
+            throw HEXError("no command matches \"" + HSTStringUtils::excerpt(pattern) + "\"", HEXAll::Kind::notfound,
+                           pattern);
         return report.str();
     }
 };

@@ -108,8 +108,8 @@ public:
     }
     int execute(Tcl_Interp* interp) override {
         std::vector<std::vector<std::string>> rows{{"Parameter", "Type", "Value", "Default"}};
-        for (const HPAParamMgr::Param* param : HPAParamMgr::getParamMgr().list(read_option<std::string>("pattern"))) {
-            rows.push_back({param->name, HPAParamMgr::typeName(param->type), param->value, param->defaultValue});
+        for (const HPAParamMgr::Param& param : HPAParamMgr::getParamMgr().list(read_option<std::string>("pattern"))) {
+            rows.push_back({param.name, HPAParamMgr::typeName(param.type), param.value, param.defaultValue});
         }
         return zemhost::deliver_report(interp, zemhost::format_table(rows), read_option<bool>("return_string"));
     }

@@ -59,7 +59,13 @@ struct element_traits<T*> {
         return cached;
     }
     static std::string text(T* native) { return tclany_traits<T*>::text(native); }
-    static tclany to_tclany(T* native) { return tclany(native); }
+    // A tclany of T* becomes a Tcl object through the converter that the
+    // type's Tcl object type installs: make sure it exists, also when no
+    // single T has been handed out yet (a mixed collection).
+    static tclany to_tclany(T* native) {
+        native_type<T*, framework_extension, framework_tuid>::get_type_obj();
+        return tclany(native);
+    }
     static bool equal(T* a, T* b) { return a == b; }
     static std::size_t hash(T* native) { return std::hash<T*>()(native); }
 };

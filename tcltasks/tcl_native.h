@@ -5,6 +5,7 @@
 
 #include <tcl.h>
 
+#include <cstdint>
 #include <string>
 #include <typeinfo>
 
@@ -47,9 +48,17 @@ class native_cache;
 template <class T>
 class native_cache<T*> {
 public:
+    // This thread's cache, found once per thread (and again should the
+    // thread's tables have been made anew).
     static native_cache_base& base() {
-        static native_cache_base& cache = native_cache_base::of(typeid(T*));
-        return cache;
+        thread_local native_cache_base* cache = nullptr;
+        thread_local std::uint64_t generation = 0;
+        const std::uint64_t now = native_cache_base::tables_generation();
+        if (!cache || generation != now) {
+            cache = &native_cache_base::of(typeid(T*));
+            generation = native_cache_base::tables_generation();
+        }
+        return *cache;
     }
     static native_cache_base::t2n_table& get_t2n_cache() { return base().t2n(); }
     static native_cache_base::n2t_table& get_n2t_cache() { return base().n2t(); }
@@ -134,7 +143,8 @@ public:
     // Only when Tcl frees the object: a replaced internal form keeps the
     // object in the caches, so that it converts back.
     void release(Tcl_Obj* obj) const override {
-        if (obj->refCount < 1) native_cache<T*>::base().forget_tclobj(obj);
+        if (obj->refCount >= 1) return;
+        if (native_cache_base* cache = native_cache_base::existing(typeid(T*))) cache->forget_tclobj(obj);
     }
     void refresh(Tcl_Obj*) const override {}
 };

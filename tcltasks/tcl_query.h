@@ -198,7 +198,10 @@ public:
     // there are none that count.
     void gather_all(Tcl_Interp* interp) {
         T& self = static_cast<T&>(*this);
-        const object_list of = this->template read_option<object_list>("of_objects");
+        // Not read when not given: its default is made only on request.
+        const object_list of = this->specified_option("of_objects")
+                                   ? this->template read_option<object_list>("of_objects")
+                                   : object_list();
         if (!of.empty()) {
             for (std::size_t i = 0; i < of.size(); ++i) OfTypes::dispatch(of[i], self);
         } else if (of_objects_empty_means_all(*this)) {
@@ -240,8 +243,8 @@ private:
         options.regexp = this->template read_option<bool>("regexp");
         options.nocase = this->template read_option<bool>("nocase");
         options.filter = this->template read_option<std::string>("filter");
-        options.patterns = this->template read_option<string_list>("patterns");
         options.patterns_given = this->specified_option("patterns");
+        if (options.patterns_given) options.patterns = this->template read_option<string_list>("patterns");
         return options;
     }
 

@@ -82,6 +82,10 @@ public:
     // mistyped value through bad_cast.
     template <class V>
     V read_option(const std::string& name) const {
+        return read_option<V>(name.c_str());
+    }
+    template <class V>
+    V read_option(const char* name) const {
         const boost::any* value = get_option_value(name);
         if (value && !value->empty()) {
             if (const V* typed = boost::any_cast<V>(value)) return *typed;

@@ -7,12 +7,14 @@
 #include <boost/optional.hpp>
 #include <boost/program_options/value_semantic.hpp>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "HTCErrors.h"
 #include "HTCTclUtils.h"
 #include "tcl_collection.h"
+#include "tcl_value_text.h"
 #include "tcltasks_options.h"
 
 namespace tov {
@@ -27,10 +29,11 @@ struct value_store;
 template <class Ext, class Tuid>
 struct value_store<bool, Ext, Tuid> {
     static bool convert(Tcl_Obj* obj) {
+        const char* text = safe_string(obj);
         int flag = 0;
         if (Tcl_GetBooleanFromObj(nullptr, obj, &flag) == TCL_OK) return flag != 0;
         bool value = false;
-        if (ResolveBool(value, Tcl_GetString(obj))) return value;
+        if (ResolveBool(value, text)) return value;
         throw HTCErrors::type_error();
     }
     static boost::any copy(const boost::any& value) { return value; }
@@ -40,7 +43,11 @@ struct value_store<bool, Ext, Tuid> {
 
 template <class Ext, class Tuid>
 struct value_store<std::string, Ext, Tuid> {
-    static std::string convert(Tcl_Obj* obj) { return Tcl_GetString(obj); }
+    static std::string convert(Tcl_Obj* obj) {
+        int length = 0;
+        const char* text = safe_string(obj, &length);
+        return std::string(text, static_cast<std::size_t>(length));
+    }
     static boost::any copy(const boost::any& value) { return value; }
     static constexpr bool repeat_is_invalid_value = false;
 };
@@ -108,6 +115,7 @@ public:
     bool is_required() const override { return false; }
     bool adjacent_tokens_only() const override { return false; }
 
+    // The boost way: the tokens' Tcl objects come from tcl_globals.
     void parse(boost::any& store, const std::vector<std::string>& tokens, bool) const override {
         if (pre_parse_) pre_parse_(store, tokens);
         if (tokens.empty() && implicit_) {
@@ -115,7 +123,37 @@ public:
             store = implicit_->first;
             return;
         }
-        parse_tokens(store, tokens, V());
+        Tcl_Obj* obj = nullptr;
+        try {
+            obj = detail::tcl_globals::object_of(boost::program_options::validators::get_single_string(tokens));
+        } catch (const std::exception&) {
+            throw HTCErrors::invalid_option_value(option_name_, words_of(tokens));
+        }
+        parse_value(store, obj, V());
+    }
+
+    // The framework's way: the word's Tcl object itself, no token text.
+    void parse_object(boost::any& store, const boost::any*& shared, Tcl_Obj* obj) const override {
+        if (pre_parse_) {
+            std::vector<std::string> tokens;
+            if (obj) tokens.emplace_back(safe_string(obj));
+            own(store, shared);
+            pre_parse_(store, tokens);
+        }
+        if (!obj) {
+            if (!implicit_) throw HTCErrors::invalid_option_value(option_name_, std::string());
+            if (shared || !store.empty()) throw HTCErrors::multiple_occurrences(option_name_);
+            if (shareable) shared = &implicit_->first;
+            else store = implicit_->first;
+            return;
+        }
+        own(store, shared);
+        parse_value(store, obj, V());
+    }
+
+    const boost::any* shared_default() const override {
+        if (!shareable || default_maker_ || !default_ || default_->first.empty()) return nullptr;
+        return &default_->first;
     }
 
     bool apply_default(boost::any& store) const override {
@@ -134,33 +172,41 @@ public:
     const std::string& option_name() const override { return option_name_; }
 
 private:
-    // Everything from taking the single token to storing the value fails as
-    // an invalid value of the option. A string reports a second value as
-    // given twice; for a switch that check is part of the value's parse.
+    // Values every task may read from the semantic itself: they are
+    // immutable and hold no Tcl object.
+    static constexpr bool shareable = std::is_same<V, bool>::value || std::is_same<V, std::string>::value;
+
+    // A value given before as the shared one becomes the store's own.
+    static void own(boost::any& store, const boost::any*& shared) {
+        if (!shared) return;
+        store = *shared;
+        shared = nullptr;
+    }
+
+    // Everything from the word's object to the stored value fails as an
+    // invalid value of the option. A string reports a second value as given
+    // twice; for a switch that check is part of the value's parse.
     template <class Scalar>
-    void parse_tokens(boost::any& store, const std::vector<std::string>& tokens, const Scalar&) const {
+    void parse_value(boost::any& store, Tcl_Obj* obj, const Scalar&) const {
         if (!store_type::repeat_is_invalid_value && !store.empty()) {
             throw HTCErrors::multiple_occurrences(option_name_);
         }
         try {
-            const std::string& token = boost::program_options::validators::get_single_string(tokens);
             if (!store.empty()) throw HTCErrors::multiple_occurrences(option_name_);
-            store = store_type::convert(detail::tcl_globals::object_of(token));
+            store = store_type::convert(obj);
         } catch (const std::exception&) {
-            throw HTCErrors::invalid_option_value(option_name_, words_of(tokens));
+            throw HTCErrors::invalid_option_value(option_name_, excerpt_of(obj));
         }
     }
 
     template <class E>
-    void parse_tokens(boost::any& store, const std::vector<std::string>& tokens,
-                      const tcl_collection<HSTVector<E>>&) const {
+    void parse_value(boost::any& store, Tcl_Obj* obj, const tcl_collection<HSTVector<E>>&) const {
         using collection = tcl_collection<HSTVector<E>>;
         collection converted;
         try {
-            const std::string& token = boost::program_options::validators::get_single_string(tokens);
-            converted = store_type::convert(detail::tcl_globals::object_of(token));
+            converted = store_type::convert(obj);
         } catch (const std::exception&) {
-            throw HTCErrors::invalid_option_value(option_name_, words_of(tokens));
+            throw HTCErrors::invalid_option_value(option_name_, excerpt_of(obj));
         }
         if (store.empty()) {
             store = converted.copy();

@@ -14,7 +14,7 @@ public:
     enum class Kind { usage, value, type, notfound, file, error };
 
     // detail: one word naming what was wrong (an option), or empty.
-    explicit HEXAll(std::string text, Kind kind = Kind::error, std::string detail = std::string());
+    explicit HEXAll(std::string text, Kind kind = Kind::error, const std::string& detail = std::string());
     // An exception that carries a catalogue message: its text is the
     // message's formatted catalogue text, its kind the message's
     // (kindOfMessage) and its detail the message id.

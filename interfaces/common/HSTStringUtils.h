@@ -10,4 +10,5 @@ bool iequals(const std::string& a, const std::string& b);
 // `ends` bytes around a note of how much was left out, so that a huge input
 // never makes a huge message.
 std::string excerpt(const std::string& text, std::size_t ends = 100);
+std::string excerpt(const char* text, std::size_t length, std::size_t ends = 100);
 }  // namespace HSTStringUtils

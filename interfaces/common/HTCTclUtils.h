@@ -6,8 +6,9 @@
 struct Tcl_Interp;
 
 namespace HTCTclUtils {
-// The interpreter the framework works in (null until the package sets it);
-// tclGetPrecision reads tcl_precision from it.
+// The interpreter the framework works in, per thread (null until the
+// package sets it, and again once it is deleted); tclGetPrecision reads
+// tcl_precision from it.
 void setInterp(Tcl_Interp* interp);
 Tcl_Interp* getInterp();
 

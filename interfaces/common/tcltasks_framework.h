@@ -83,11 +83,12 @@ public:
     // Creates the command factory->name() in interp (namespaces as needed);
     // registering a name again replaces the earlier factory in that interp.
     static void registerFactory(Tcl_Interp* interp, const boost::shared_ptr<ifactory>& factory);
-    // Deletes the command from every interpreter it was created in; an
+    // Deletes the command from every interpreter of this thread it was
+    // created in (an interpreter belongs to its thread); an
     // unknown name is accepted and does nothing.
     static void unregisterFactory(const std::string& name);
     static bool isRegistered(const std::string& name);
-    // The factory registered under name (in any interpreter), or null.
+    // The factory registered under name (in an interpreter of this thread), or null.
     static boost::shared_ptr<ifactory> find_factory(const std::string& name);
     // The names of the registered commands, sorted, each once.
     static std::vector<std::string> registered_names();
@@ -100,8 +101,10 @@ public:
 
     // The journal: the command lines of framework commands that the user
     // ran (not those run inside another framework command or through
-    // tclcmdobj with dont_record_command). The last journal_capacity are kept.
-    static const std::deque<std::string>& journal();
+    // tclcmdobj with dont_record_command), oldest first. Each word is quoted
+    // by its excerpt (tcl_value_text.h); the last journal_capacity lines
+    // are kept, within 1 MiB in all. Shared by every thread of the process.
+    static std::deque<std::string> journal();
     static void clear_journal();
     static constexpr std::size_t journal_capacity = 1000;
 };

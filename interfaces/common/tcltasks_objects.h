@@ -83,7 +83,8 @@ void shimmer(Tcl_Obj* obj);
 
 namespace detail {
 // Recycles the nodes of the cache tables: objects come and go by the
-// hundred thousand, and everything runs on the interpreter's thread.
+// hundred thousand. Each thread keeps its own bounded list of free nodes
+// (the tables are per thread) and gives it back when it ends.
 template <class T>
 struct node_pool_allocator {
     using value_type = T;
@@ -91,21 +92,20 @@ struct node_pool_allocator {
     template <class U>
     node_pool_allocator(const node_pool_allocator<U>&) {}  // NOLINT: rebinding
     T* allocate(std::size_t n) {
-        void*& head = free_list();
-        if (n != 1 || !head) return static_cast<T*>(::operator new(n * sizeof(T)));
-        void* node = head;
-        head = *static_cast<void**>(node);
+        free_list& list = local();
+        if (n != 1 || !list.head) return static_cast<T*>(::operator new(n * sizeof(T)));
+        void* node = list.head;
+        list.head = *static_cast<void**>(node);
+        --list.count;
         return static_cast<T*>(node);
     }
     void deallocate(T* p, std::size_t n) {
-        if (n != 1) return ::operator delete(p);
-        *reinterpret_cast<void**>(p) = free_list();
-        free_list() = p;
-    }
-    static void*& free_list() {
-        static_assert(sizeof(T) >= sizeof(void*), "a node must hold the free-list link");
-        static void* head = nullptr;
-        return head;
+        free_list& list = local();
+        if (n != 1 || list.closed || list.count >= kKept) return ::operator delete(p);
+        closer();
+        *reinterpret_cast<void**>(p) = list.head;
+        list.head = p;
+        ++list.count;
     }
     template <class U>
     bool operator==(const node_pool_allocator<U>&) const {
@@ -115,13 +115,45 @@ struct node_pool_allocator {
     bool operator!=(const node_pool_allocator<U>&) const {
         return false;
     }
+
+private:
+    static_assert(sizeof(T) >= sizeof(void*), "a node must hold the free-list link");
+    static constexpr std::size_t kKept = 4096;
+    // Trivially destructible, so that it may still be read while the
+    // thread ends, after the closer below has run.
+    struct free_list {
+        void* head;
+        std::size_t count;
+        bool closed;
+    };
+    static free_list& local() {
+        thread_local free_list list{nullptr, 0, false};
+        return list;
+    }
+    struct list_closer {
+        ~list_closer() {
+            free_list& list = local();
+            list.closed = true;
+            while (void* node = list.head) {
+                list.head = *static_cast<void**>(node);
+                ::operator delete(node);
+            }
+            list.count = 0;
+        }
+    };
+    static void closer() {
+        thread_local list_closer instance;
+        (void)instance;
+    }
 };
 }  // namespace detail
 
-// Per native pointer type, shared by every command file. The cache holds
-// one Tcl reference on each object it knows, so a cached object is never
-// freed behind its back; release_unreferenced() gives back the objects
-// that only the cache still holds (done for every cache at Tcl exit).
+// Per native pointer type and thread, shared by every command file of the
+// thread: Tcl values never cross threads, so neither do the tables that
+// hold them. The cache holds one Tcl reference on each object it knows, so
+// a cached object is never freed behind its back; release_unreferenced()
+// gives back the objects that only the cache still holds (done for every
+// cache when its thread ends).
 class native_cache_base {
 public:
     struct pointer_hash {
@@ -135,7 +167,14 @@ public:
     using n2t_table = std::unordered_multimap<const void*, Tcl_Obj*, pointer_hash, std::equal_to<const void*>,
                                               detail::node_pool_allocator<std::pair<const void* const, Tcl_Obj*>>>;
 
+    // This thread's cache of the pointer type.
     static native_cache_base& of(const std::type_info& pointerType);
+    // Changes whenever this thread makes its tables anew (after they were
+    // closed), so that a cache pointer kept per thread can be checked.
+    static std::uint64_t tables_generation();
+    // This thread's cache of the pointer type if it has one; makes none.
+    static native_cache_base* existing(const std::type_info& pointerType);
+    // This thread's caches and collections.
     static void release_all_unreferenced();
     // Every model object that a Tcl value may still use, for a model that
     // frees objects once nothing refers to them: the cached native objects
@@ -144,16 +183,21 @@ public:
     // collection that are no text. visit gets the pointer type (T*) and the
     // pointer, and ignores types it does not know (a collection element may
     // be a collection); an object may be visited more than once.
+    // Every thread's tables are visited. A thread's tables are read while
+    // it runs no framework command; when one stays busy, false is
+    // returned and the visit is incomplete (nothing may be freed on it).
     using held_visitor = std::function<void(const std::type_info& pointerType, const void* object)>;
-    static void for_each_held(const held_visitor& visit);
+    static bool for_each_held(const held_visitor& visit);
 
     t2n_table& t2n() { return t2n_; }
     n2t_table& n2t() { return n2t_; }
-    // The Tcl type of the first command file that made objects of this type.
-    const detail::itcltypeinfo* typeinfo() const { return typeinfo_; }
-    const Tcl_ObjType* tcl_type() const { return tcl_type_; }
+    // The Tcl type of the first command file that made objects of this
+    // type, in any thread (types are shared; their objects are not).
+    const detail::itcltypeinfo* typeinfo() const;
+    const Tcl_ObjType* tcl_type() const;
     const std::type_info& pointer_type() const { return *pointer_type_; }
     void set_type(const Tcl_ObjType* type, const detail::itcltypeinfo* info);
+    struct type_entry;
 
     // The cached Tcl object of a native pointer, or null.
     Tcl_Obj* find_tclobj(const void* native) const;
@@ -166,6 +210,8 @@ public:
     // For the model when it deletes an object: drops its entries and reference.
     void forget_native(const void* native);
     std::size_t release_unreferenced();
+    // Gives back every object, held elsewhere or not (the thread ends).
+    void release_all();
 
     static void incr_refcount(Tcl_Obj* obj);
     static void decr_refcount(Tcl_Obj* obj);
@@ -176,9 +222,22 @@ private:
 
     t2n_table t2n_;
     n2t_table n2t_;
-    const detail::itcltypeinfo* typeinfo_ = nullptr;
-    const Tcl_ObjType* tcl_type_ = nullptr;
+    type_entry* type_ = nullptr;  // shared by the caches of this type in every thread
     const std::type_info* pointer_type_ = &typeid(void);
+};
+
+// Held by a thread while a framework command runs and while its tables
+// change: another thread's board collection reads them only in between.
+// Nested holds in one thread are free.
+class thread_tables_lock {
+public:
+    thread_tables_lock();
+    ~thread_tables_lock();
+    thread_tables_lock(const thread_tables_lock&) = delete;
+    thread_tables_lock& operator=(const thread_tables_lock&) = delete;
+
+private:
+    void* tables_;
 };
 
 class collection_wrapper_base;
@@ -201,6 +260,7 @@ public:
     // this weight or what scripts hold.
     static constexpr std::size_t minimum_sweep_weight = 256;
 
+    // This thread's collection cache.
     static collection_cache& instance();
 
     // Registers a collection object just made for wrapper. A sweep it starts
@@ -211,6 +271,8 @@ public:
     collection_wrapper_base* find(Tcl_Obj* obj) const;
     // Gives back every entry that only the cache holds; returns their count.
     std::size_t release_unreferenced();
+    // Gives back every entry (the thread ends).
+    void release_all();
     std::size_t size() const;
 
 private:
@@ -315,6 +377,7 @@ private:
     Tcl_Obj* tclobj_ = nullptr;
     const Tcl_ObjType* tcl_type_ = nullptr;
     const detail::itcltypeinfo* tcl_typeinfo_ = nullptr;
+    void* tables_ = nullptr;  // the thread tables that list it as alive
 };
 
 namespace detail {

@@ -13,6 +13,7 @@
 #include <tcl.h>
 
 #include <boost/any.hpp>
+#include <boost/container/small_vector.hpp>
 #include <boost/program_options/options_description.hpp>
 #include <boost/program_options/value_semantic.hpp>
 #include <boost/shared_ptr.hpp>
@@ -48,10 +49,11 @@ struct DefaultValueDescription : Description {
 
 namespace detail {
 // The interpreter and the Tcl objects of the tokens being parsed: value
-// semantics convert from these objects, not from the token texts.
+// semantics convert from these objects, not from the token texts. One set
+// per thread: each thread parses its own commands.
 struct tcl_globals {
-    static Tcl_Interp* interp;
-    static std::map<std::string, Tcl_Obj*> objv;
+    static thread_local Tcl_Interp* interp;
+    static thread_local std::map<std::string, Tcl_Obj*> objv;
     static Tcl_Obj* object_of(const std::string& token);
 };
 }  // namespace detail
@@ -63,6 +65,17 @@ public:
     virtual void set_option_name(const std::string& name) = 0;
     virtual const std::string& option_name() const = 0;
     virtual bool adjacent_tokens_only() const = 0;
+
+    // The framework's own path, without token texts: parses the Tcl object
+    // of one word (null for a switch given without a value) into store, as
+    // parse() does. shared is the value already given when it is one the
+    // semantic keeps itself (shared_implicit); parse_object may set it
+    // instead of copying into store.
+    virtual void parse_object(boost::any& store, const boost::any*& shared, Tcl_Obj* obj) const = 0;
+    // The default as a value the semantic keeps and every task may read
+    // without a copy of its own, or null (no default, a default made on each
+    // use, or a value that must not be shared such as a collection).
+    virtual const boost::any* shared_default() const = 0;
 };
 
 class options_description {
@@ -74,11 +87,18 @@ public:
         std::string description;
         std::string value_description;
         std::string default_description;
+        const itcl_value_semantic* tcl = nullptr;  // the semantic's framework side, if it has one
+        bool takes_no_value = false;
 
         const boost::program_options::value_semantic& semantic() const { return *option->semantic(); }
-        bool is_switch() const { return semantic().max_tokens() == 0; }
+        bool is_switch() const { return takes_no_value; }
         bool is_dashed() const { return name.size() > 1 && name[0] == '-'; }
     };
+
+    // What a dashed word names: an option of the table, or one of the
+    // switches every command has.
+    enum class builtin { none, help, quiet };
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
     options_description(const std::string& description, const std::string& resultType);
     ~options_description();
@@ -98,11 +118,13 @@ public:
     const std::string& result_type() const { return result_type_; }
     const std::vector<entry>& entries() const { return entries_; }
     const entry* find_key(const std::string& key) const;
-    // The dashed option named by word (exact, else unique prefix). Throws
-    // HTCErrors::error for an unknown or ambiguous name; builtins lists
-    // the common switches that also match.
-    const entry* match(const std::string& word, const std::vector<std::string>& builtins,
-                       std::string& builtinMatched) const;
+    // The index of the entry of key (with or without its dash), or npos.
+    std::size_t index_of(const char* key) const;
+    // The index of the dashed option that the first length bytes of word
+    // name (exactly, else as a unique prefix), or npos with which set to the
+    // builtin switch they name. Throws HTCErrors::error for an unknown or
+    // ambiguous name. Makes no string unless it throws.
+    std::size_t match(const char* word, std::size_t length, builtin& which) const;
     // One line per option: name, value text, description.
     std::string description() const;
 
@@ -113,7 +135,6 @@ private:
     std::string caption_;
     std::string result_type_;
     std::vector<entry> entries_;
-    boost::program_options::options_description dashed_;  // for prefix matching
     std::string bound_command_;
 };
 
@@ -152,8 +173,11 @@ public:
 
     // The stored value (given or default), or null. name with or without
     // dash; a name the command does not declare throws HTCErrors::error.
+    // A default is applied when it is first read.
     const boost::any* get_option_value(const std::string& name) const;
+    const boost::any* get_option_value(const char* name) const;
     bool specified_option(const std::string& name) const;
+    bool specified_option(const char* name) const;
     bool quiet() const { return silencer_ != nullptr; }
 
     // Reports a typed read that failed: a value of another type is a
@@ -167,15 +191,25 @@ protected:
     virtual const char* command_name() const = 0;
 
 private:
-    std::string declared_key(const std::string& name) const;
-    void parse_word(const options_description::entry& entry, const std::vector<std::string>& tokens,
-                    const std::vector<Tcl_Obj*>& objects);
-    // False when words are left over.
-    bool assign_positionals(const std::vector<Tcl_Obj*>& words);
-    void apply_defaults();
+    // The value of one option in one task.
+    struct option_slot {
+        boost::any value;
+        const boost::any* shared = nullptr;  // a value the semantic keeps, instead of value
+        bool specified = false;
+        bool resolved = false;  // given, or its default applied
+    };
+    using word_list = boost::container::small_vector<Tcl_Obj*, 8>;
 
-    std::map<std::string, boost::any> values_;
-    std::set<std::string> specified_;
+    options_description& table() const;
+    std::size_t declared_index(const char* name) const;
+    const boost::any* resolved_value(std::size_t index) const;
+    void parse_word(std::size_t index, Tcl_Obj* obj);
+    void parse_dashed(Tcl_Obj* const objv[], int objc, int& i, bool& helpWanted);
+    // False when words are left over.
+    bool assign_positionals(const word_list& words);
+
+    mutable boost::container::small_vector<option_slot, 10> slots_;
+    mutable options_description* table_ = nullptr;
     std::unique_ptr<ComMsgMgr::Silencer> silencer_;
 };
 

@@ -97,18 +97,20 @@ const HBOBoard* boardOf(const std::type_info& pointerType, const void* object) {
     return found == getters.end() ? nullptr : found->second(object);
 }
 
-// The boards that Tcl values hold objects of, and the opened diagrams.
-std::unordered_set<const HBOBoard*> referencedBoards() {
-    std::unordered_set<const HBOBoard*> used;
-    tov::tcltasks::native_cache_base::for_each_held([&used](const std::type_info& type, const void* object) {
-        if (const HBOBoard* board = boardOf(type, object)) used.insert(board);
-    });
+// The boards that Tcl values of any thread hold objects of, and the opened
+// diagrams; false when a thread's values could not be read (it stayed busy).
+bool referencedBoards(std::unordered_set<const HBOBoard*>& used) {
+    const bool complete =
+        tov::tcltasks::native_cache_base::for_each_held([&used](const std::type_info& type, const void* object) {
+            if (const HBOBoard* board = boardOf(type, object)) used.insert(board);
+        });
+    if (!complete) return false;
     std::vector<HBOBoard*> diagrams;
     HBOBoardDiagramMgr* manager = HBOBoardDiagramMgr::getGlobal();
     manager->getOpenedBoardDiagrams(diagrams);
     used.insert(diagrams.begin(), diagrams.end());
     used.insert(manager->getCurrentBoardDiagram());
-    return used;
+    return true;
 }
 
 class Keeper {
@@ -162,7 +164,11 @@ public:
         pending_ = false;
         std::vector<std::pair<const void*, uint64_t>> graced = gracedBoards(UseRegistry::get().horizon());
         if (graced.empty()) return;
-        const std::unordered_set<const HBOBoard*> used = referencedBoards();
+        std::unordered_set<const HBOBoard*> used;
+        if (!referencedBoards(used)) {
+            pending_ = true;  // a thread was busy: try again at the end of a later use
+            return;
+        }
         std::vector<HBOBoard*> doomed;
         {
             std::lock_guard<std::mutex> lock(mutex_);

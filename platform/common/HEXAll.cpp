@@ -3,9 +3,11 @@
 #include <utility>
 
 #include "ComMsgMgr.h"
+#include "HSTStringUtils.h"
 
-HEXAll::HEXAll(std::string text, Kind kind, std::string detail)
-    : text_(std::move(text)), kind_(kind), detail_(std::move(detail)) {}
+// The detail becomes a word of -errorcode: an excerpt, however long the value.
+HEXAll::HEXAll(std::string text, Kind kind, const std::string& detail)
+    : text_(std::move(text)), kind_(kind), detail_(HSTStringUtils::excerpt(detail)) {}
 
 // The exception reads like the message would have printed, so the user sees
 // the same severity, area and id whether it was sent or thrown.

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <map>
+#include <mutex>
+#include <shared_mutex>
 #include <utility>
 
 #include "ComMsgMgr.h"
@@ -108,27 +110,45 @@ const char* HPAParamMgr::typeName(HPAParamType type) {
 }
 
 struct HPAParamMgr::Impl {
-    std::map<std::string, Param> params;
+    mutable std::shared_mutex mutex;  // guards params and listeners
+    std::map<std::string, Param, std::less<>> params;
     std::map<int, Listener> listeners;
     int nextListenerId = 1;
 
-    Param& find(const std::string& name) {
+    const Param& find(std::string_view name) const {
         const auto found = params.find(name);
         if (found == params.end()) {
-            throw HEXError("unknown parameter \"" + HSTStringUtils::excerpt(name) + "\"", HEXAll::Kind::notfound, name);
+            throw HEXError("unknown parameter \"" + HSTStringUtils::excerpt(std::string(name)) + "\"",
+                           HEXAll::Kind::notfound, std::string(name));
         }
         return found->second;
     }
+    Param& find(std::string_view name) { return const_cast<Param&>(static_cast<const Impl*>(this)->find(name)); }
 
-    void notify(const std::string& name) {
-        const auto snapshot = listeners;  // a listener may remove itself
-        for (const auto& entry : snapshot) entry.second(name);
+    // Sets the value under the lock; true when it changed.
+    bool assign(std::string_view name, const std::string* value) {
+        const std::unique_lock<std::shared_mutex> lock(mutex);
+        Param& param = find(name);
+        const std::string& canonical = value ? *value : param.defaultValue;
+        if (param.value == canonical) return false;
+        param.value = canonical;
+        return true;
     }
 
-    void assign(Param& param, const std::string& canonical) {
-        if (param.value == canonical) return;
-        param.value = canonical;
-        notify(param.name);
+    void notify(std::string_view name) {
+        std::map<int, Listener> snapshot;  // a listener may remove itself
+        {
+            const std::shared_lock<std::shared_mutex> lock(mutex);
+            snapshot = listeners;
+        }
+        const std::string changed(name);
+        for (const auto& entry : snapshot) entry.second(changed);
+    }
+
+    template <class Read>
+    auto read(std::string_view name, Read reader) const {
+        const std::shared_lock<std::shared_mutex> lock(mutex);
+        return reader(find(name));
     }
 };
 
@@ -147,44 +167,53 @@ void HPAParamMgr::define(const std::string& name, HPAParamType type, const std::
     if (!canonicalText(type, defaultValue, canonicalDefault)) {
         throw HEXError("default " + badValueText(name, type, defaultValue));
     }
-    const auto existing = impl_->params.find(name);
-    if (existing != impl_->params.end()) {
-        const Param& old = existing->second;
-        if (old.type == type && old.defaultValue == canonicalDefault) return;
-        throw HEXError("parameter \"" + name + "\" is already defined as " + typeName(old.type) + " with default \"" +
-                       old.defaultValue + "\"");
-    }
     Param param{name, type, canonicalDefault, canonicalDefault, description};
     const std::string variable = environmentName(name);
-    if (const char* fromEnv = std::getenv(variable.c_str())) {
+    const char* fromEnv = std::getenv(variable.c_str());
+    bool badEnvironment = false;
+    if (fromEnv) {
         std::string canonical;
-        if (canonicalText(type, fromEnv, canonical)) {
-            param.value = canonical;
-        } else {
-            // A bad environment value must not stop the program from starting.
-            ComMsgMgr::sendMsg::eval(4, __FILE__, __LINE__, "common", HMSG_MASK_WARNING, "@48-3@", variable.c_str(),
-                                     fromEnv, typeName(type), canonicalDefault.c_str());
-        }
+        badEnvironment = !canonicalText(type, fromEnv, canonical);
+        if (!badEnvironment) param.value = canonical;
     }
-    impl_->params.emplace(name, std::move(param));
+    {
+        const std::unique_lock<std::shared_mutex> lock(impl_->mutex);
+        const auto existing = impl_->params.find(name);
+        if (existing != impl_->params.end()) {
+            const Param& old = existing->second;
+            if (old.type == type && old.defaultValue == canonicalDefault) return;
+            throw HEXError("parameter \"" + name + "\" is already defined as " + typeName(old.type) +
+                           " with default \"" + old.defaultValue + "\"");
+        }
+        impl_->params.emplace(name, std::move(param));
+    }
+    // A bad environment value must not stop the program from starting.
+    if (badEnvironment) {
+        ComMsgMgr::sendMsg::eval(4, __FILE__, __LINE__, "common", HMSG_MASK_WARNING, "@48-3@", variable.c_str(),
+                                 fromEnv, typeName(type), canonicalDefault.c_str());
+    }
 }
 
-bool HPAParamMgr::exists(const std::string& name) const { return impl_->params.count(name) != 0; }
+bool HPAParamMgr::exists(std::string_view name) const {
+    const std::shared_lock<std::shared_mutex> lock(impl_->mutex);
+    return impl_->params.find(name) != impl_->params.end();
+}
 
-void HPAParamMgr::setValue(const std::string& name, const std::string& value) {
-    Param& param = impl_->find(name);
+void HPAParamMgr::setValue(std::string_view name, const std::string& value) {
+    const Param param = get(name);
     std::string canonical;
     if (!canonicalText(param.type, value, canonical))
-        throw HEXError(badValueText(name, param.type, value), HEXAll::Kind::value, name);
-    impl_->assign(param, canonical);
+        throw HEXError(badValueText(param.name, param.type, value), HEXAll::Kind::value, param.name);
+    if (impl_->assign(name, &canonical)) impl_->notify(name);
 }
 
-void HPAParamMgr::reset(const std::string& name) {
-    Param& param = impl_->find(name);
-    impl_->assign(param, param.defaultValue);
+void HPAParamMgr::reset(std::string_view name) {
+    if (impl_->assign(name, nullptr)) impl_->notify(name);
 }
 
-std::string HPAParamMgr::getValue(const std::string& name) const { return impl_->find(name).value; }
+std::string HPAParamMgr::getValue(std::string_view name) const {
+    return impl_->read(name, [](const Param& param) { return param.value; });
+}
 
 namespace {
 const HPAParamMgr::Param& requireType(const HPAParamMgr::Param& param, HPAParamType type) {
@@ -197,35 +226,44 @@ const HPAParamMgr::Param& requireType(const HPAParamMgr::Param& param, HPAParamT
 }
 }  // namespace
 
-bool HPAParamMgr::getValueAsBool(const std::string& name) const {
-    return requireType(impl_->find(name), HPAParamType::Bool).value == "1";
+bool HPAParamMgr::getValueAsBool(std::string_view name) const {
+    return impl_->read(name, [](const Param& param) { return requireType(param, HPAParamType::Bool).value == "1"; });
 }
 
-long long HPAParamMgr::getValueAsInt(const std::string& name) const {
-    return std::stoll(requireType(impl_->find(name), HPAParamType::Int).value);
+long long HPAParamMgr::getValueAsInt(std::string_view name) const {
+    return impl_->read(name,
+                       [](const Param& param) { return std::stoll(requireType(param, HPAParamType::Int).value); });
 }
 
-double HPAParamMgr::getValueAsDouble(const std::string& name) const {
-    const Param& param = impl_->find(name);
-    // An int reads as a double without loss of meaning.
-    if (param.type == HPAParamType::Int) return static_cast<double>(std::stoll(param.value));
-    return std::stod(requireType(param, HPAParamType::Double).value);
+double HPAParamMgr::getValueAsDouble(std::string_view name) const {
+    return impl_->read(name, [](const Param& param) {
+        // An int reads as a double without loss of meaning.
+        if (param.type == HPAParamType::Int) return static_cast<double>(std::stoll(param.value));
+        return std::stod(requireType(param, HPAParamType::Double).value);
+    });
 }
 
-const HPAParamMgr::Param& HPAParamMgr::get(const std::string& name) const { return impl_->find(name); }
+HPAParamMgr::Param HPAParamMgr::get(std::string_view name) const {
+    return impl_->read(name, [](const Param& param) { return param; });
+}
 
-std::vector<const HPAParamMgr::Param*> HPAParamMgr::list(const std::string& globPattern) const {
-    std::vector<const Param*> out;
+std::vector<HPAParamMgr::Param> HPAParamMgr::list(const std::string& globPattern) const {
+    const std::shared_lock<std::shared_mutex> lock(impl_->mutex);
+    std::vector<Param> out;
     for (const auto& entry : impl_->params) {
-        if (HSTGlob::match(entry.first.c_str(), globPattern.c_str(), true)) out.push_back(&entry.second);
+        if (HSTGlob::match(entry.first.c_str(), globPattern.c_str(), true)) out.push_back(entry.second);
     }
     return out;
 }
 
 int HPAParamMgr::addListener(Listener listener) {
+    const std::unique_lock<std::shared_mutex> lock(impl_->mutex);
     const int id = impl_->nextListenerId++;
     impl_->listeners.emplace(id, std::move(listener));
     return id;
 }
 
-void HPAParamMgr::removeListener(int id) { impl_->listeners.erase(id); }
+void HPAParamMgr::removeListener(int id) {
+    const std::unique_lock<std::shared_mutex> lock(impl_->mutex);
+    impl_->listeners.erase(id);
+}

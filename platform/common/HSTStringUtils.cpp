@@ -14,10 +14,12 @@ bool iequals(const std::string& a, const std::string& b) {
     return true;
 }
 
-std::string excerpt(const std::string& text, std::size_t ends) {
-    if (text.size() <= 3 * ends) return text;
-    return text.substr(0, ends) + " ... (" + std::to_string(text.size() - 2 * ends) + " bytes left out) ... " +
-           text.substr(text.size() - ends);
+std::string excerpt(const std::string& text, std::size_t ends) { return excerpt(text.data(), text.size(), ends); }
+
+std::string excerpt(const char* text, std::size_t length, std::size_t ends) {
+    if (length <= 3 * ends) return std::string(text, length);
+    return std::string(text, ends) + " ... (" + std::to_string(length - 2 * ends) + " bytes left out) ... " +
+           std::string(text + length - ends, ends);
 }
 
 }  // namespace HSTStringUtils

@@ -3,6 +3,8 @@
 #include <tcl.h>
 
 #include <cctype>
+#include <cstring>
+#include <string>
 
 #include "HSTGlob.h"
 #include "HSTStringUtils.h"
@@ -35,9 +37,17 @@ public:
         }
     }
 
+    // Asks for no subexpression ranges: without back-references Tcl then
+    // answers from its automaton alone, in time linear in the name.
     bool matches(const char* text, Tcl_Interp* interp) const {
-        const int status = Tcl_RegExpExec(interp, regexp_, text, text);
-        if (status < 0) throw HTCErrors::error("regular expression match failed on \"" + std::string(text) + "\"");
+        const tov::tcltasks::tcl_obj_ref name(Tcl_NewStringObj(text, -1));
+        const int status = Tcl_RegExpExecObj(interp, regexp_, name.get(), 0, 0, 0);
+        if (status < 0) {
+            const std::string reason = Tcl_GetStringResult(interp);
+            Tcl_ResetResult(interp);
+            throw HTCErrors::error("regular expression match failed on \"" + HSTStringUtils::excerpt(text) +
+                                   "\": " + reason);
+        }
         return status == 1;
     }
 
@@ -57,30 +67,93 @@ std::string escapedLiteral(const std::string& literal) {
     return out;
 }
 
-// Leading embedded options "(?i)" must stay first, ahead of the anchors.
-std::size_t embeddedOptionsLength(const std::string& pattern) {
-    if (pattern.compare(0, 2, "(?") != 0) return 0;
-    std::size_t i = 2;
+// The parts of a pattern that must stay ahead of the anchors: the "***:"
+// director and the leading embedded options "(?...)". Their letters decide
+// the syntax of the rest: b a basic, e an extended, else an advanced RE.
+struct PatternHead {
+    std::string director;
+    std::string options;  // the letters only
+    std::size_t length = 0;
+};
+
+PatternHead headOf(const std::string& pattern) {
+    PatternHead head;
+    if (pattern.compare(0, 4, "***:") == 0) head.director = "***:";
+    const std::size_t at = head.director.size();
+    head.length = at;
+    if (pattern.compare(at, 2, "(?") != 0) return head;
+    std::size_t i = at + 2;
     while (i < pattern.size() && std::isalpha(static_cast<unsigned char>(pattern[i]))) ++i;
-    return (i > 2 && i < pattern.size() && pattern[i] == ')') ? i + 1 : 0;
+    if (i > at + 2 && i < pattern.size() && pattern[i] == ')') {
+        head.options = pattern.substr(at + 2, i - at - 2);
+        head.length = i + 1;
+    }
+    return head;
 }
 
-// The pattern as it must match: the whole name. A literal (***= or the
-// embedded option q) is escaped first, as it cannot be wrapped.
+// The last of the syntax letters wins, as in Tcl.
+char syntaxOf(const std::string& options) {
+    const std::size_t last = options.find_last_of("be");
+    return last == std::string::npos ? 'a' : options[last];
+}
+
 bool isLiteral(const std::string& pattern) { return pattern.compare(0, 4, "***=") == 0; }
 
+// The pattern as it must match: the whole name, in the syntax its head
+// chose. A literal (***= or the embedded option q) is escaped as an
+// advanced RE, as it cannot be wrapped. In expanded syntax (x) a newline
+// ends a trailing comment before the closing anchor.
 std::string anchoredPattern(const std::string& pattern) {
     if (isLiteral(pattern)) return "^(?:" + escapedLiteral(pattern.substr(4)) + ")$";
-    const std::size_t options = embeddedOptionsLength(pattern);
-    std::string prefix = pattern.substr(0, options);
-    std::string body = pattern.substr(options);
-    const std::size_t literal = prefix.find('q');
-    if (literal != std::string::npos) {
-        prefix.erase(literal, 1);
-        if (prefix == "(?)") prefix.clear();
+    const PatternHead head = headOf(pattern);
+    std::string options = head.options;
+    std::string body = pattern.substr(head.length);
+    if (options.find('q') != std::string::npos) {
+        std::string kept;
+        for (char letter : options) {
+            if (letter != 'q' && letter != 'b' && letter != 'e') kept += letter;
+        }
+        options = kept;
         body = escapedLiteral(body);
     }
-    return prefix + "^(?:" + body + ")$";
+    const std::string prefix = head.director + (options.empty() ? "" : "(?" + options + ")");
+    const std::string close = options.find('x') != std::string::npos ? "\n" : "";
+    switch (syntaxOf(options)) {
+        case 'b':  // no alternation to enclose, and a group would renumber back-references
+            return prefix + "^" + body + close + "$";
+        case 'e':  // no back-references to renumber
+            return prefix + "^(" + body + close + ")$";
+        default:
+            return prefix + "^(?:" + body + close + ")$";
+    }
+}
+
+// Whether the pattern has a back-reference (a backslash and a digit 1-9
+// outside brackets; an extended RE has none). Tcl matches those by trying
+// every split of the name, in time that grows with a power of its length
+// that rises with each group, and cannot be interrupted: such a pattern is
+// matched only against names of at most kBackReferenceNameLimit bytes.
+constexpr std::size_t kBackReferenceNameLimit = 64;
+
+bool hasBackReference(const std::string& pattern) {
+    if (isLiteral(pattern)) return false;
+    const PatternHead head = headOf(pattern);
+    if (head.options.find('q') != std::string::npos || syntaxOf(head.options) == 'e') return false;
+    bool inBrackets = false;
+    for (std::size_t i = head.length; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (inBrackets) {
+            if (c == ']') inBrackets = false;
+        } else if (c == '[') {
+            inBrackets = true;
+            if (i + 1 < pattern.size() && pattern[i + 1] == '^') ++i;
+            if (i + 1 < pattern.size() && pattern[i + 1] == ']') ++i;  // "[]...]" holds a "]"
+        } else if (c == '\\' && i + 1 < pattern.size()) {
+            if (pattern[i + 1] >= '1' && pattern[i + 1] <= '9') return true;
+            ++i;
+        }
+    }
+    return false;
 }
 
 // Tcl's matchers read NUL-terminated text; a length shorter than the name
@@ -122,6 +195,7 @@ struct HTCTclPatternMatch::Impl {
     mutable RegexpInterp interp;
     mutable CompiledRegexp exact;
     mutable CompiledRegexp caseBlind;
+    bool backReferences = false;
 
     const CompiledRegexp& variant(bool nocase) const {
         CompiledRegexp& compiled = nocase ? caseBlind : exact;
@@ -142,12 +216,19 @@ struct HTCTclPatternMatch::Impl {
         std::string scratch;
         const char* text = prefixOf(name, length, scratch);
         if (!regexp) return HSTGlob::match(text, pattern.c_str(), nocase);
+        if (backReferences && std::strlen(text) > kBackReferenceNameLimit) {
+            throw HTCErrors::error("regular expression \"" + HSTStringUtils::excerpt(pattern) +
+                                       "\" has back-references, which are matched only against names of at most " +
+                                       std::to_string(kBackReferenceNameLimit) + " bytes; \"" +
+                                       HSTStringUtils::excerpt(text) + "\" has " + std::to_string(std::strlen(text)),
+                                   HEXAll::Kind::value);
+        }
         return variant(nocase).matches(text, interp.get());
     }
 };
 
 HTCTclPatternMatch::HTCTclPatternMatch(const std::string& pattern, bool regexp, bool nocase, Tcl_Interp* interp)
-    : impl_(new Impl{pattern, regexp, RegexpInterp(interp), {}, {}}) {
+    : impl_(new Impl{pattern, regexp, RegexpInterp(interp), {}, {}, regexp && hasBackReference(pattern)}) {
     try {
         if (regexp) impl_->variant(nocase);
     } catch (...) {

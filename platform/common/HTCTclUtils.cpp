@@ -9,13 +9,22 @@
 namespace HTCTclUtils {
 
 namespace {
+// One per thread: an interpreter is used only by the thread that made it.
 Tcl_Interp*& frameworkInterp() {
-    static Tcl_Interp* interp = nullptr;
+    thread_local Tcl_Interp* interp = nullptr;
     return interp;
+}
+
+// A deleted interpreter is no longer the framework's.
+void forgetInterp(ClientData data, Tcl_Interp*) {
+    if (frameworkInterp() == static_cast<Tcl_Interp*>(data)) frameworkInterp() = nullptr;
 }
 }  // namespace
 
-void setInterp(Tcl_Interp* interp) { frameworkInterp() = interp; }
+void setInterp(Tcl_Interp* interp) {
+    if (interp && interp != frameworkInterp()) Tcl_CallWhenDeleted(interp, &forgetInterp, interp);
+    frameworkInterp() = interp;
+}
 
 Tcl_Interp* getInterp() { return frameworkInterp(); }
 

@@ -9,6 +9,7 @@
 #include "HTCErrors.h"
 #include "tcl_collection.h"
 #include "tcl_obj_ref.h"
+#include "tcl_value_text.h"
 #include "tcltasks_framework.h"
 
 namespace tov {
@@ -28,7 +29,7 @@ struct wrapper_ref {
 };
 
 HTCErrors::type_error not_a_collection(Tcl_Obj* obj, const std::string& explanation) {
-    return HTCErrors::type_error("\"" + HSTStringUtils::excerpt(Tcl_GetString(obj)) + "\" is not a collection" +
+    return HTCErrors::type_error("\"" + excerpt_of(obj) + "\" is not a collection" +
                                  (explanation.empty() ? std::string() : "; " + explanation));
 }
 
@@ -36,6 +37,7 @@ HTCErrors::type_error not_a_collection(Tcl_Obj* obj, const std::string& explanat
 // "tcl.disableCollections") or a single object counts as a collection of them.
 collection_wrapper_base* collection_argument(Tcl_Interp* interp, Tcl_Obj* obj) {
     if (collection_wrapper_base* wrapper = detail::get_collection(obj)) return wrapper;
+    if (!has_safe_text(obj)) throw HTCErrors::type_error("\"" + excerpt_of(obj) + "\" is not a collection");
     try {
         using framework = detail::collection_from_tcl<tclany, detail::framework_extension, detail::framework_tuid>;
         tcl_collection<HSTVector<tclany>> objects = framework::convert(interp, obj, 0);
@@ -106,10 +108,26 @@ int index_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
     return TCL_OK;
 }
 
+// Objects of another class than the collection's make a collection of any
+// objects holding both, in order (boards and their components together).
 int add_to_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
     collection_wrapper_base* fresh = wrapper_ref(collection_argument(interp, objv[1]))->clone();
     wrapper_ref hold(fresh);
-    fresh->append_tclobj(interp, objv[2]);
+    try {
+        fresh->append_tclobj(interp, objv[2]);
+    } catch (const HTCErrors::not_implemented&) {
+        if (fresh->element_type() == typeid(tclany)) throw;
+        using framework = detail::collection_from_tcl<tclany, detail::framework_extension, detail::framework_tuid>;
+        collection_wrapper_base* mixed = framework::convert(interp, objv[1], 0).get().clone();
+        wrapper_ref holdMixed(mixed);
+        try {
+            mixed->append_tclobj(interp, objv[2]);
+        } catch (const HTCErrors::not_implemented&) {
+            throw HTCErrors::type_error("\"" + excerpt_of(objv[2]) + "\" is neither an object nor a collection");
+        }
+        set_collection_result(interp, mixed);
+        return TCL_OK;
+    }
     set_collection_result(interp, fresh);
     return TCL_OK;
 }
@@ -141,7 +159,7 @@ int sort_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
 int filter_collection(Tcl_Interp* interp, int, Tcl_Obj* const objv[]) {
     collection_wrapper_base* fresh = wrapper_ref(collection_argument(interp, objv[1]))->clone();
     wrapper_ref hold(fresh);
-    HCPTclFilterMatch filter(Tcl_GetString(objv[2]), interp, false, false);
+    HCPTclFilterMatch filter(safe_string(objv[2]), interp, false, false);
     fresh->keep_if([&](std::size_t i) { return filter.match(fresh->element_tclany(i)); });
     set_collection_result(interp, fresh);
     return TCL_OK;

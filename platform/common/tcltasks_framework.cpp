@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <map>
+#include <mutex>
 #include <set>
 #include <stdexcept>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "ComMsgMgr.h"
 #include "HEXAll.h"
 #include "tcl_obj_ref.h"
+#include "tcltasks_journal.h"
 
 namespace tov {
 namespace tcltasks {
@@ -63,28 +65,40 @@ struct registration {
     Tcl_Command token;
 };
 
-struct manager_state {
+// The commands made in this thread's interpreters: an interpreter and its
+// commands belong to the thread that made them.
+struct thread_registrations {
     std::multimap<std::string, registration*> commands;  // by factory name
     std::set<Tcl_Interp*> watched;                       // interps with a delete callback
-    std::deque<std::string> journal;
-    int depth = 0;       // framework commands running
-    int unrecorded = 0;  // tclcmdobj evaluations kept out of the journal
-    std::set<std::string> loaded_descriptions;
 };
+
+// The option tables described so far, the same for every thread.
+struct description_state {
+    std::mutex mutex;
+    std::set<std::string> loaded;
+};
+
+// Per thread: what runs on one thread is nested only in what runs there.
+thread_local int running_commands = 0;     // framework commands running
+thread_local int unrecorded_commands = 0;  // tclcmdobj evaluations kept out of the journal
+
+// Interpreters are deleted, and their commands with them, before their
+// thread ends and its thread_local objects go.
+thread_registrations& state() {
+    thread_local thread_registrations registrations;
+    return registrations;
+}
 
 // Never destroyed: command libraries may call in from their own static
 // destructors, which can run after ours.
-manager_state& state() {
-    static manager_state* instance = new manager_state;
+description_state& descriptions() {
+    static auto* instance = new description_state;
     return *instance;
 }
 
 void record(int objc, Tcl_Obj* const objv[]) {
-    manager_state& s = state();
-    if (s.depth > 0 || s.unrecorded > 0) return;
-    const tcl_obj_ref line(Tcl_NewListObj(objc, objv));
-    s.journal.emplace_back(Tcl_GetString(line.get()));
-    if (s.journal.size() > task_manager::journal_capacity) s.journal.pop_front();
+    if (running_commands > 0 || unrecorded_commands > 0) return;
+    command_journal::instance().record(objc, objv);
 }
 
 std::atomic<task_manager::command_observer> command_started{nullptr};
@@ -92,12 +106,12 @@ std::atomic<task_manager::command_observer> command_finished{nullptr};
 
 struct depth_guard {
     depth_guard() {
-        ++state().depth;
+        ++running_commands;
         if (auto started = command_started.load()) started();
     }
     ~depth_guard() {
         if (auto finished = command_finished.load()) finished();
-        --state().depth;
+        --running_commands;
     }
     depth_guard(const depth_guard&) = delete;
     depth_guard& operator=(const depth_guard&) = delete;
@@ -105,6 +119,9 @@ struct depth_guard {
 
 int run_task(ifactory& factory, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     try {
+        // Another thread's board collection reads this thread's tables only
+        // between commands; the task's values go before the lock does.
+        const thread_tables_lock tables;
         boost::shared_ptr<itask> task = factory.create();
         const int code = task->run(interp, objc, objv);
         return code == task_options_base::help_shown ? TCL_OK : code;
@@ -186,15 +203,21 @@ std::vector<std::string> task_manager::registered_names() {
     return names;
 }
 
-const std::deque<std::string>& task_manager::journal() { return state().journal; }
-void task_manager::clear_journal() { state().journal.clear(); }
+std::deque<std::string> task_manager::journal() { return command_journal::instance().entries(); }
+void task_manager::clear_journal() { command_journal::instance().clear(); }
 
 namespace taskmgr {
-bool isTaskDescriptionLoaded(const std::string& name) { return state().loaded_descriptions.count(name) > 0; }
+bool isTaskDescriptionLoaded(const std::string& name) {
+    description_state& state = descriptions();
+    const std::lock_guard<std::mutex> lock(state.mutex);
+    return state.loaded.count(name) > 0;
+}
 
 void setTaskDescriptionLoaded(const std::string& name, bool loaded) {
-    if (loaded) state().loaded_descriptions.insert(name);
-    else state().loaded_descriptions.erase(name);
+    description_state& state = descriptions();
+    const std::lock_guard<std::mutex> lock(state.mutex);
+    if (loaded) state.loaded.insert(name);
+    else state.loaded.erase(name);
 }
 }  // namespace taskmgr
 
@@ -207,9 +230,9 @@ tclcmdobj::~tclcmdobj() = default;
 
 int tclcmdobj::eval(task_manager::record_mode mode, bool global) {
     const bool unrecorded = mode == task_manager::dont_record_command;
-    if (unrecorded) ++state().unrecorded;
+    if (unrecorded) ++unrecorded_commands;
     const int code = Tcl_EvalObjEx(interp_, script_.get(), global ? TCL_EVAL_GLOBAL : 0);
-    if (unrecorded) --state().unrecorded;
+    if (unrecorded) --unrecorded_commands;
     result_ = tcl_obj_ref(Tcl_GetObjResult(interp_));
     return code;
 }

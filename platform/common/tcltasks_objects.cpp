@@ -1,9 +1,11 @@
 #include "tcltasks_objects.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <typeindex>
 #include <unordered_set>
@@ -25,18 +27,92 @@ bool is_collection_type(const Tcl_ObjType* type) {
     return type && type->dupIntRepProc == &detail::duplicate_collection_tclobj;
 }
 
-// Never destroyed: cached objects belong to Tcl, which may outlive our statics.
-std::map<std::type_index, std::unique_ptr<native_cache_base>>& caches() {
-    static auto* table = new std::map<std::type_index, std::unique_ptr<native_cache_base>>;
-    return *table;
+// The tables of Tcl objects of one thread: the native caches, the
+// collection cache and the live collection wrappers. Made on first use,
+// closed by a Tcl thread exit handler when the thread ends (for the main
+// thread, when Tcl finalizes). mutex is held by the thread while it runs a
+// framework command or changes the tables (thread_tables_lock), and by
+// another thread's board collection while it reads them.
+struct thread_tables {
+    std::map<std::type_index, std::unique_ptr<native_cache_base>> caches;
+    collection_cache collections;
+    std::unordered_set<const collection_wrapper_base*> wrappers;
+    std::mutex mutex;
+    int holds = 0;        // nested thread_tables_lock of the owner
+    bool closed = false;  // its thread ended; kept only while wrappers live
+};
+
+// The tables of every thread that made them and has not ended.
+class tables_registry {
+public:
+    static tables_registry& get() {
+        static auto* registry = new tables_registry;  // threads may end after static destruction
+        return *registry;
+    }
+    void add(thread_tables* tables) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        all_.push_back(tables);
+    }
+    void remove(thread_tables* tables) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        all_.erase(std::remove(all_.begin(), all_.end(), tables), all_.end());
+    }
+    // Calls visit(tables) for every registered thread's tables but mine.
+    template <class Visit>
+    void for_each_other(const thread_tables* mine, Visit visit) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (thread_tables* tables : all_) {
+            if (tables != mine) visit(*tables);
+        }
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<thread_tables*> all_;
+};
+
+struct thread_slot {
+    thread_tables* tables;
+    std::uint64_t generation;
+};
+thread_slot& this_thread_slot() {
+    thread_local thread_slot slot{nullptr, 0};  // trivially destructible: read while the thread ends
+    return slot;
 }
 
-// Every collection wrapper alive, so that the objects they hold can be found.
-// Never destroyed, like the caches.
-std::unordered_set<const collection_wrapper_base*>& live_wrappers() {
-    static auto* wrappers = new std::unordered_set<const collection_wrapper_base*>;
-    return *wrappers;
+void close_thread_tables(ClientData);
+
+thread_tables& this_thread_tables() {
+    thread_slot& slot = this_thread_slot();
+    if (!slot.tables) {
+        slot.tables = new thread_tables;
+        ++slot.generation;
+        tables_registry::get().add(slot.tables);
+        Tcl_CreateThreadExitHandler(&close_thread_tables, nullptr);
+    }
+    return *slot.tables;
 }
+
+std::map<std::type_index, std::unique_ptr<native_cache_base>>& caches() { return this_thread_tables().caches; }
+
+// Locks the owner's own tables unless it holds them already.
+void hold(thread_tables& tables) {
+    if (tables.holds++ == 0) tables.mutex.lock();
+}
+void unhold(thread_tables& tables) {
+    if (--tables.holds == 0) tables.mutex.unlock();
+}
+
+class own_tables_lock {
+public:
+    own_tables_lock() : tables_(this_thread_tables()) { hold(tables_); }
+    ~own_tables_lock() { unhold(tables_); }
+    own_tables_lock(const own_tables_lock&) = delete;
+    own_tables_lock& operator=(const own_tables_lock&) = delete;
+
+private:
+    thread_tables& tables_;
+};
 
 // The elements of a wrapper that are no text, each with its type: a tclany
 // holds a model object pointer, a text or a collection handle, the last
@@ -52,15 +128,30 @@ void visit_elements(const collection_wrapper_base& wrapper, const native_cache_b
     }
 }
 
-// Cached objects hold a reference until Tcl exits; give back what only the
-// caches hold then, while Tcl can still free objects.
-void release_caches_at_exit(ClientData) { native_cache_base::release_all_unreferenced(); }
+void visit_tables(const thread_tables& tables, const native_cache_base::held_visitor& visit) {
+    for (const auto& cache : tables.caches) {
+        for (const auto& entry : cache.second->n2t()) visit(cache.second->pointer_type(), entry.first);
+    }
+    for (const collection_wrapper_base* wrapper : tables.wrappers) visit_elements(*wrapper, visit);
+}
 
-void release_caches_at_exit_once() {
-    static bool exitHandlerSet = false;
-    if (exitHandlerSet) return;
-    Tcl_CreateExitHandler(&release_caches_at_exit, nullptr);
-    exitHandlerSet = true;
+// The thread ends: everything its tables hold is given back while Tcl can
+// still free objects, and its tables leave the registry. Wrappers that
+// Tcl values still hold (their thread is gone, so nothing can use them)
+// keep the tables until the last of them is destroyed.
+void close_thread_tables(ClientData) {
+    thread_slot& slot = this_thread_slot();
+    thread_tables* tables = slot.tables;
+    if (!tables) return;
+    tables_registry::get().remove(tables);
+    hold(*tables);
+    tables->collections.release_all();
+    for (auto& cache : tables->caches) cache.second->release_all();
+    slot.tables = nullptr;
+    tables->closed = true;
+    const bool unused = tables->wrappers.empty();
+    unhold(*tables);
+    if (unused) delete tables;
 }
 
 // Gives obj the collection form of wrapper again, after a script turned it
@@ -196,7 +287,7 @@ std::string class_of_object_named(const std::string& name) {
             if (name == Tcl_GetString(entry.second)) return class_name(cache.second->pointer_type());
         }
     }
-    for (const collection_wrapper_base* wrapper : live_wrappers()) {
+    for (const collection_wrapper_base* wrapper : this_thread_tables().wrappers) {
         if (wrapper->element_type() == typeid(std::string)) continue;
         for (std::size_t i = 0; i < wrapper->size(); ++i) {
             const tclany element = wrapper->element_tclany(i);
@@ -253,34 +344,93 @@ Tcl_Obj* get_tclobj(collection_wrapper_base* wrapper) {
 
 // ---------------------------------------------------------------- caches
 
+// The Tcl type of a pointer type, the same in every thread: set once by
+// the first command file that makes objects of the type.
+struct native_cache_base::type_entry {
+    std::atomic<const Tcl_ObjType*> type{nullptr};
+    std::atomic<const detail::itcltypeinfo*> info{nullptr};
+};
+
+namespace {
+native_cache_base::type_entry& type_entry_of(const std::type_info& pointerType) {
+    static std::mutex mutex;
+    static auto* entries = new std::map<std::type_index, native_cache_base::type_entry>;  // never destroyed
+    std::lock_guard<std::mutex> lock(mutex);
+    return (*entries)[std::type_index(pointerType)];
+}
+}  // namespace
+
 native_cache_base& native_cache_base::of(const std::type_info& pointerType) {
     auto& slot = caches()[std::type_index(pointerType)];
     if (!slot) {
-        release_caches_at_exit_once();
         slot.reset(new native_cache_base);
         slot->pointer_type_ = &pointerType;
+        slot->type_ = &type_entry_of(pointerType);
     }
     return *slot;
+}
+
+native_cache_base* native_cache_base::existing(const std::type_info& pointerType) {
+    thread_tables* tables = this_thread_slot().tables;
+    if (!tables) return nullptr;
+    auto found = tables->caches.find(std::type_index(pointerType));
+    return found == tables->caches.end() ? nullptr : found->second.get();
+}
+
+std::uint64_t native_cache_base::tables_generation() {
+    const thread_slot& slot = this_thread_slot();
+    return slot.tables ? slot.generation : 0;
 }
 
 // Collections first: a collection given back may be the last holder of
 // native objects (its plain list form).
 void native_cache_base::release_all_unreferenced() {
+    own_tables_lock lock;
     collection_cache::instance().release_unreferenced();
     for (auto& cache : caches()) cache.second->release_unreferenced();
 }
 
-void native_cache_base::for_each_held(const held_visitor& visit) {
-    release_all_unreferenced();
-    for (auto& cache : caches())
-        for (const auto& entry : cache.second->n2t()) visit(cache.second->pointer_type(), entry.first);
-    for (const collection_wrapper_base* wrapper : live_wrappers()) visit_elements(*wrapper, visit);
+// This thread's tables first, after giving back what only they hold; then
+// every other thread's, each while that thread runs no command. Another
+// thread's objects that only its caches hold are visited too: only that
+// thread may free them.
+bool native_cache_base::for_each_held(const held_visitor& visit) {
+    // A thread that never made a Tcl object (a model reader) makes no tables here.
+    thread_tables* mine = this_thread_slot().tables;
+    if (mine) {
+        own_tables_lock lock;
+        release_all_unreferenced();
+        visit_tables(*mine, visit);
+    }
+    bool complete = true;
+    tables_registry::get().for_each_other(mine, [&](thread_tables& other) {
+        std::unique_lock<std::mutex> lock(other.mutex, std::try_to_lock);
+        if (!lock.owns_lock()) {
+            complete = false;
+            return;
+        }
+        visit_tables(other, visit);
+    });
+    return complete;
 }
 
 void native_cache_base::set_type(const Tcl_ObjType* type, const detail::itcltypeinfo* info) {
-    if (typeinfo_) return;
-    typeinfo_ = info;
-    tcl_type_ = type;
+    const detail::itcltypeinfo* none = nullptr;
+    if (type_->info.compare_exchange_strong(none, info)) type_->type.store(type);
+}
+
+const detail::itcltypeinfo* native_cache_base::typeinfo() const {
+    // The info is published after the type: one seen means both are set.
+    return type_->type.load() ? type_->info.load() : nullptr;
+}
+
+const Tcl_ObjType* native_cache_base::tcl_type() const { return type_->type.load(); }
+
+void native_cache_base::release_all() {
+    n2t_table held;
+    held.swap(n2t_);
+    t2n_.clear();
+    for (const auto& entry : held) decr_refcount(entry.second);
 }
 
 Tcl_Obj* native_cache_base::find_tclobj(const void* native) const {
@@ -301,7 +451,7 @@ const void* native_cache_base::find_native(Tcl_Obj* obj) const {
 // replaced, so after that it is plain text.
 const void* native_cache_base::find_copy(Tcl_Obj* obj) const {
     const detail::itcltypeinfo* info = detail::GetTclTypeInfo(obj);
-    if (!info || !typeinfo_ || is_collection_type(obj->typePtr) || info->native_type() != typeinfo_->native_type()) {
+    if (!info || is_collection_type(obj->typePtr) || info->native_type() != *pointer_type_) {
         return nullptr;
     }
     const void* native = obj->internalRep.twoPtrValue.ptr1;
@@ -315,12 +465,14 @@ const void* native_cache_base::find_copy(Tcl_Obj* obj) const {
 }
 
 void native_cache_base::insert(const void* native, Tcl_Obj* obj) {
+    own_tables_lock lock;
     n2t_.emplace(native, obj);
     t2n_.emplace(obj, native);
     incr_refcount(obj);
 }
 
 void native_cache_base::forget_tclobj(Tcl_Obj* obj) {
+    own_tables_lock lock;
     auto found = t2n_.find(obj);
     if (found == t2n_.end()) return;
     n2t_.erase(found->second);
@@ -328,6 +480,7 @@ void native_cache_base::forget_tclobj(Tcl_Obj* obj) {
 }
 
 void native_cache_base::forget_native(const void* native) {
+    own_tables_lock lock;
     auto range = n2t_.equal_range(native);
     std::vector<Tcl_Obj*> objects;
     for (auto it = range.first; it != range.second; ++it) objects.push_back(it->second);
@@ -339,6 +492,7 @@ void native_cache_base::forget_native(const void* native) {
 }
 
 std::size_t native_cache_base::release_unreferenced() {
+    own_tables_lock lock;
     std::size_t released = 0;
     for (auto it = n2t_.begin(); it != n2t_.end();) {
         Tcl_Obj* obj = it->second;
@@ -360,14 +514,10 @@ bool native_cache_base::is_alive(Tcl_Obj* obj) { return obj && obj->refCount > 0
 
 // ---------------------------------------------------- collection cache
 
-// Never destroyed, like the native caches: its objects belong to Tcl.
-collection_cache& collection_cache::instance() {
-    static auto* cache = new collection_cache;
-    return *cache;
-}
+collection_cache& collection_cache::instance() { return this_thread_tables().collections; }
 
 void collection_cache::insert(Tcl_Obj* obj, collection_wrapper_base* wrapper) {
-    release_caches_at_exit_once();
+    own_tables_lock lock;
     const std::size_t weight = 1 + wrapper->size();
     entries_.emplace(obj, entry{wrapper, weight, sweeps_});
     Tcl_IncrRefCount(obj);
@@ -385,7 +535,18 @@ std::size_t collection_cache::size() const { return entries_.size(); }
 
 std::size_t collection_cache::release_unreferenced() { return release_registered_before(sweeps_ + 1); }
 
+void collection_cache::release_all() {
+    table held;
+    held.swap(entries_);
+    for (const auto& gone : held) {
+        gone.second.wrapper->forget_tclobj(gone.first);
+        Tcl_DecrRefCount(gone.first);
+        gone.second.wrapper->decr_ref();
+    }
+}
+
 std::size_t collection_cache::release_registered_before(std::size_t before) {
+    own_tables_lock lock;
     std::vector<std::pair<Tcl_Obj*, collection_wrapper_base*>> released;
     weight_kept_ = 0;
     for (auto it = entries_.begin(); it != entries_.end();) {
@@ -408,6 +569,14 @@ std::size_t collection_cache::release_registered_before(std::size_t before) {
     }
     return released.size();
 }
+
+// ------------------------------------------------------------- thread lock
+
+thread_tables_lock::thread_tables_lock() : tables_(&this_thread_tables()) {
+    hold(*static_cast<thread_tables*>(tables_));
+}
+
+thread_tables_lock::~thread_tables_lock() { unhold(*static_cast<thread_tables*>(tables_)); }
 
 // ------------------------------------------------------------- contexts
 
@@ -458,14 +627,35 @@ void HTCCollectionContextMgr::append(collection_context_ptr& context, const coll
 
 // ------------------------------------------------------------- wrappers
 
-collection_wrapper_base::collection_wrapper_base() { live_wrappers().insert(this); }
+namespace {
+// Lists a new wrapper as alive in this thread's tables.
+void* list_wrapper(const collection_wrapper_base* wrapper) {
+    thread_tables& tables = this_thread_tables();
+    hold(tables);
+    tables.wrappers.insert(wrapper);
+    unhold(tables);
+    return &tables;
+}
+}  // namespace
+
+collection_wrapper_base::collection_wrapper_base() : tables_(list_wrapper(this)) {}
 
 collection_wrapper_base::collection_wrapper_base(const collection_wrapper_base& other)
-    : context_(other.context_), tcl_type_(other.tcl_type_), tcl_typeinfo_(other.tcl_typeinfo_) {
-    live_wrappers().insert(this);
-}
+    : context_(other.context_),
+      tcl_type_(other.tcl_type_),
+      tcl_typeinfo_(other.tcl_typeinfo_),
+      tables_(list_wrapper(this)) {}
 
-collection_wrapper_base::~collection_wrapper_base() { live_wrappers().erase(this); }
+// The tables it was listed in: this thread's, or, when a Tcl value outlived
+// its thread, the closed tables that wait for their last wrapper.
+collection_wrapper_base::~collection_wrapper_base() {
+    auto* tables = static_cast<thread_tables*>(tables_);
+    hold(*tables);
+    tables->wrappers.erase(this);
+    const bool last = tables->closed && tables->wrappers.empty();
+    unhold(*tables);
+    if (last) delete tables;
+}
 
 void collection_wrapper_base::decr_ref() {
     if (--refcount_ <= 0) delete this;

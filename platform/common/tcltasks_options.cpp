@@ -1,7 +1,9 @@
 #include "tcltasks_options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -9,6 +11,7 @@
 #include "HSTValueText.h"
 #include "HTCErrors.h"
 #include "tcl_obj_ref.h"
+#include "tcl_value_text.h"
 #include "tcltasks_framework.h"
 
 namespace tov {
@@ -17,14 +20,14 @@ namespace tcltasks {
 namespace po = boost::program_options;
 
 namespace detail {
-Tcl_Interp* tcl_globals::interp = nullptr;
-std::map<std::string, Tcl_Obj*> tcl_globals::objv;
+thread_local Tcl_Interp* tcl_globals::interp = nullptr;
+thread_local std::map<std::string, Tcl_Obj*> tcl_globals::objv;
 
 Tcl_Obj* tcl_globals::object_of(const std::string& token) {
     auto found = objv.find(token);
     if (found != objv.end()) return found->second;
     // A token without its object (a default text, a -switch=value suffix).
-    throw HTCErrors::type_error("no Tcl object for \"" + token + "\"");
+    throw HTCErrors::type_error("no Tcl object for \"" + HSTStringUtils::excerpt(token) + "\"");
 }
 }  // namespace detail
 
@@ -32,16 +35,32 @@ itcl_value_semantic::~itcl_value_semantic() = default;
 
 namespace {
 
-const char* const kHelp = "-help";
-const char* const kQuiet = "-quiet";
+struct builtin_switch {
+    const char* name;
+    options_description::builtin which;
+};
+const builtin_switch kBuiltins[] = {{"-help", options_description::builtin::help},
+                                    {"-quiet", options_description::builtin::quiet}};
 
-// "-1" or "-2.5" is a value, as in Tcl's own commands, not an option.
+// "-1" or "-2.5" (or "-inf") is a value, as in Tcl's own commands, not an
+// option. Only a word whose second character may start a number is parsed.
 bool is_negative_number(const char* word) {
+    const char second = word[1];
+    if (!std::isdigit(static_cast<unsigned char>(second)) && second != '.' && second != 'i' && second != 'I') {
+        return false;
+    }
     double value = 0;
     return HSTValueText::parseDouble(word, value);
 }
 
 std::string strip_dash(const std::string& name) { return !name.empty() && name[0] == '-' ? name.substr(1) : name; }
+
+const char* without_dash(const char* name) { return *name == '-' ? name + 1 : name; }
+
+// Whether the first length bytes of word begin name.
+bool starts(const std::string& name, const char* word, std::size_t length) {
+    return name.size() >= length && name.compare(0, length, word, length) == 0;
+}
 
 // "a, b, or c" as Tcl's own messages list choices.
 std::string choice_list(std::vector<std::string> names) {
@@ -67,12 +86,36 @@ public:
     token_scope& operator=(const token_scope&) = delete;
 };
 
+// A word that stands for model objects (an object, a collection, or a list
+// of objects as commands return under "tcl.disableCollections") is
+// positional, also when its text starts with a dash (a vendor "-x"). A
+// literal has no type, so only typed words need the caches asked.
+bool is_object_word(Tcl_Obj* obj) {
+    if (!obj->typePtr) return false;
+    if (detail::find_native_typeinfo(obj)) return true;
+    static const Tcl_ObjType* listType = Tcl_GetObjType("list");
+    if (obj->typePtr != listType) return false;
+    int count = 0;
+    Tcl_Obj** elements = nullptr;
+    Tcl_ListObjGetElements(nullptr, obj, &count, &elements);
+    return count > 0 && elements[0]->typePtr && detail::find_native_typeinfo(elements[0]);
+}
+
+// Whether a word may name an option: it has a text that starts with a dash
+// and is no negative number, and it is no model object. A list nested too
+// deep to have a text is a value.
+bool may_be_option(Tcl_Obj* obj, const char*& word, int& length) {
+    if (!has_safe_text(obj)) return false;
+    word = Tcl_GetStringFromObj(obj, &length);
+    return length >= 2 && word[0] == '-' && !is_negative_number(word) && !is_object_word(obj);
+}
+
 }  // namespace
 
 // ------------------------------------------------------ options_description
 
 options_description::options_description(const std::string& description, const std::string& resultType)
-    : caption_(description), result_type_(resultType), dashed_(description) {}
+    : caption_(description), result_type_(resultType) {}
 
 options_description::~options_description() {
     if (!bound_command_.empty()) taskmgr::setTaskDescriptionLoaded(bound_command_, false);
@@ -100,57 +143,67 @@ options_description& options_description::add_option(const char* name, const po:
     item.description = option.text;
     item.value_description = value.text;
     item.default_description = defaultValue.text;
+    item.takes_no_value = semantic->max_tokens() == 0;
     if (auto* tcl = dynamic_cast<itcl_value_semantic*>(const_cast<po::value_semantic*>(semantic))) {
         tcl->set_option_name(item.name);
+        item.tcl = tcl;
     }
-    if (item.is_dashed()) dashed_.add(item.option);
     entries_.push_back(item);
     return *this;
 }
 
 const options_description::entry* options_description::find_key(const std::string& key) const {
-    for (const entry& item : entries_) {
-        if (item.key == key) return &item;
-    }
-    return nullptr;
+    const std::size_t index = index_of(key.c_str());
+    return index == npos ? nullptr : &entries_[index];
 }
 
-const options_description::entry* options_description::match(const std::string& word,
-                                                             const std::vector<std::string>& builtins,
-                                                             std::string& builtinMatched) const {
-    const std::string key = strip_dash(word);
-    std::vector<std::string> candidates;
-    for (const std::string& builtin : builtins) {
-        if (builtin == word) {
-            builtinMatched = builtin;
-            return nullptr;
+std::size_t options_description::index_of(const char* key) const {
+    key = without_dash(key);
+    const std::size_t length = std::strlen(key);
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const std::string& candidate = entries_[i].key;
+        if (candidate.size() == length && std::memcmp(candidate.data(), key, length) == 0) return i;
+    }
+    return npos;
+}
+
+std::size_t options_description::match(const char* word, std::size_t length, builtin& which) const {
+    which = builtin::none;
+    std::size_t found = npos;
+    std::size_t candidates = 0;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const entry& item = entries_[i];
+        if (!item.is_dashed() || !starts(item.name, word, length)) continue;
+        if (item.name.size() == length) return i;
+        found = i;
+        ++candidates;
+    }
+    for (const builtin_switch& builtin : kBuiltins) {
+        const std::string name = builtin.name;
+        if (!starts(name, word, length)) continue;
+        if (name.size() == length) {
+            which = builtin.which;
+            return npos;
         }
-        if (builtin.compare(0, word.size(), word) == 0) candidates.push_back(builtin);
+        which = builtin.which;
+        ++candidates;
     }
-    const po::option_description* found = nullptr;
-    try {
-        found = dashed_.find_nothrow(key, true);
-    } catch (const po::ambiguous_option& ambiguous) {
-        for (const std::string& alternative : ambiguous.alternatives()) candidates.push_back("-" + alternative);
+    if (candidates == 1) {
+        if (found != npos) which = builtin::none;
+        return found;
     }
-    if (found && found->long_name() == key) return find_key(key);
-    if (found) candidates.push_back("-" + found->long_name());
-    if (candidates.size() == 1) {
-        if (found) return find_key(found->long_name());
-        builtinMatched = candidates.front();
-        return nullptr;
-    }
-    if (!candidates.empty()) {
-        throw HTCErrors::error(
-            "ambiguous option \"" + HSTStringUtils::excerpt(word) + "\": must be " + choice_list(candidates),
-            HEXAll::Kind::usage, word);
-    }
-    std::vector<std::string> all(builtins);
+    // The error path: the names are built only now.
+    const std::string given(word, length);
+    std::vector<std::string> names;
     for (const entry& item : entries_) {
-        if (item.is_dashed()) all.push_back(item.name);
+        if (item.is_dashed() && (candidates == 0 || starts(item.name, word, length))) names.push_back(item.name);
     }
-    throw HTCErrors::error("bad option \"" + HSTStringUtils::excerpt(word) + "\": must be " + choice_list(all),
-                           HEXAll::Kind::usage, word);
+    for (const builtin_switch& builtin : kBuiltins) {
+        if (candidates == 0 || starts(builtin.name, word, length)) names.push_back(builtin.name);
+    }
+    const char* problem = candidates == 0 ? "bad option \"" : "ambiguous option \"";
+    throw HTCErrors::error(problem + HSTStringUtils::excerpt(given) + "\": must be " + choice_list(names),
+                           HEXAll::Kind::usage, given);
 }
 
 std::string options_description::description() const {
@@ -218,116 +271,148 @@ std::string task_options_base::help(Tcl_Interp* interp, const std::string& name,
     return out.str();
 }
 
-void task_options_base::parse_word(const options_description::entry& entry, const std::vector<std::string>& tokens,
-                                   const std::vector<Tcl_Obj*>& objects) {
-    token_scope scope(tokens, objects);
-    entry.semantic().parse(values_[entry.key], tokens, true);
-    specified_.insert(entry.key);
+void task_options_base::parse_word(std::size_t index, Tcl_Obj* obj) {
+    const options_description::entry& entry = table().entries()[index];
+    // Every value's text must be safe to build, whichever semantic reads it.
+    if (obj && !has_safe_text(obj)) {
+        throw HTCErrors::error("invalid value \"" + excerpt_of(obj) + "\" for option \"" + entry.name +
+                                   "\": it nests lists more than " + std::to_string(max_text_nesting) + " deep",
+                               HEXAll::Kind::value, entry.name);
+    }
+    option_slot& slot = slots_[index];
+    if (entry.tcl) {
+        entry.tcl->parse_object(slot.value, slot.shared, obj);
+    } else {
+        // A plain boost value semantic reads token texts.
+        std::vector<std::string> tokens;
+        std::vector<Tcl_Obj*> objects;
+        if (obj) {
+            tokens.emplace_back(safe_string(obj));
+            objects.push_back(obj);
+        }
+        token_scope scope(tokens, objects);
+        entry.semantic().parse(slot.value, tokens, true);
+    }
+    slot.specified = slot.resolved = true;
+}
+
+// The command's option table, asked for once per task.
+options_description& task_options_base::table() const {
+    if (!table_) table_ = &const_cast<task_options_base*>(this)->options();
+    return *table_;
+}
+
+// One dashed word at objv[i] (and its value, which it consumes).
+void task_options_base::parse_dashed(Tcl_Obj* const objv[], int objc, int& i, bool& helpWanted) {
+    int length = 0;
+    const char* word = Tcl_GetStringFromObj(objv[i], &length);
+    const char* equals = static_cast<const char*>(std::memchr(word, '=', static_cast<std::size_t>(length)));
+    const std::size_t nameLength = equals ? static_cast<std::size_t>(equals - word) : static_cast<std::size_t>(length);
+    options_description::builtin which = options_description::builtin::none;
+    const std::size_t index = table().match(word, nameLength, which);
+    if (index == options_description::npos) {
+        const char* name = which == options_description::builtin::help ? "-help" : "-quiet";
+        if (equals) throw HTCErrors::invalid_option_value(name, equals + 1);
+        if (which == options_description::builtin::help) helpWanted = true;
+        if (which == options_description::builtin::quiet && !silencer_) silencer_.reset(new ComMsgMgr::Silencer);
+        return;
+    }
+    const options_description::entry& entry = table().entries()[index];
+    if (entry.is_switch()) {
+        if (!equals) return parse_word(index, nullptr);
+        const tcl_obj_ref value(Tcl_NewStringObj(equals + 1, static_cast<int>(word + length - equals - 1)));
+        return parse_word(index, value.get());
+    }
+    if (equals) {
+        throw HTCErrors::error("bad option \"" + HSTStringUtils::excerpt(word, static_cast<std::size_t>(length)) +
+                                   "\": " + entry.name + " takes its value as the next word",
+                               HEXAll::Kind::usage, entry.name);
+    }
+    if (i + 1 >= objc) throw HTCErrors::wrong_args(usage(Tcl_GetString(objv[0])), entry.name);
+    parse_word(index, objv[++i]);
 }
 
 int task_options_base::parse_options(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     detail::tcl_globals::interp = interp;
-    const options_description& table = options();
-    const std::vector<std::string> builtins{kHelp, kQuiet};
-    std::vector<Tcl_Obj*> positional;
+    slots_.assign(table().entries().size(), option_slot());
+    word_list positional;
     bool helpWanted = false;
     try {
         bool optionsEnded = false;
         for (int i = 1; i < objc; ++i) {
+            const char* word = nullptr;
             int length = 0;
-            const char* word = Tcl_GetStringFromObj(objv[i], &length);
-            if (optionsEnded || length < 2 || word[0] != '-' || is_negative_number(word)) {
+            if (optionsEnded || !may_be_option(objv[i], word, length)) {
                 positional.push_back(objv[i]);
-                continue;
-            }
-            const std::string text(word, static_cast<std::size_t>(length));
-            if (text == "--") {
+            } else if (length == 2 && word[1] == '-') {
                 optionsEnded = true;
-                continue;
+            } else {
+                parse_dashed(objv, objc, i, helpWanted);
             }
-            const std::size_t equals = text.find('=');
-            const std::string name = text.substr(0, equals);
-            std::string builtin;
-            const options_description::entry* entry = table.match(name, builtins, builtin);
-            if (!entry) {
-                if (equals != std::string::npos)
-                    throw HTCErrors::invalid_option_value(builtin, text.substr(equals + 1));
-                if (builtin == kHelp) helpWanted = true;
-                if (builtin == kQuiet && !silencer_) silencer_.reset(new ComMsgMgr::Silencer);
-                continue;
-            }
-            if (entry->is_switch()) {
-                std::vector<std::string> tokens;
-                std::vector<Tcl_Obj*> objects;
-                tcl_obj_ref value;
-                if (equals != std::string::npos) {
-                    tokens.push_back(text.substr(equals + 1));
-                    value = tcl_obj_ref(Tcl_NewStringObj(tokens.back().c_str(), -1));
-                    objects.push_back(value.get());
-                }
-                parse_word(*entry, tokens, objects);
-                continue;
-            }
-            if (equals != std::string::npos) {
-                throw HTCErrors::error("bad option \"" + HSTStringUtils::excerpt(text) + "\": " + entry->name +
-                                           " takes its value as the next word",
-                                       HEXAll::Kind::usage, entry->name);
-            }
-            if (i + 1 >= objc) throw HTCErrors::wrong_args(usage(Tcl_GetString(objv[0])), entry->name);
-            ++i;
-            parse_word(*entry, {Tcl_GetString(objv[i])}, {objv[i]});
         }
         if (helpWanted) {
             Tcl_SetObjResult(interp, Tcl_NewStringObj(help(interp, command_name(), "").c_str(), -1));
             return help_shown;
         }
         if (!assign_positionals(positional)) throw HTCErrors::wrong_args(usage(Tcl_GetString(objv[0])));
-        apply_defaults();
     } catch (const std::exception& error) {
         return set_command_error(interp, command_name(), error);
     }
     return TCL_OK;
 }
 
-bool task_options_base::assign_positionals(const std::vector<Tcl_Obj*>& words) {
+bool task_options_base::assign_positionals(const word_list& words) {
     std::size_t next = 0;
     for (const auto& slot : positionals().slots()) {
-        const options_description::entry* entry = options().find_key(slot.first);
-        if (!entry) throw HTCErrors::error("positional \"" + slot.first + "\" has no option");
+        const std::size_t index = table().index_of(slot.first.c_str());
+        if (index == options_description::npos)
+            throw HTCErrors::error("positional \"" + slot.first + "\" has no option");
         const std::size_t count = slot.second < 0 ? words.size() - next : static_cast<std::size_t>(slot.second);
-        for (std::size_t taken = 0; taken < count && next < words.size(); ++taken, ++next) {
-            parse_word(*entry, {Tcl_GetString(words[next])}, {words[next]});
-        }
+        for (std::size_t taken = 0; taken < count && next < words.size(); ++taken, ++next)
+            parse_word(index, words[next]);
     }
     return next == words.size();
 }
 
-void task_options_base::apply_defaults() {
-    for (const auto& item : options().entries()) {
-        if (specified_.count(item.key)) continue;
-        boost::any value;
-        if (item.semantic().apply_default(value)) values_[item.key] = value;
-    }
-}
-
 // A command that reads an option it never declared has a misspelt name:
 // fail at once rather than let the default stand in silently.
-std::string task_options_base::declared_key(const std::string& name) const {
-    std::string key = strip_dash(name);
-    if (!const_cast<task_options_base*>(this)->options().find_key(key)) {
+std::size_t task_options_base::declared_index(const char* name) const {
+    const std::size_t index = table().index_of(name);
+    if (index == options_description::npos) {
         throw HTCErrors::error("command \"" + std::string(command_name()) + "\" reads option \"" + name +
                                "\", which it does not declare");
     }
-    return key;
+    return index;
+}
+
+// Defaults are applied when first read: a command that never reads an
+// option it was not given pays nothing for its default.
+const boost::any* task_options_base::resolved_value(std::size_t index) const {
+    if (slots_.size() <= index) slots_.resize(table().entries().size());
+    option_slot& slot = slots_[index];
+    if (!slot.resolved) {
+        slot.resolved = true;
+        const options_description::entry& entry = table().entries()[index];
+        slot.shared = entry.tcl ? entry.tcl->shared_default() : nullptr;
+        if (!slot.shared) entry.semantic().apply_default(slot.value);
+    }
+    if (slot.shared) return slot.shared;
+    return slot.value.empty() ? nullptr : &slot.value;
 }
 
 const boost::any* task_options_base::get_option_value(const std::string& name) const {
-    auto found = values_.find(declared_key(name));
-    return found == values_.end() ? nullptr : &found->second;
+    return get_option_value(name.c_str());
 }
 
-bool task_options_base::specified_option(const std::string& name) const {
-    return specified_.count(declared_key(name)) > 0;
+const boost::any* task_options_base::get_option_value(const char* name) const {
+    return resolved_value(declared_index(name));
+}
+
+bool task_options_base::specified_option(const std::string& name) const { return specified_option(name.c_str()); }
+
+bool task_options_base::specified_option(const char* name) const {
+    const std::size_t index = declared_index(name);
+    return index < slots_.size() && slots_[index].specified;
 }
 
 void task_options_base::bad_cast(const std::string& name, const boost::any* value, const std::string& expectedType,

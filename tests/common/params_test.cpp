@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <thread>
 
 #include "HEXAll.h"
 #include "HPAParamMgr.h"
@@ -113,6 +114,21 @@ TEST(UtilitiesTest, PrecisionComesFromTheFrameworkInterpreter) {
     Tcl_SetVar2(interp.get(), "tcl_precision", nullptr, "6", TCL_GLOBAL_ONLY);
     EXPECT_EQ(HTCTclUtils::tclGetPrecision(3), 6);
     Tcl_SetVar2(interp.get(), "tcl_precision", nullptr, "0", TCL_GLOBAL_ONLY);  // process-wide in Tcl
+    HTCTclUtils::setInterp(nullptr);
+}
+
+// A deleted interpreter is never asked again, and another thread's never at all.
+TEST(UtilitiesTest, TheFrameworkInterpreterIsPerThreadAndForgottenWhenDeleted) {
+    Tcl_Interp* deleted = Tcl_CreateInterp();
+    HTCTclUtils::setInterp(deleted);
+    Tcl_DeleteInterp(deleted);
+    EXPECT_EQ(HTCTclUtils::getInterp(), nullptr);
+    TclInterp interp;
+    HTCTclUtils::setInterp(interp.get());
+    Tcl_Interp* seenByOther = interp.get();
+    std::thread([&] { seenByOther = HTCTclUtils::getInterp(); }).join();
+    EXPECT_EQ(seenByOther, nullptr);
+    EXPECT_EQ(HTCTclUtils::getInterp(), interp.get());
     HTCTclUtils::setInterp(nullptr);
 }
 

@@ -50,6 +50,39 @@ TEST(PatternMatchTest, RegexpUsesTclAdvancedSyntaxAndKeepsEmbeddedOptions) {
     EXPECT_TRUE(HTCTclPatternMatch("***=" + backslashes, true, true, interp.get()).match(backslashes, -1));
 }
 
+// Whole-name matching keeps the syntax the pattern chose: a basic or
+// extended RE after (?b) or (?e), an advanced one after the ***: director,
+// comments in expanded syntax; each answer is Tcl's regexp on the anchored
+// pattern.
+TEST(PatternMatchTest, DirectorsAndSyntaxOptionsMatchAsTclDoes) {
+    TclInterp interp;
+    const struct {
+        const char* pattern;
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"(?b)a\\{2\\}", "aa", true},   {"(?b)a+", "a+", true},     {"(?b)a+", "aa", false},
+        {"(?b)\\(a\\)\\1", "aa", true}, {"(?e)a+|b", "aaa", true},  {"(?e)a+|b", "ab", false},
+        {"***:(?i)ab", "AB", true},     {"***:a.c", "abcd", false}, {"(?x)a b # note", "ab", true},
+        {"(?bq)a+", "a+", true},        {"(?bq)a+", "aa", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HTCTclPatternMatch(c.pattern, true, false, interp.get()).match(c.name, -1), c.matches)
+            << c.pattern << " on " << c.name;
+    }
+}
+
+// Back-references make Tcl try every split of the name, in time that no
+// one can interrupt: long names are refused, short ones still match.
+TEST(PatternMatchTest, BackReferencesAreMatchedOnlyAgainstShortNames) {
+    TclInterp interp;
+    HTCTclPatternMatch matcher("(.*)(.*)(.*)\\1\\2\\3", true, false, interp.get());
+    EXPECT_TRUE(matcher.match("abab", -1));
+    EXPECT_THROW(matcher.match(std::string(1000, 'a'), -1), HTCErrors::error);
+    // Other escapes leave long names matched.
+    EXPECT_TRUE(HTCTclPatternMatch("a*\\d", true, false, interp.get()).match(std::string(1000, 'a') + "1", -1));
+}
+
 // A stray ")" must not close the anchoring group and match every name.
 TEST(PatternMatchTest, UnbalancedPatternCannotEscapeTheAnchors) {
     TclInterp interp;

@@ -124,3 +124,15 @@ proc boardPart {name} {
     current_board_part -quiet acme.com:cobalt_x4:part0:2.0
     return $part
 }
+
+# A copy of the sample repository's boards in this run's temporary folder,
+# made once: a test that may write a repository board (write_board_file
+# given a board) works on it, never on the source tree.
+proc ::zem::repositoryCopy {} {
+    set copy [file join [::tcltest::temporaryDirectory] repository-copy]
+    if {![file isdirectory $copy]} {
+        ::tcltest::makeDirectory repository-copy  ;# removed by cleanupTests
+        foreach entry [glob -directory [file join $::zem::sourceDir data boards] *] { file copy $entry $copy }
+    }
+    return $copy
+}

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "tcltasks_fixture.h"
+#include "tcltasks_journal.h"
 
 using tov::tcltasks::task_manager;
 
@@ -112,6 +113,63 @@ TEST_F(OptionsTest, JournalRecordsUserCommandsButNotNestedOnes) {
     const std::deque<std::string> expected{"::test::noisy -nested {::test::get_widgets beta}",
                                            "::test::get_widgets gamma"};
     EXPECT_EQ(task_manager::journal(), expected);
+}
+
+// 1,000 calls with a 1 MB argument must not keep a gigabyte: each word is
+// quoted by its excerpt, and the whole journal stays within its budget.
+TEST_F(OptionsTest, JournalKeepsBoundedExcerptsWithinABoundedTotal) {
+    using tov::tcltasks::command_journal;
+    task_manager::clear_journal();
+    eval("set big [string repeat x 1000000]");
+    for (int i = 0; i < 1100; ++i) eval("::test::get_widgets -filter $big nothing" + std::to_string(i));
+    const std::deque<std::string> journal = task_manager::journal();
+    ASSERT_EQ(journal.size(), command_journal::max_entries);
+    std::size_t total = 0;
+    for (const std::string& line : journal) total += line.size();
+    EXPECT_LE(total, command_journal::max_bytes);
+    EXPECT_NE(journal.back().find("bytes left out"), std::string::npos) << journal.back().substr(0, 400);
+    EXPECT_EQ(journal.back().substr(journal.back().size() - 12), " nothing1099") << "the newest call is last";
+    EXPECT_EQ(journal.front().substr(journal.front().size() - 11), " nothing100") << "the oldest give way";
+}
+
+// Tcl builds the text of a list from its elements' texts, recursively: a
+// list nested 50,000 deep must neither crash the journal nor the options.
+TEST_F(OptionsTest, DeeplyNestedListsAreRefusedAsTextWithoutCrashing) {
+    task_manager::clear_journal();
+    eval("set deep x; for {set i 0} {$i < 50000} {incr i} {set deep [list $deep]}");
+    EXPECT_EQ(eval("llength $deep"), "1");
+    for (const char* script :
+         {"::test::get_widgets $deep", "::test::get_widgets -filter $deep", "::test::get_widgets -nocase $deep"}) {
+        const std::string result = eval(script);
+        EXPECT_NE(result.find("nests lists more than 1000 deep"), std::string::npos) << script << ": " << result;
+        EXPECT_EQ(error_code(script).compare(0, 9, "ZEM VALUE"), 0) << script;
+    }
+    const std::deque<std::string> journal = task_manager::journal();
+    ASSERT_EQ(journal.size(), 6u);  // each script ran twice
+    for (const std::string& line : journal) EXPECT_LT(line.size(), 200u) << line;
+}
+
+// A word that is a model object is positional, whatever its text: an
+// object named "-x" is not read as an option.
+TEST_F(OptionsTest, AnObjectWhoseNameStartsWithADashIsPositional) {
+    example::Model::global().add_widget("-x");
+    EXPECT_EQ(eval("::test::get_widgets -x"),
+              "ERROR: bad option \"-x\": must be -filter, -help, -nocase, "
+              "-of_objects, -quiet, or -regexp");
+    EXPECT_EQ(eval("set w [::test::get_widgets -- -x]"), "-x");
+    EXPECT_EQ(eval("::test::get_widgets $w"), "-x");
+    EXPECT_EQ(eval("::test::get_widgets -nocase $w"), "-x");
+}
+
+// Messages quote an excerpt of a huge value, never the value itself.
+TEST_F(OptionsTest, MessagesQuoteAnExcerptOfAHugeValue) {
+    eval("set big -[string repeat y 10000000]");
+    for (const char* script : {"::test::get_widgets $big", "::test::get_widgets -of_objects $big",
+                               "::test::get_widgets -nocase=$big", "::test::get_widgets -regexp ($big"}) {
+        const std::string result = eval(script);
+        EXPECT_LT(result.size(), 1000u) << script;
+        EXPECT_NE(result.find("bytes left out"), std::string::npos) << script << ": " << result;
+    }
 }
 
 TEST_F(OptionsTest, RegistrationCreatesNamespacesAndUnregisterAcceptsUnknownNames) {

@@ -3,6 +3,7 @@
 // ::board commands, and removal at exit.
 #include <tcl.h>
 
+#include <atomic>
 #include <exception>
 #include <string>
 
@@ -29,8 +30,9 @@ const CommandEntry commands[] = {
 #undef HBOCTC_COMMAND
 };
 
-bool exitHandlerRegistered = false;
-bool schema2CommandsRegistered = false;
+// Threads may load the package at the same time.
+std::atomic<bool> exitHandlerRegistered{false};
+std::atomic<bool> schema2CommandsRegistered{false};
 
 void initGroup(Group group, Tcl_Interp* interp) {
     for (const CommandEntry& command : commands) {
@@ -71,10 +73,7 @@ int registerCommands(Tcl_Interp* interp) {
 
 extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp) {
     if (!Tcl_InitStubs(interp, "8.6", 0) || Zem_common_Init(interp) != TCL_OK) return TCL_ERROR;
-    if (!exitHandlerRegistered) {
-        Tcl_CreateExitHandler(exitHandler, nullptr);
-        exitHandlerRegistered = true;
-    }
+    if (!exitHandlerRegistered.exchange(true)) Tcl_CreateExitHandler(exitHandler, nullptr);
     HBOCPropertyInit::initAll();
     try {
         return registerCommands(interp);

@@ -9,6 +9,7 @@
 #include "HBOCTcDiagram.h"
 #include "HBOCTcInit.h"
 #include "HBOParser.h"
+#include "HSTStringUtils.h"
 
 namespace {
 namespace read_board_diagram {
@@ -83,8 +84,9 @@ private:
         boost::system::error_code error;
         const fs::path path = fs::canonical(file, fs::current_path(), error);
         if (error) {
-            throw HTCErrors::error("cannot read board file \"" + file + "\": " + error.message(), HEXAll::Kind::file,
-                                   file);
+            throw HTCErrors::error(
+                "cannot read board file \"" + HSTStringUtils::excerpt(file) + "\": " + error.message(),
+                HEXAll::Kind::file, file);
         }
         return path.string();
     }

@@ -1,0 +1,47 @@
+# Keeps the test suite from changing the sample repository in the source
+# tree: MODE=record writes a manifest of DATA (every entry's kind, and each
+# regular file's SHA-256) to MANIFEST before the tests; MODE=compare makes
+# it again after them and fails, naming each entry added, removed or changed.
+#   cmake -DMODE=record|compare -DDATA=<folder> -DMANIFEST=<file> -P data_guard.cmake
+
+function(manifest_of folder out)
+  file(GLOB_RECURSE entries LIST_DIRECTORIES true RELATIVE ${folder} ${folder}/*)
+  list(SORT entries)
+  set(lines "")
+  foreach(entry IN LISTS entries)
+    set(path ${folder}/${entry})
+    if(IS_SYMLINK ${path})
+      file(READ_SYMLINK ${path} target)
+      string(APPEND lines "link ${entry} -> ${target}\n")
+    elseif(IS_DIRECTORY ${path})
+      string(APPEND lines "folder ${entry}\n")
+    else()
+      file(SHA256 ${path} sum)
+      string(APPEND lines "file ${entry} ${sum}\n")
+    endif()
+  endforeach()
+  set(${out} "${lines}" PARENT_SCOPE)
+endfunction()
+
+if(NOT DEFINED DATA OR NOT DEFINED MANIFEST OR NOT MODE MATCHES "^(record|compare)$")
+  message(FATAL_ERROR "usage: cmake -DMODE=record|compare -DDATA=<folder> -DMANIFEST=<file> -P data_guard.cmake")
+endif()
+manifest_of(${DATA} now)
+if(MODE STREQUAL "record")
+  file(WRITE ${MANIFEST} "${now}")
+  return()
+endif()
+if(NOT EXISTS ${MANIFEST})
+  message(FATAL_ERROR "no manifest ${MANIFEST}: the record step did not run")
+endif()
+file(READ ${MANIFEST} before)
+if(NOT before STREQUAL now)
+  string(REPLACE "\n" ";" beforeLines "${before}")
+  string(REPLACE "\n" ";" nowLines "${now}")
+  set(gone ${beforeLines})
+  list(REMOVE_ITEM gone ${nowLines})
+  set(new ${nowLines})
+  list(REMOVE_ITEM new ${beforeLines})
+  message(FATAL_ERROR "the tests changed ${DATA}:\n  before: ${gone}\n  after: ${new}\n"
+                      "Restore it with: git checkout -- data && git clean -fd data")
+endif()
