@@ -20,6 +20,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -164,23 +165,31 @@ public:
     // port (schema 2); null and empty for the ports of an older pin file.
     HBOBusIf* getBusIf() const { return busIf_; }
     const std::string& getLogicalPort() const { return logicalPort_; }
-    // port_index -> component pin name (schema 2).
-    const HBOPinPortMap& getPinPortMap() const { return pinPortMap_; }
+    // port_index -> component pin name (schema 2). Ordered on first use:
+    // listing boards never asks for it.
+    const HBOPinPortMap& getPinPortMap() const;
     // The mapped pins found on the owner component, in map order (schema 2).
     void getPins(std::vector<HBOPinProps*>& pins) const;
     // The pins of an older board's port.
     void getPortPropsSeq(std::vector<HBOPinProps*>& pins) const;
 
-    void addPinMap(const std::string& portIndex, const std::string& componentPin);
+    void addPinMap(std::string_view portIndex, std::string_view componentPin);
     std::vector<HBOPinProps>& portPins() { return portPins_; }
     void setBusIf(HBOBusIf* busIf, const std::string& logicalPort);
 
 private:
+    void insertPinMap(std::string_view portIndex, std::string_view componentPin) const;
+
     std::string name_, dir_, left_, right_;
     HBOBoardComponent* owner_;
     HBOBusIf* busIf_ = nullptr;
     std::string logicalPort_;
-    HBOPinPortMap pinPortMap_;
+    // The pin maps as added ("index\0pin\0" each), until the first
+    // getPinPortMap() orders them into pinPortMap_.
+    mutable std::string pendingPinMaps_;
+    mutable std::once_flag pinMapsOnce_;
+    mutable std::atomic<bool> pinMapsOrdered_{false};
+    mutable HBOPinPortMap pinPortMap_;
     std::vector<HBOPinProps> portPins_;
 };
 
@@ -369,6 +378,10 @@ public:
     // point at (null when every pin has the plain style). Builders such as
     // this one run before the component is shared.
     void setInlinePins(std::vector<HBOPinProps> pins, std::shared_ptr<const HBOPinStyleTable> styles = nullptr);
+    // Inline <pins> as the board file reader checked and packed them
+    // (HBOBoardInternal::readPackedPins): made pins on first use, as a
+    // listing reads many pins that nobody asks for.
+    void setPackedPins(std::string packed);
 
 private:
     // Pins and the lookups over them, loaded and built at most once even
@@ -387,6 +400,8 @@ private:
     mutable std::once_flag portsOfPinsOnce_;
     mutable std::unique_ptr<PinData> pins_;
     mutable std::atomic<bool> pinsReady_{false};
+    mutable std::string packedPins_;  // until the pins are made from it
+    bool hasPackedPins_ = false;
     // Built on the first pin-to-port question, again when interfaces were added since.
     struct PortsOfPins;
     mutable std::unique_ptr<PortsOfPins> portsOfPins_;

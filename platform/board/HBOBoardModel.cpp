@@ -191,8 +191,9 @@ HBOModelPort::HBOModelPort(const HBOModelPort& other, HBOBoardComponent* owner)
       right_(other.right_),
       owner_(owner),
       logicalPort_(other.logicalPort_),
-      pinPortMap_(other.pinPortMap_),
+      pinPortMap_(other.getPinPortMap()),
       portPins_(other.portPins_) {
+    pinMapsOrdered_ = true;
     for (auto& pin : portPins_) pin.setOwner(owner);
 }
 
@@ -200,7 +201,7 @@ const HBOBoard* HBOModelPort::getBoard() const { return owner_ ? owner_->getBoar
 
 void HBOModelPort::getPins(std::vector<HBOPinProps*>& pins) const {
     if (!owner_) return;
-    for (const auto& entry : pinPortMap_)
+    for (const auto& entry : getPinPortMap())
         if (HBOPinProps* pin = owner_->findPin(entry.second)) pins.push_back(pin);
 }
 
@@ -232,20 +233,48 @@ void HBOModelPort::setBusIf(HBOBusIf* busIf, const std::string& logicalPort) {
     logicalPort_ = logicalPort;
 }
 
-void HBOModelPort::addPinMap(const std::string& portIndex, const std::string& componentPin) {
+void HBOModelPort::addPinMap(std::string_view portIndex, std::string_view componentPin) {
+    if (pinMapsOrdered_.load(std::memory_order_acquire)) {
+        insertPinMap(portIndex, componentPin);
+        return;
+    }
+    // Two texts without a NUL each: an XML attribute value has none.
+    pendingPinMaps_.append(portIndex.data(), portIndex.size()).push_back('\0');
+    pendingPinMaps_.append(componentPin.data(), componentPin.size()).push_back('\0');
+}
+
+const HBOPinPortMap& HBOModelPort::getPinPortMap() const {
+    if (pinMapsOrdered_.load(std::memory_order_acquire)) return pinPortMap_;
+    std::call_once(pinMapsOnce_, [this] {
+        const char* at = pendingPinMaps_.data();
+        const char* const end = at + pendingPinMaps_.size();
+        while (at < end) {
+            const std::string_view index(at);
+            const std::string_view pin(at + index.size() + 1);
+            insertPinMap(index, pin);
+            at = pin.data() + pin.size() + 1;
+        }
+        std::string().swap(pendingPinMaps_);
+        pinMapsOrdered_.store(true, std::memory_order_release);
+    });
+    return pinPortMap_;
+}
+
+void HBOModelPort::insertPinMap(std::string_view portIndex, std::string_view componentPin) const {
     // Files list port indexes in order, so the new entry mostly goes last.
     const HBOPortIndexLess less;
-    if (pinPortMap_.empty() || less(pinPortMap_.back().first, portIndex)) {
-        pinPortMap_.emplace_back(portIndex, componentPin);
+    const std::string index(portIndex);
+    if (pinPortMap_.empty() || less(pinPortMap_.back().first, index)) {
+        pinPortMap_.emplace_back(index, componentPin);
         return;
     }
     auto at =
-        std::lower_bound(pinPortMap_.begin(), pinPortMap_.end(), portIndex,
-                         [&less](const auto& entry, const std::string& index) { return less(entry.first, index); });
-    if (at != pinPortMap_.end() && !less(portIndex, at->first)) {
-        at->second = componentPin;  // an index written twice: the last counts
+        std::lower_bound(pinPortMap_.begin(), pinPortMap_.end(), index,
+                         [&less](const auto& entry, const std::string& wanted) { return less(entry.first, wanted); });
+    if (at != pinPortMap_.end() && !less(index, at->first)) {
+        at->second = std::string(componentPin);  // an index written twice: the last counts
     } else {
-        pinPortMap_.emplace(at, portIndex, componentPin);
+        pinPortMap_.emplace(at, index, componentPin);
     }
 }
 
@@ -499,7 +528,13 @@ HBOBoardComponent::PinData& HBOBoardComponent::pinData() const {
     if (pinsReady_.load(std::memory_order_acquire)) return *pins_;
     std::call_once(pinsOnce_, [this] {
         auto data = std::make_unique<PinData>();
-        if (!a_.pinMapFile.empty()) {
+        if (hasPackedPins_) {
+            // The board file's own pins stand in for those of a pin file, as when read at once.
+            auto contents = HBOBoardInternal::readPackedPins(packedPins_, const_cast<HBOBoardComponent*>(this));
+            data->pins = std::move(contents.pins);
+            data->styles = std::move(contents.styles);
+            std::string().swap(packedPins_);
+        } else if (!a_.pinMapFile.empty()) {
             HBODroppedItem dropped{HBODroppedItem::PIN_FILE, a_.pinMapFile, 0, std::string(), a_.name};
             auto contents =
                 HBOBoardInternal::loadPinFile(a_.pinMapFile, const_cast<HBOBoardComponent*>(this), &dropped);
@@ -520,7 +555,7 @@ const HBOBoardComponent::PinData& HBOBoardComponent::indexedPins() const {
     return data;
 }
 
-bool HBOBoardComponent::arePinsLoaded() const { return a_.pinMapFile.empty() || pinsReady_; }
+bool HBOBoardComponent::arePinsLoaded() const { return a_.pinMapFile.empty() || hasPackedPins_ || pinsReady_; }
 
 void HBOBoardComponent::getPinsVec(std::vector<HBOPinProps*>& pins) const {
     PinData& data = pinData();
@@ -587,6 +622,11 @@ void HBOBoardComponent::setInlinePins(std::vector<HBOPinProps> pins, std::shared
     data->styles = std::move(styles);
     pins_ = std::move(data);
     pinsReady_ = true;
+}
+
+void HBOBoardComponent::setPackedPins(std::string packed) {
+    packedPins_ = std::move(packed);
+    hasPackedPins_ = true;
 }
 
 // ---- buses and nets

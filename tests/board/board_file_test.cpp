@@ -174,3 +174,17 @@ TEST(PortIndexOrder, NumbersByValueThenOtherTextByteWise) {
     EXPECT_EQ(port.getPinPortMap(),
               (HBOPinPortMap{{"0", "d"}, {"2", "h"}, {"007", "f"}, {"7", "g"}, {"10", "a"}, {"B", "e"}, {"x", "c"}}));
 }
+
+// Pin maps are ordered when first asked for: a copy made before then has
+// them all, and one added after then still takes its place in the order.
+TEST(PortIndexOrder, CopiesAndLateAdditionsKeepTheOrder) {
+    HBOModelPort port("p", "inout", "", "", nullptr);
+    port.addPinMap("3", "c");
+    port.addPinMap("1", "a");
+    const HBOModelPort copy(port, nullptr);
+    EXPECT_EQ(copy.getPinPortMap(), (HBOPinPortMap{{"1", "a"}, {"3", "c"}}));
+    EXPECT_EQ(port.getPinPortMap(), (HBOPinPortMap{{"1", "a"}, {"3", "c"}}));
+    port.addPinMap("2", "b");
+    port.addPinMap("3", "z");
+    EXPECT_EQ(port.getPinPortMap(), (HBOPinPortMap{{"1", "a"}, {"2", "b"}, {"3", "z"}}));
+}
