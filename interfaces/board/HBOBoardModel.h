@@ -13,8 +13,10 @@
 // logically const.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -42,6 +44,37 @@ static const std::string HBO_PIN_PROP_ODT("ODT");
 static const std::string HBO_PIN_PROP_EQUALIZATION("EQUALIZATION");
 static const std::string HBO_PIN_PROP_PRE_EMPHASIS("PRE_EMPHASIS");
 static const std::string HBO_PIN_PROP_DQS_BIAS("DQS_BIAS");
+
+// A fixed number of texts in one allocation, for the objects a listing
+// holds thousands of: a std::string each costs 32 bytes even when empty.
+template <std::size_t N>
+class HBOPackedTexts {
+public:
+    explicit HBOPackedTexts(const std::array<const std::string*, N>& texts) {
+        std::size_t size = 0;
+        for (std::size_t i = 0; i < N; ++i) ends_[i] = static_cast<uint32_t>(size += texts[i]->size());
+        if (size == 0) return;
+        data_.reset(new char[size]);
+        for (std::size_t i = 0; i < N; ++i) texts[i]->copy(data_.get() + start(i), texts[i]->size());
+    }
+    HBOPackedTexts(const HBOPackedTexts& other) : ends_(other.ends_) {
+        if (!other.data_) return;
+        data_.reset(new char[ends_[N - 1]]);
+        std::copy(other.data_.get(), other.data_.get() + ends_[N - 1], data_.get());
+    }
+    HBOPackedTexts& operator=(const HBOPackedTexts&) = delete;
+
+    std::string_view view(std::size_t i) const {
+        return data_ ? std::string_view(data_.get() + start(i), ends_[i] - start(i)) : std::string_view();
+    }
+    std::string text(std::size_t i) const { return std::string(view(i)); }
+
+private:
+    uint32_t start(std::size_t i) const { return i == 0 ? 0 : ends_[i - 1]; }
+
+    std::unique_ptr<char[]> data_;
+    std::array<uint32_t, N> ends_{};  // where each text ends in data_
+};
 
 class HBOBoard;
 class HBOBoardComponent;
@@ -269,12 +302,12 @@ public:
     HBOBusIf(const HBOBusIf& other, HBOBoardComponent* owner);
     ~HBOBusIf();
 
-    std::string getName() const { return a_.name; }
-    std::string getMode() const { return a_.mode; }
-    std::string getType() const { return a_.type; }
-    std::string getOfComponent() const { return a_.ofComponent; }
-    std::string getPresetProcName() const { return a_.presetProc; }
-    std::string getIsEnabled() const { return a_.isEnabled; }
+    std::string getName() const;
+    std::string getMode() const;
+    std::string getType() const;
+    std::string getOfComponent() const;
+    std::string getPresetProcName() const;
+    std::string getIsEnabled() const;
     HBOBoardComponent* getOwnerComponent() const { return owner_; }
     HBOBoard* getParentBoard() const;
     const HBOBoard* getBoard() const { return getParentBoard(); }
@@ -294,7 +327,8 @@ public:
 private:
     void indexModelPort(std::size_t position);
 
-    Attributes a_;
+    enum Text { NAME, MODE, TYPE, OF_COMPONENT, PRESET_PROC, IS_ENABLED, TEXT_COUNT };
+    HBOPackedTexts<TEXT_COUNT> texts_;
     HBOBoardComponent* owner_;
     std::vector<std::unique_ptr<HBOParameter>> parameters_;
     std::vector<std::unique_ptr<HBOBusIfPreference>> preferences_;
@@ -337,17 +371,17 @@ public:
 
     // vendor:board name:component name:file version
     std::string getName() const;
-    std::string getComponentName() const { return a_.name; }
-    std::string getType() const { return a_.type; }
-    std::string getSubType() const { return a_.subType; }
-    std::string getPartName() const { return a_.partName; }
-    std::string getDisplayName() const { return a_.displayName; }
-    std::string getVendor() const { return a_.vendor; }
-    std::string getDescription() const { return a_.description; }
-    std::string getIsEnabled() const { return a_.isEnabled; }
+    std::string getComponentName() const;
+    std::string getType() const;
+    std::string getSubType() const;
+    std::string getPartName() const;
+    std::string getDisplayName() const;
+    std::string getVendor() const;
+    std::string getDescription() const;
+    std::string getIsEnabled() const;
     // Absolute path of the pin file; empty when the component has none.
-    const std::string& getPinMapFile() const { return a_.pinMapFile; }
-    bool isFpga() const { return a_.type == "fpga"; }
+    const std::string& getPinMapFile() const { return pinMapFile_; }
+    bool isFpga() const;
     HBOBoard* getBoard() const { return board_; }
 
     void getParameters(std::vector<HBOParameter*>& parameters) const;
@@ -390,7 +424,9 @@ private:
     PinData& pinData() const;
     const PinData& indexedPins() const;
 
-    Attributes a_;
+    enum Text { NAME, TYPE, SUB_TYPE, PART_NAME, DISPLAY_NAME, VENDOR, IS_ENABLED, DESCRIPTION, TEXT_COUNT };
+    HBOPackedTexts<TEXT_COUNT> texts_;
+    std::string pinMapFile_;
     HBOBoard* board_;
     std::vector<std::unique_ptr<HBOParameter>> parameters_;
     std::vector<std::unique_ptr<HBOBusIf>> interfaces_;

@@ -315,7 +315,17 @@ void HBOIpPreset::addParameter(std::unique_ptr<HBOParameter> parameter) {
 
 // ---- bus interfaces
 
-HBOBusIf::HBOBusIf(Attributes attributes, HBOBoardComponent* owner) : a_(std::move(attributes)), owner_(owner) {}
+HBOBusIf::HBOBusIf(Attributes attributes, HBOBoardComponent* owner)
+    : texts_({&attributes.name, &attributes.mode, &attributes.type, &attributes.ofComponent, &attributes.presetProc,
+              &attributes.isEnabled}),
+      owner_(owner) {}
+
+std::string HBOBusIf::getName() const { return texts_.text(NAME); }
+std::string HBOBusIf::getMode() const { return texts_.text(MODE); }
+std::string HBOBusIf::getType() const { return texts_.text(TYPE); }
+std::string HBOBusIf::getOfComponent() const { return texts_.text(OF_COMPONENT); }
+std::string HBOBusIf::getPresetProcName() const { return texts_.text(PRESET_PROC); }
+std::string HBOBusIf::getIsEnabled() const { return texts_.text(IS_ENABLED); }
 
 const std::map<std::string, HBOModelPort*>& HBOBusIf::getPortMaps() const {
     std::call_once(portsByLogicalOnce_, [this] {
@@ -326,7 +336,7 @@ const std::map<std::string, HBOModelPort*>& HBOBusIf::getPortMaps() const {
 }
 
 HBOBusIf::HBOBusIf(const HBOBusIf& other, HBOBoardComponent* owner)
-    : a_(other.a_),
+    : texts_(other.texts_),
       owner_(owner),
       parameters_(copyPlain(other.parameters_)),
       preferences_(copyPlain(other.preferences_)),
@@ -475,10 +485,14 @@ struct HBOBoardComponent::PortsOfPins {
 };
 
 HBOBoardComponent::HBOBoardComponent(Attributes attributes, HBOBoard* board)
-    : a_(std::move(attributes)), board_(board) {}
+    : texts_({&attributes.name, &attributes.type, &attributes.subType, &attributes.partName, &attributes.displayName,
+              &attributes.vendor, &attributes.isEnabled, &attributes.description}),
+      pinMapFile_(std::move(attributes.pinMapFile)),
+      board_(board) {}
 
 HBOBoardComponent::HBOBoardComponent(const HBOBoardComponent& other, HBOBoard* board)
-    : a_(other.a_),
+    : texts_(other.texts_),
+      pinMapFile_(other.pinMapFile_),
       board_(board),
       parameters_(copyPlain(other.parameters_)),
       interfaces_(copyOwned(other.interfaces_, this)),
@@ -497,9 +511,19 @@ HBOBoardComponent::HBOBoardComponent(const HBOBoardComponent& other, HBOBoard* b
 
 HBOBoardComponent::~HBOBoardComponent() = default;
 
+std::string HBOBoardComponent::getComponentName() const { return texts_.text(NAME); }
+std::string HBOBoardComponent::getType() const { return texts_.text(TYPE); }
+std::string HBOBoardComponent::getSubType() const { return texts_.text(SUB_TYPE); }
+std::string HBOBoardComponent::getPartName() const { return texts_.text(PART_NAME); }
+std::string HBOBoardComponent::getDisplayName() const { return texts_.text(DISPLAY_NAME); }
+std::string HBOBoardComponent::getVendor() const { return texts_.text(VENDOR); }
+std::string HBOBoardComponent::getDescription() const { return texts_.text(DESCRIPTION); }
+std::string HBOBoardComponent::getIsEnabled() const { return texts_.text(IS_ENABLED); }
+bool HBOBoardComponent::isFpga() const { return texts_.view(TYPE) == "fpga"; }
+
 std::string HBOBoardComponent::getName() const {
-    if (!board_) return a_.name;
-    return board_->getVendor() + ":" + board_->getBoardName() + ":" + a_.name + ":" + board_->getVersion();
+    if (!board_) return texts_.text(NAME);
+    return board_->getVendor() + ":" + board_->getBoardName() + ":" + texts_.text(NAME) + ":" + board_->getVersion();
 }
 
 void HBOBoardComponent::getParameters(std::vector<HBOParameter*>& parameters) const {
@@ -534,10 +558,9 @@ HBOBoardComponent::PinData& HBOBoardComponent::pinData() const {
             data->pins = std::move(contents.pins);
             data->styles = std::move(contents.styles);
             std::string().swap(packedPins_);
-        } else if (!a_.pinMapFile.empty()) {
-            HBODroppedItem dropped{HBODroppedItem::PIN_FILE, a_.pinMapFile, 0, std::string(), a_.name};
-            auto contents =
-                HBOBoardInternal::loadPinFile(a_.pinMapFile, const_cast<HBOBoardComponent*>(this), &dropped);
+        } else if (!pinMapFile_.empty()) {
+            HBODroppedItem dropped{HBODroppedItem::PIN_FILE, pinMapFile_, 0, std::string(), texts_.text(NAME)};
+            auto contents = HBOBoardInternal::loadPinFile(pinMapFile_, const_cast<HBOBoardComponent*>(this), &dropped);
             if (!dropped.reason.empty() && board_) board_->addDroppedItem(std::move(dropped));
             data->pins = std::move(contents.pins);
             data->ports = std::move(contents.ports);
@@ -555,7 +578,7 @@ const HBOBoardComponent::PinData& HBOBoardComponent::indexedPins() const {
     return data;
 }
 
-bool HBOBoardComponent::arePinsLoaded() const { return a_.pinMapFile.empty() || hasPackedPins_ || pinsReady_; }
+bool HBOBoardComponent::arePinsLoaded() const { return pinMapFile_.empty() || hasPackedPins_ || pinsReady_; }
 
 void HBOBoardComponent::getPinsVec(std::vector<HBOPinProps*>& pins) const {
     PinData& data = pinData();
