@@ -202,7 +202,7 @@ TEST(PackedTexts, ComponentAndInterfaceTextsReadBackWholeInACopy) {
     EXPECT_EQ(empty.getComponentName() + empty.getDescription() + empty.getPinMapFile(), "");
     EXPECT_FALSE(empty.isFpga());
     const HBOBoard copy(board, "copy");
-    for (const HBOBoard* from : {&board, &copy}) {
+    for (const HBOBoard* from : {static_cast<const HBOBoard*>(&board), &copy}) {
         const HBOBoardComponent* c = from->findComponent("c");
         ASSERT_NE(c, nullptr);
         EXPECT_EQ((Names{c->getComponentName(), c->getType(), c->getSubType(), c->getPartName(), c->getPinMapFile(),
