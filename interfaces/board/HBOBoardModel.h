@@ -13,13 +13,16 @@
 // logically const.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -41,6 +44,37 @@ static const std::string HBO_PIN_PROP_ODT("ODT");
 static const std::string HBO_PIN_PROP_EQUALIZATION("EQUALIZATION");
 static const std::string HBO_PIN_PROP_PRE_EMPHASIS("PRE_EMPHASIS");
 static const std::string HBO_PIN_PROP_DQS_BIAS("DQS_BIAS");
+
+// A fixed number of texts in one allocation, for the objects a listing
+// holds thousands of: a std::string each costs 32 bytes even when empty.
+template <std::size_t N>
+class HBOPackedTexts {
+public:
+    explicit HBOPackedTexts(const std::array<const std::string*, N>& texts) {
+        std::size_t size = 0;
+        for (std::size_t i = 0; i < N; ++i) ends_[i] = static_cast<uint32_t>(size += texts[i]->size());
+        if (size == 0) return;
+        data_.reset(new char[size]);
+        for (std::size_t i = 0; i < N; ++i) texts[i]->copy(data_.get() + start(i), texts[i]->size());
+    }
+    HBOPackedTexts(const HBOPackedTexts& other) : ends_(other.ends_) {
+        if (!other.data_) return;
+        data_.reset(new char[ends_[N - 1]]);
+        std::copy(other.data_.get(), other.data_.get() + ends_[N - 1], data_.get());
+    }
+    HBOPackedTexts& operator=(const HBOPackedTexts&) = delete;
+
+    std::string_view view(std::size_t i) const {
+        return data_ ? std::string_view(data_.get() + start(i), ends_[i] - start(i)) : std::string_view();
+    }
+    std::string text(std::size_t i) const { return std::string(view(i)); }
+
+private:
+    uint32_t start(std::size_t i) const { return i == 0 ? 0 : ends_[i - 1]; }
+
+    std::unique_ptr<char[]> data_;
+    std::array<uint32_t, N> ends_{};  // where each text ends in data_
+};
 
 class HBOBoard;
 class HBOBoardComponent;
@@ -164,23 +198,31 @@ public:
     // port (schema 2); null and empty for the ports of an older pin file.
     HBOBusIf* getBusIf() const { return busIf_; }
     const std::string& getLogicalPort() const { return logicalPort_; }
-    // port_index -> component pin name (schema 2).
-    const HBOPinPortMap& getPinPortMap() const { return pinPortMap_; }
+    // port_index -> component pin name (schema 2). Ordered on first use:
+    // listing boards never asks for it.
+    const HBOPinPortMap& getPinPortMap() const;
     // The mapped pins found on the owner component, in map order (schema 2).
     void getPins(std::vector<HBOPinProps*>& pins) const;
     // The pins of an older board's port.
     void getPortPropsSeq(std::vector<HBOPinProps*>& pins) const;
 
-    void addPinMap(const std::string& portIndex, const std::string& componentPin);
+    void addPinMap(std::string_view portIndex, std::string_view componentPin);
     std::vector<HBOPinProps>& portPins() { return portPins_; }
     void setBusIf(HBOBusIf* busIf, const std::string& logicalPort);
 
 private:
+    void insertPinMap(std::string_view portIndex, std::string_view componentPin) const;
+
     std::string name_, dir_, left_, right_;
     HBOBoardComponent* owner_;
     HBOBusIf* busIf_ = nullptr;
     std::string logicalPort_;
-    HBOPinPortMap pinPortMap_;
+    // The pin maps as added ("index\0pin\0" each), until the first
+    // getPinPortMap() orders them into pinPortMap_.
+    mutable std::string pendingPinMaps_;
+    mutable std::once_flag pinMapsOnce_;
+    mutable std::atomic<bool> pinMapsOrdered_{false};
+    mutable HBOPinPortMap pinPortMap_;
     std::vector<HBOPinProps> portPins_;
 };
 
@@ -260,12 +302,12 @@ public:
     HBOBusIf(const HBOBusIf& other, HBOBoardComponent* owner);
     ~HBOBusIf();
 
-    std::string getName() const { return a_.name; }
-    std::string getMode() const { return a_.mode; }
-    std::string getType() const { return a_.type; }
-    std::string getOfComponent() const { return a_.ofComponent; }
-    std::string getPresetProcName() const { return a_.presetProc; }
-    std::string getIsEnabled() const { return a_.isEnabled; }
+    std::string getName() const;
+    std::string getMode() const;
+    std::string getType() const;
+    std::string getOfComponent() const;
+    std::string getPresetProcName() const;
+    std::string getIsEnabled() const;
     HBOBoardComponent* getOwnerComponent() const { return owner_; }
     HBOBoard* getParentBoard() const;
     const HBOBoard* getBoard() const { return getParentBoard(); }
@@ -285,7 +327,8 @@ public:
 private:
     void indexModelPort(std::size_t position);
 
-    Attributes a_;
+    enum Text { NAME, MODE, TYPE, OF_COMPONENT, PRESET_PROC, IS_ENABLED, TEXT_COUNT };
+    HBOPackedTexts<TEXT_COUNT> texts_;
     HBOBoardComponent* owner_;
     std::vector<std::unique_ptr<HBOParameter>> parameters_;
     std::vector<std::unique_ptr<HBOBusIfPreference>> preferences_;
@@ -328,17 +371,17 @@ public:
 
     // vendor:board name:component name:file version
     std::string getName() const;
-    std::string getComponentName() const { return a_.name; }
-    std::string getType() const { return a_.type; }
-    std::string getSubType() const { return a_.subType; }
-    std::string getPartName() const { return a_.partName; }
-    std::string getDisplayName() const { return a_.displayName; }
-    std::string getVendor() const { return a_.vendor; }
-    std::string getDescription() const { return a_.description; }
-    std::string getIsEnabled() const { return a_.isEnabled; }
+    std::string getComponentName() const;
+    std::string getType() const;
+    std::string getSubType() const;
+    std::string getPartName() const;
+    std::string getDisplayName() const;
+    std::string getVendor() const;
+    std::string getDescription() const;
+    std::string getIsEnabled() const;
     // Absolute path of the pin file; empty when the component has none.
-    const std::string& getPinMapFile() const { return a_.pinMapFile; }
-    bool isFpga() const { return a_.type == "fpga"; }
+    const std::string& getPinMapFile() const { return pinMapFile_; }
+    bool isFpga() const;
     HBOBoard* getBoard() const { return board_; }
 
     void getParameters(std::vector<HBOParameter*>& parameters) const;
@@ -369,6 +412,10 @@ public:
     // point at (null when every pin has the plain style). Builders such as
     // this one run before the component is shared.
     void setInlinePins(std::vector<HBOPinProps> pins, std::shared_ptr<const HBOPinStyleTable> styles = nullptr);
+    // Inline <pins> as the board file reader checked and packed them
+    // (HBOBoardInternal::readPackedPins): made pins on first use, as a
+    // listing reads many pins that nobody asks for.
+    void setPackedPins(std::string packed);
 
 private:
     // Pins and the lookups over them, loaded and built at most once even
@@ -377,7 +424,9 @@ private:
     PinData& pinData() const;
     const PinData& indexedPins() const;
 
-    Attributes a_;
+    enum Text { NAME, TYPE, SUB_TYPE, PART_NAME, DISPLAY_NAME, VENDOR, IS_ENABLED, DESCRIPTION, TEXT_COUNT };
+    HBOPackedTexts<TEXT_COUNT> texts_;
+    std::string pinMapFile_;
     HBOBoard* board_;
     std::vector<std::unique_ptr<HBOParameter>> parameters_;
     std::vector<std::unique_ptr<HBOBusIf>> interfaces_;
@@ -387,6 +436,8 @@ private:
     mutable std::once_flag portsOfPinsOnce_;
     mutable std::unique_ptr<PinData> pins_;
     mutable std::atomic<bool> pinsReady_{false};
+    mutable std::string packedPins_;  // until the pins are made from it
+    bool hasPackedPins_ = false;
     // Built on the first pin-to-port question, again when interfaces were added since.
     struct PortsOfPins;
     mutable std::unique_ptr<PortsOfPins> portsOfPins_;

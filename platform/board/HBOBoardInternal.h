@@ -117,6 +117,9 @@ struct PinFileContents {
 // Reads the pin file of a component; a file it cannot use gives a warning,
 // no pins and, when given, the problem in dropped (kind PIN_FILE).
 PinFileContents loadPinFile(const std::string& path, HBOBoardComponent* owner, HBODroppedItem* dropped = nullptr);
+// Makes the pins that the board file reader checked and packed for a
+// component's inline <pins> (HBOBoardComponent::setPackedPins).
+PinFileContents readPackedPins(const std::string& packed, HBOBoardComponent* owner);
 
 // A <pin> of a pin file as written, unchecked.
 struct RawPin {

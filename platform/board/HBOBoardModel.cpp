@@ -191,8 +191,9 @@ HBOModelPort::HBOModelPort(const HBOModelPort& other, HBOBoardComponent* owner)
       right_(other.right_),
       owner_(owner),
       logicalPort_(other.logicalPort_),
-      pinPortMap_(other.pinPortMap_),
+      pinPortMap_(other.getPinPortMap()),
       portPins_(other.portPins_) {
+    pinMapsOrdered_ = true;
     for (auto& pin : portPins_) pin.setOwner(owner);
 }
 
@@ -200,7 +201,7 @@ const HBOBoard* HBOModelPort::getBoard() const { return owner_ ? owner_->getBoar
 
 void HBOModelPort::getPins(std::vector<HBOPinProps*>& pins) const {
     if (!owner_) return;
-    for (const auto& entry : pinPortMap_)
+    for (const auto& entry : getPinPortMap())
         if (HBOPinProps* pin = owner_->findPin(entry.second)) pins.push_back(pin);
 }
 
@@ -232,20 +233,48 @@ void HBOModelPort::setBusIf(HBOBusIf* busIf, const std::string& logicalPort) {
     logicalPort_ = logicalPort;
 }
 
-void HBOModelPort::addPinMap(const std::string& portIndex, const std::string& componentPin) {
+void HBOModelPort::addPinMap(std::string_view portIndex, std::string_view componentPin) {
+    if (pinMapsOrdered_.load(std::memory_order_acquire)) {
+        insertPinMap(portIndex, componentPin);
+        return;
+    }
+    // Two texts without a NUL each: an XML attribute value has none.
+    pendingPinMaps_.append(portIndex.data(), portIndex.size()).push_back('\0');
+    pendingPinMaps_.append(componentPin.data(), componentPin.size()).push_back('\0');
+}
+
+const HBOPinPortMap& HBOModelPort::getPinPortMap() const {
+    if (pinMapsOrdered_.load(std::memory_order_acquire)) return pinPortMap_;
+    std::call_once(pinMapsOnce_, [this] {
+        const char* at = pendingPinMaps_.data();
+        const char* const end = at + pendingPinMaps_.size();
+        while (at < end) {
+            const std::string_view index(at);
+            const std::string_view pin(at + index.size() + 1);
+            insertPinMap(index, pin);
+            at = pin.data() + pin.size() + 1;
+        }
+        std::string().swap(pendingPinMaps_);
+        pinMapsOrdered_.store(true, std::memory_order_release);
+    });
+    return pinPortMap_;
+}
+
+void HBOModelPort::insertPinMap(std::string_view portIndex, std::string_view componentPin) const {
     // Files list port indexes in order, so the new entry mostly goes last.
     const HBOPortIndexLess less;
-    if (pinPortMap_.empty() || less(pinPortMap_.back().first, portIndex)) {
-        pinPortMap_.emplace_back(portIndex, componentPin);
+    const std::string index(portIndex);
+    if (pinPortMap_.empty() || less(pinPortMap_.back().first, index)) {
+        pinPortMap_.emplace_back(index, componentPin);
         return;
     }
     auto at =
-        std::lower_bound(pinPortMap_.begin(), pinPortMap_.end(), portIndex,
-                         [&less](const auto& entry, const std::string& index) { return less(entry.first, index); });
-    if (at != pinPortMap_.end() && !less(portIndex, at->first)) {
-        at->second = componentPin;  // an index written twice: the last counts
+        std::lower_bound(pinPortMap_.begin(), pinPortMap_.end(), index,
+                         [&less](const auto& entry, const std::string& wanted) { return less(entry.first, wanted); });
+    if (at != pinPortMap_.end() && !less(index, at->first)) {
+        at->second = std::string(componentPin);  // an index written twice: the last counts
     } else {
-        pinPortMap_.emplace(at, portIndex, componentPin);
+        pinPortMap_.emplace(at, index, componentPin);
     }
 }
 
@@ -286,7 +315,17 @@ void HBOIpPreset::addParameter(std::unique_ptr<HBOParameter> parameter) {
 
 // ---- bus interfaces
 
-HBOBusIf::HBOBusIf(Attributes attributes, HBOBoardComponent* owner) : a_(std::move(attributes)), owner_(owner) {}
+HBOBusIf::HBOBusIf(Attributes attributes, HBOBoardComponent* owner)
+    : texts_({&attributes.name, &attributes.mode, &attributes.type, &attributes.ofComponent, &attributes.presetProc,
+              &attributes.isEnabled}),
+      owner_(owner) {}
+
+std::string HBOBusIf::getName() const { return texts_.text(NAME); }
+std::string HBOBusIf::getMode() const { return texts_.text(MODE); }
+std::string HBOBusIf::getType() const { return texts_.text(TYPE); }
+std::string HBOBusIf::getOfComponent() const { return texts_.text(OF_COMPONENT); }
+std::string HBOBusIf::getPresetProcName() const { return texts_.text(PRESET_PROC); }
+std::string HBOBusIf::getIsEnabled() const { return texts_.text(IS_ENABLED); }
 
 const std::map<std::string, HBOModelPort*>& HBOBusIf::getPortMaps() const {
     std::call_once(portsByLogicalOnce_, [this] {
@@ -297,7 +336,7 @@ const std::map<std::string, HBOModelPort*>& HBOBusIf::getPortMaps() const {
 }
 
 HBOBusIf::HBOBusIf(const HBOBusIf& other, HBOBoardComponent* owner)
-    : a_(other.a_),
+    : texts_(other.texts_),
       owner_(owner),
       parameters_(copyPlain(other.parameters_)),
       preferences_(copyPlain(other.preferences_)),
@@ -446,10 +485,14 @@ struct HBOBoardComponent::PortsOfPins {
 };
 
 HBOBoardComponent::HBOBoardComponent(Attributes attributes, HBOBoard* board)
-    : a_(std::move(attributes)), board_(board) {}
+    : texts_({&attributes.name, &attributes.type, &attributes.subType, &attributes.partName, &attributes.displayName,
+              &attributes.vendor, &attributes.isEnabled, &attributes.description}),
+      pinMapFile_(std::move(attributes.pinMapFile)),
+      board_(board) {}
 
 HBOBoardComponent::HBOBoardComponent(const HBOBoardComponent& other, HBOBoard* board)
-    : a_(other.a_),
+    : texts_(other.texts_),
+      pinMapFile_(other.pinMapFile_),
       board_(board),
       parameters_(copyPlain(other.parameters_)),
       interfaces_(copyOwned(other.interfaces_, this)),
@@ -468,9 +511,19 @@ HBOBoardComponent::HBOBoardComponent(const HBOBoardComponent& other, HBOBoard* b
 
 HBOBoardComponent::~HBOBoardComponent() = default;
 
+std::string HBOBoardComponent::getComponentName() const { return texts_.text(NAME); }
+std::string HBOBoardComponent::getType() const { return texts_.text(TYPE); }
+std::string HBOBoardComponent::getSubType() const { return texts_.text(SUB_TYPE); }
+std::string HBOBoardComponent::getPartName() const { return texts_.text(PART_NAME); }
+std::string HBOBoardComponent::getDisplayName() const { return texts_.text(DISPLAY_NAME); }
+std::string HBOBoardComponent::getVendor() const { return texts_.text(VENDOR); }
+std::string HBOBoardComponent::getDescription() const { return texts_.text(DESCRIPTION); }
+std::string HBOBoardComponent::getIsEnabled() const { return texts_.text(IS_ENABLED); }
+bool HBOBoardComponent::isFpga() const { return texts_.view(TYPE) == "fpga"; }
+
 std::string HBOBoardComponent::getName() const {
-    if (!board_) return a_.name;
-    return board_->getVendor() + ":" + board_->getBoardName() + ":" + a_.name + ":" + board_->getVersion();
+    if (!board_) return texts_.text(NAME);
+    return board_->getVendor() + ":" + board_->getBoardName() + ":" + texts_.text(NAME) + ":" + board_->getVersion();
 }
 
 void HBOBoardComponent::getParameters(std::vector<HBOParameter*>& parameters) const {
@@ -499,10 +552,15 @@ HBOBoardComponent::PinData& HBOBoardComponent::pinData() const {
     if (pinsReady_.load(std::memory_order_acquire)) return *pins_;
     std::call_once(pinsOnce_, [this] {
         auto data = std::make_unique<PinData>();
-        if (!a_.pinMapFile.empty()) {
-            HBODroppedItem dropped{HBODroppedItem::PIN_FILE, a_.pinMapFile, 0, std::string(), a_.name};
-            auto contents =
-                HBOBoardInternal::loadPinFile(a_.pinMapFile, const_cast<HBOBoardComponent*>(this), &dropped);
+        if (hasPackedPins_) {
+            // The board file's own pins stand in for those of a pin file, as when read at once.
+            auto contents = HBOBoardInternal::readPackedPins(packedPins_, const_cast<HBOBoardComponent*>(this));
+            data->pins = std::move(contents.pins);
+            data->styles = std::move(contents.styles);
+            std::string().swap(packedPins_);
+        } else if (!pinMapFile_.empty()) {
+            HBODroppedItem dropped{HBODroppedItem::PIN_FILE, pinMapFile_, 0, std::string(), texts_.text(NAME)};
+            auto contents = HBOBoardInternal::loadPinFile(pinMapFile_, const_cast<HBOBoardComponent*>(this), &dropped);
             if (!dropped.reason.empty() && board_) board_->addDroppedItem(std::move(dropped));
             data->pins = std::move(contents.pins);
             data->ports = std::move(contents.ports);
@@ -520,7 +578,7 @@ const HBOBoardComponent::PinData& HBOBoardComponent::indexedPins() const {
     return data;
 }
 
-bool HBOBoardComponent::arePinsLoaded() const { return a_.pinMapFile.empty() || pinsReady_; }
+bool HBOBoardComponent::arePinsLoaded() const { return pinMapFile_.empty() || hasPackedPins_ || pinsReady_; }
 
 void HBOBoardComponent::getPinsVec(std::vector<HBOPinProps*>& pins) const {
     PinData& data = pinData();
@@ -587,6 +645,11 @@ void HBOBoardComponent::setInlinePins(std::vector<HBOPinProps> pins, std::shared
     data->styles = std::move(styles);
     pins_ = std::move(data);
     pinsReady_ = true;
+}
+
+void HBOBoardComponent::setPackedPins(std::string packed) {
+    packedPins_ = std::move(packed);
+    hasPackedPins_ = true;
 }
 
 // ---- buses and nets

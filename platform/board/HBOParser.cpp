@@ -260,7 +260,8 @@ std::unique_ptr<HBOParameter> readParameter(const pugi::xml_node& p) {
     return std::make_unique<HBOParameter>(a.required(0), a.value(1), a.value(2));
 }
 
-void readParameters(const pugi::xml_node& node, const std::function<void(std::unique_ptr<HBOParameter>)>& add) {
+template <class Add>
+void readParameters(const pugi::xml_node& node, Add add) {
     eachItem(node, "parameters", "parameter", [&](const pugi::xml_node& p) { add(readParameter(p)); });
 }
 
@@ -275,7 +276,7 @@ class SeenIndexes {
 public:
     // False when index was met before.
     bool insert(uint32_t index) {
-        if (index >= seen_.size()) seen_.resize(index + 1);
+        if (index >= seen_.size()) seen_.resize(std::max<std::size_t>(index + 1, 2 * seen_.size()));
         if (seen_[index]) return false;
         seen_[index] = true;
         return true;
@@ -343,6 +344,61 @@ const std::string* extraAttrName(const char* name) {
     return HBOBoardInternal::keepExtraAttrName(capital);
 }
 
+// The attributes of one <pin> by what they are, pointing into the text
+// they came from; the first of a repeated name counts, as in node.attribute().
+struct PinFields {
+    const char* index = nullptr;
+    const char* name = nullptr;
+    std::array<const char*, HBOPinProps::ATTR_COUNT> values{};
+    std::vector<std::pair<const char*, const char*>> extras;  // name as written and value, in file order
+
+    void clear() {
+        index = name = nullptr;
+        values.fill(nullptr);
+        extras.clear();
+    }
+    void add(int slot, const char* attributeName, const char* value) {
+        if (slot == kPinIndex) {
+            if (!index) index = value;
+        } else if (slot == kPinName) {
+            if (!name) name = value;
+        } else if (slot == kPinExtra) {
+            extras.emplace_back(attributeName, value);
+        } else if (!values[slot]) {
+            values[slot] = value;
+        }
+    }
+    void gather(const pugi::xml_node& p) {
+        clear();
+        for (pugi::xml_attribute a = p.first_attribute(); a; a = a.next_attribute())
+            add(pinSlotOf(a.name()), a.name(), a.value());
+    }
+};
+
+// Packed pins: a 32-bit count, then per pin its 32-bit index, its name and
+// NUL, the codes and values of its further attributes, and a 0 byte. A
+// text property has the code of its slot + 1, a further attribute the code
+// kPackedExtra followed by its name; each name and value ends with a NUL
+// (attribute values hold none).
+constexpr char kPackedEnd = 0;
+constexpr char kPackedExtra = static_cast<char>(HBOPinProps::ATTR_COUNT + 1);
+
+void packNumber(uint32_t number, std::string& packed) {
+    packed.append(reinterpret_cast<const char*>(&number), sizeof number);
+}
+uint32_t unpackNumber(const char*& at) {
+    uint32_t number = 0;
+    std::memcpy(&number, at, sizeof number);
+    at += sizeof number;
+    return number;
+}
+void packText(const char* text, std::string& packed) { packed.append(text, std::strlen(text) + 1); }
+const char* unpackText(const char*& at) {
+    const char* text = at;
+    at += std::strlen(at) + 1;
+    return text;
+}
+
 // Reads the <pin> elements of one file (or of one component's <pins>):
 // unique indexes, and one shared style for pins alike.
 class PinReader {
@@ -354,7 +410,55 @@ public:
         auto children = node.children();  // mostly pins: counting them all saves comparing names
         pins.reserve(pins.size() + static_cast<std::size_t>(std::distance(children.begin(), children.end())));
         const std::string* portText = port && *port ? table().text(port) : nullptr;
-        for (pugi::xml_node p : node.children("pin")) pins.push_back(read(p, portText));
+        for (pugi::xml_node p : node.children("pin")) {
+            fields_.gather(p);
+            pins.push_back(make(check(p), portText));
+        }
+    }
+
+    // Checks the <pin> children of node as readAll does, and packs them
+    // for unpackAll, which makes the pins later at a fraction of the memory.
+    std::string packAll(const pugi::xml_node& node) {
+        std::string packed;
+        packNumber(0, packed);
+        uint32_t count = 0;
+        for (pugi::xml_node p : node.children("pin")) {
+            fields_.gather(p);
+            packNumber(check(p), packed);
+            packText(fields_.name, packed);
+            for (std::size_t slot = 0; slot < fields_.values.size(); ++slot) {
+                if (!fields_.values[slot]) continue;
+                packed.push_back(static_cast<char>(slot + 1));
+                packText(fields_.values[slot], packed);
+            }
+            for (const auto& extra : fields_.extras) {
+                packed.push_back(kPackedExtra);
+                packText(extra.first, packed);
+                packText(extra.second, packed);
+            }
+            packed.push_back(kPackedEnd);
+            ++count;
+        }
+        std::memcpy(&packed[0], &count, sizeof count);
+        packed.shrink_to_fit();
+        return packed;
+    }
+
+    // The pins packAll packed, in order.
+    void unpackAll(const std::string& packed, std::vector<HBOPinProps>& pins) {
+        if (packed.size() < sizeof(uint32_t)) return;
+        const char* at = packed.data();
+        pins.reserve(unpackNumber(at));
+        for (const char* const end = packed.data() + packed.size(); at < end;) {
+            fields_.clear();
+            const uint32_t number = unpackNumber(at);
+            fields_.name = unpackText(at);
+            for (char code = *at++; code != kPackedEnd; code = *at++) {
+                const char* name = code == kPackedExtra ? unpackText(at) : nullptr;
+                fields_.add(code == kPackedExtra ? kPinExtra : code - 1, name, unpackText(at));
+            }
+            pins.push_back(make(number, nullptr));
+        }
     }
 
     // The indexes of the pins read so far.
@@ -367,40 +471,32 @@ public:
     }
 
 private:
-    HBOPinProps read(const pugi::xml_node& p, const std::string* port) {
-        pugi::xml_attribute index, name;
-        std::array<const char*, HBOPinProps::ATTR_COUNT> values{};
-        extras_.clear();
-        for (pugi::xml_attribute a = p.first_attribute(); a; a = a.next_attribute()) {
-            const int slot = pinSlotOf(a.name());
-            // The first of a repeated name counts, as in node.attribute().
-            if (slot == kPinIndex) {
-                if (!index) index = a;
-            } else if (slot == kPinName) {
-                if (!name) name = a;
-            } else if (slot == kPinExtra) {
-                addExtra(a);
-            } else if (!values[slot]) {
-                values[slot] = a.value();
-            }
-        }
-        if (!index) throw missingAttribute(p, "index");
-        const uint32_t number = pinIndexValue(p, "index", index.value());
+    // The index of the pin whose fields were gathered, once checked.
+    uint32_t check(const pugi::xml_node& p) {
+        if (!fields_.index) throw missingAttribute(p, "index");
+        const uint32_t number = pinIndexValue(p, "index", fields_.index);
         if (!seen_.insert(number))
             throw FileProblem{p.offset_debug(), "pin index " + std::to_string(number) + " is used twice"};
-        if (!name) throw missingAttribute(p, "name");
-        HBOPinProps pin(name.value(), number, owner_);
-        if (values[HBOPinProps::LOC]) pin.setLoc(values[HBOPinProps::LOC]);
-        pin.setStyle(styleOf(values, port));
+        if (!fields_.name) throw missingAttribute(p, "name");
+        return number;
+    }
+
+    // The pin of the fields gathered.
+    HBOPinProps make(uint32_t number, const std::string* port) {
+        extras_.clear();
+        for (const auto& extra : fields_.extras) addExtra(extra.first, extra.second);
+        HBOPinProps pin(fields_.name, number, owner_);
+        if (fields_.values[HBOPinProps::LOC]) pin.setLoc(fields_.values[HBOPinProps::LOC]);
+        pin.setStyle(styleOf(fields_.values, port));
         return pin;
     }
 
-    void addExtra(const pugi::xml_attribute& attribute) {
-        const std::string* kept = extraNameOf(attribute.name());
+    void addExtra(const char* name, const char* value) {
+        const std::string* kept = extraNameOf(name);
         if (!kept) return;
         for (const auto& extra : extras_)
             if (extra.first == kept) return;
-        extras_.emplace_back(kept, attribute.value());
+        extras_.emplace_back(kept, value);
     }
 
     // Files repeat their few attribute names on every pin: each is kept once.
@@ -434,6 +530,7 @@ private:
 
     HBOBoardComponent* owner_;
     SeenIndexes seen_;
+    PinFields fields_;  // of the pin being read
     std::shared_ptr<HBOPinStyleTable> table_;
     const HBOPinProps::Style* last_ = nullptr;                        // pins in a row mostly share their style
     std::vector<std::pair<const std::string*, const char*>> extras_;  // of the pin being read
@@ -549,9 +646,7 @@ private:
         for (pugi::xml_node m : parts.modes.children("component_mode")) readMode(m, component);
         if (parts.pins) {
             PinReader reader(component);
-            std::vector<HBOPinProps> pins;
-            reader.readAll(parts.pins, pins);
-            component->setInlinePins(std::move(pins), reader.styles());
+            component->setPackedPins(reader.packAll(parts.pins));
             components_.at(seen.first).inlinePins = std::move(reader.seen());
         }
     }
@@ -830,6 +925,14 @@ PinFileContents loadPinFile(const std::string& path, HBOBoardComponent* owner, H
         contents.styles = reader.styles();
     });
     return ok ? std::move(contents) : PinFileContents{};
+}
+
+PinFileContents readPackedPins(const std::string& packed, HBOBoardComponent* owner) {
+    PinFileContents contents;
+    PinReader reader(owner);
+    reader.unpackAll(packed, contents.pins);
+    contents.styles = reader.styles();
+    return contents;
 }
 
 bool scanPinFile(const std::string& path, std::vector<RawPin>& scanned) {

@@ -174,3 +174,46 @@ TEST(PortIndexOrder, NumbersByValueThenOtherTextByteWise) {
     EXPECT_EQ(port.getPinPortMap(),
               (HBOPinPortMap{{"0", "d"}, {"2", "h"}, {"007", "f"}, {"7", "g"}, {"10", "a"}, {"B", "e"}, {"x", "c"}}));
 }
+
+// Pin maps are ordered when first asked for: a copy made before then has
+// them all, and one added after then still takes its place in the order.
+TEST(PortIndexOrder, CopiesAndLateAdditionsKeepTheOrder) {
+    HBOModelPort port("p", "inout", "", "", nullptr);
+    port.addPinMap("3", "c");
+    port.addPinMap("1", "a");
+    const HBOModelPort copy(port, nullptr);
+    EXPECT_EQ(copy.getPinPortMap(), (HBOPinPortMap{{"1", "a"}, {"3", "c"}}));
+    EXPECT_EQ(port.getPinPortMap(), (HBOPinPortMap{{"1", "a"}, {"3", "c"}}));
+    port.addPinMap("2", "b");
+    port.addPinMap("3", "z");
+    EXPECT_EQ(port.getPinPortMap(), (HBOPinPortMap{{"1", "a"}, {"2", "b"}, {"3", "z"}}));
+}
+
+// The texts of components and interfaces, packed together, read back each
+// whole, in a copy too: empty ones and long ones.
+TEST(PackedTexts, ComponentAndInterfaceTextsReadBackWholeInACopy) {
+    MessageCapture capture;  // the copy loads the pin file, which is not there
+    HBOBoard board;
+    const std::string longText(300, 'd');
+    HBOBoardComponent* component = board.addComponent(std::make_unique<HBOBoardComponent>(
+        HBOBoardComponent::Attributes{"c", "fpga", "", "part", "/x/pins.xml", "", "v", "true", longText}, &board));
+    component->addBusIf(std::make_unique<HBOBusIf>(HBOBusIf::Attributes{"i", "", "t", "", "p&q", ""}, component));
+    const HBOBoardComponent empty(HBOBoardComponent::Attributes{}, nullptr);
+    EXPECT_EQ(empty.getComponentName() + empty.getDescription() + empty.getPinMapFile(), "");
+    EXPECT_FALSE(empty.isFpga());
+    const HBOBoard copy(board, "copy");
+    for (const HBOBoard* from : {static_cast<const HBOBoard*>(&board), &copy}) {
+        const HBOBoardComponent* c = from->findComponent("c");
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ((Names{c->getComponentName(), c->getType(), c->getSubType(), c->getPartName(), c->getPinMapFile(),
+                         c->getDisplayName(), c->getVendor(), c->getIsEnabled()}),
+                  (Names{"c", "fpga", "", "part", "/x/pins.xml", "", "v", "true"}));
+        EXPECT_EQ(c->getDescription(), longText);
+        EXPECT_TRUE(c->isFpga());
+        const HBOBusIf* busIf = c->findBusIf("i");
+        ASSERT_NE(busIf, nullptr);
+        EXPECT_EQ((Names{busIf->getName(), busIf->getMode(), busIf->getType(), busIf->getOfComponent(),
+                         busIf->getPresetProcName(), busIf->getIsEnabled()}),
+                  (Names{"i", "", "t", "", "p&q", ""}));
+    }
+}

@@ -1,6 +1,7 @@
-// Pin files read in one pass over each pin's attributes: every property,
-// the index checks, and line numbers in warnings although the text is
-// parsed in place.
+// Pins read in one pass over each pin's attributes, from a pin file or from
+// a component's own <pins> in board.xml (checked when the board is read,
+// made on first use): every property, the index checks, and line numbers in
+// warnings although the text is parsed in place.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -26,11 +27,27 @@ protected:
                "    <component name=\"part0\" type=\"fpga\" part_name=\"p\" pin_map_file=\"pins.xml\"/>\n"
                "  </components>\n</board>\n";
         std::ofstream(dir_ / "pins.xml", std::ios::binary) << pinText;
-        board_ = std::make_unique<HBOBoard>();
-        EXPECT_TRUE(HBOParser().parseFile((dir_ / "board.xml").string(), board_.get()));
-        std::vector<HBOPinProps*> pins;
-        board_->findFpgaComponent()->getPinsVec(pins);
-        return pins;
+        return pinsOfBoard();
+    }
+
+    // The pins of the given <pin> lines (pins) as pinsOf writes them; an
+    // empty list when the board or the file is refused.
+    std::vector<HBOPinProps*> loadPins(const std::string& pins) {
+        if (!inlinePins_) return load(pinFile(pins));
+        // The first pin on line 3, as in pinFile's text; a pin file named
+        // too, which the component's own pins stand in for.
+        std::filesystem::create_directories(dir_);
+        std::ofstream(dir_ / "board.xml")
+            << "<board schema_version=\"2.1\" vendor=\"t.org\" name=\"b\"><file_version>1.0</file_version>"
+               "<components><component name=\"part0\" type=\"fpga\" part_name=\"p\" pin_map_file=\"pins.xml\">\n"
+               "<pins>\n"
+            << pins << "</pins></component></components></board>\n";
+        std::ofstream(dir_ / "pins.xml") << pinFile("<pin index=\"0\" name=\"from_the_pin_file\"/>\n");
+        return pinsOfBoard();
+    }
+
+    static std::string pinFile(const std::string& pins) {
+        return "<part_info part_name=\"p\">\n<pins>\n" + pins + "</pins>\n</part_info>\n";
     }
 
     std::string onlyWarning() const {
@@ -39,22 +56,42 @@ protected:
     }
 
     MessageCapture capture;
+    bool inlinePins_ = false;
 
 private:
+    std::vector<HBOPinProps*> pinsOfBoard() {
+        board_ = std::make_unique<HBOBoard>();
+        std::vector<HBOPinProps*> pins;
+        // A pin file's faults cost its pins; a board file's, the board.
+        if (!HBOParser().parseFile((dir_ / "board.xml").string(), board_.get())) {
+            EXPECT_TRUE(inlinePins_);
+            return pins;
+        }
+        board_->findFpgaComponent()->getPinsVec(pins);
+        return pins;
+    }
+
     std::filesystem::path dir_ = uniqueTempDir();
     std::unique_ptr<HBOBoard> board_;
 };
 
-std::string pinFile(const std::string& pins) {
-    return "<part_info part_name=\"p\">\n<pins>\n" + pins + "</pins>\n</part_info>\n";
-}
+// The same pins in a pin file and in the board file's own <pins>.
+class Pins : public PinFile, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override { inlinePins_ = GetParam(); }
+};
 
-TEST_F(PinFile, EveryPropertyInAnyOrder) {
-    auto pins = load(
-        pinFile("<pin dqs_bias=\"TRUE\" pre_emphasis=\"RDE\" equalization=\"EQ1\" odt=\"RTT_40\" ibuf_low_pwr=\"FALSE\""
-                " output_impedance=\"RDRV_40\" slew=\"FAST\" iostandard=\"SSTL15\" drive=\"12\" diff_term=\"TRUE\""
-                " loc=\"AB7\" name=\"ddr_dq0\" index=\"7\"/>\n"
-                "<pin index=\"8\" name=\"io8\"/>\n"));
+INSTANTIATE_TEST_SUITE_P(PinFileOrBoardFile, Pins, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "InBoardFile" : "InPinFile";
+                         });
+
+TEST_P(Pins, EveryPropertyInAnyOrder) {
+    auto pins = loadPins(std::string(
+        "<pin dqs_bias=\"TRUE\" pre_emphasis=\"RDE\" equalization=\"EQ1\" odt=\"RTT_40\" ibuf_low_pwr=\"FALSE\""
+        " output_impedance=\"RDRV_40\" slew=\"FAST\" iostandard=\"SSTL15\" drive=\"12\" diff_term=\"TRUE\""
+        " loc=\"AB7\" name=\"ddr_dq0\" index=\"7\"/>\n"
+        "<pin index=\"8\" name=\"io8\"/>\n"));
     ASSERT_EQ(pins.size(), 2u);
     const HBOPinProps& full = *pins[0];
     EXPECT_EQ(full.getName(), "ddr_dq0");
@@ -79,11 +116,11 @@ TEST_F(PinFile, EveryPropertyInAnyOrder) {
 
 // Attributes beyond the thirteen are kept in capitals, the first of a name
 // counting; names of properties every pin has are not kept twice.
-TEST_F(PinFile, FurtherAttributesAreKeptInCapitals) {
-    auto pins =
-        load(pinFile("<pin index=\"0\" name=\"a\" pull=\"UP\" Bank=\"14\" PULL=\"x\" Port=\"p\" LOC=\"L\"/>\n"
-                     "<pin index=\"1\" name=\"b\" bank=\"14\" pull=\"UP\"/>\n"
-                     "<pin index=\"2\" name=\"c\" loc=\"C3\" iostandard=\"LVCMOS33\"/>\n"));
+TEST_P(Pins, FurtherAttributesAreKeptInCapitals) {
+    auto pins = loadPins(
+        "<pin index=\"0\" name=\"a\" pull=\"UP\" Bank=\"14\" PULL=\"x\" Port=\"p\" LOC=\"L\"/>\n"
+        "<pin index=\"1\" name=\"b\" bank=\"14\" pull=\"UP\"/>\n"
+        "<pin index=\"2\" name=\"c\" loc=\"C3\" iostandard=\"LVCMOS33\"/>\n");
     ASSERT_EQ(pins.size(), 3u);
     std::vector<std::pair<std::string, std::string>> extras;
     for (const auto& extra : pins[0]->getExtraAttrs()) extras.emplace_back(*extra.first, *extra.second);
@@ -98,14 +135,36 @@ TEST_F(PinFile, FurtherAttributesAreKeptInCapitals) {
     EXPECT_TRUE(capture.messages.empty());
 }
 
-TEST_F(PinFile, EscapedTextIsDecoded) {
-    auto pins = load(pinFile("<pin index=\"0\" name=\"a&amp;b\" loc=\"&#65;1\"/>\n"));
+// The first of a repeated attribute counts; empty values are values; pins
+// keep their order, and each is found by name and by index.
+TEST_P(Pins, RepeatsEmptyValuesAndLookups) {
+    auto pins = loadPins(
+        "<pin index=\"9\" name=\"first\" name=\"second\" iostandard=\"\" iostandard=\"X\" loc=\"\"/>\n"
+        "<pin index=\"3\" index=\"4\" name=\"three\" slew=\"SLOW\" slew=\"FAST\"/>\n"
+        "<pin index=\"0\" name=\"zero\" slew=\"SLOW\"/>\n");
+    ASSERT_EQ(pins.size(), 3u);
+    EXPECT_EQ(pins[0]->getName(), "first");
+    EXPECT_EQ(pins[0]->getAttr(HBOPinProps::IOSTANDARD), "");
+    EXPECT_EQ(pins[1]->getPinIndex(), 3u);
+    EXPECT_EQ(pins[1]->getAttr(HBOPinProps::SLEW), "SLOW");
+    EXPECT_EQ(pins[2]->getName(), "zero");
+    const HBOBoardComponent& part = *pins[0]->getOwner();
+    EXPECT_EQ(part.findPin("three"), pins[1]);
+    EXPECT_EQ(part.findPinByIndex(9), pins[0]);
+    EXPECT_EQ(part.findPinByIndex(4), nullptr);
+    EXPECT_TRUE(capture.messages.empty());
+}
+
+TEST_P(Pins, EscapedTextIsDecoded) {
+    auto pins = loadPins("<pin index=\"0\" name=\"a&amp;b\" loc=\"&#65;1\"/>\n");
     ASSERT_EQ(pins.size(), 1u);
     EXPECT_EQ(pins[0]->getName(), "a&b");
     EXPECT_EQ(pins[0]->getAttr(HBOPinProps::LOC), "A1");
 }
 
-TEST_F(PinFile, BadIndexesAreRefusedWithTheirLine) {
+// In a pin file they cost its pins; in the board file's own <pins>, the
+// board, when it is read, before any pin is asked for.
+TEST_P(Pins, BadIndexesAreRefusedWithTheirLine) {
     const std::pair<const char*, const char*> cases[] = {
         {"<pin index=\"4294967296\" name=\"a\"/>",
          "line 3: 'index' of <pin> must be an unsigned integer, got '4294967296'"},
@@ -120,8 +179,9 @@ TEST_F(PinFile, BadIndexesAreRefusedWithTheirLine) {
     };
     for (const auto& entry : cases) {
         capture.messages.clear();
-        EXPECT_TRUE(load(pinFile(std::string(entry.first) + "\n")).empty()) << entry.first;
-        EXPECT_NE(onlyWarning().find(entry.second), std::string::npos) << onlyWarning();
+        EXPECT_TRUE(loadPins(std::string(entry.first) + "\n").empty()) << entry.first;
+        const std::string file = GetParam() ? "board.xml, " : "pins.xml, ";
+        EXPECT_NE(onlyWarning().find(file + entry.second), std::string::npos) << onlyWarning();
     }
 }
 
