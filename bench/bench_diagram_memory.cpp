@@ -12,24 +12,12 @@
 #include <stdexcept>
 #include <string>
 
+#include "bench_memory.h"
 #include "ZemHost.h"
 
 extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
 
 namespace {
-
-double rssMegabytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
-
-double heapMegabytes() { return static_cast<double>(mallinfo2().uordblks) / (1024.0 * 1024.0); }
-
-void eval(Tcl_Interp* interp, const std::string& script) {
-    if (Tcl_Eval(interp, script.c_str()) != TCL_OK) throw std::runtime_error(Tcl_GetStringResult(interp));
-}
 
 void report(const char* what) {
     std::printf("%-52s RSS %8.1f MB   heap in use %8.1f MB\n", what, rssMegabytes(), heapMegabytes());

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench_memory.h"
 #include "tcltasks_framework.h"
 #include "ZemHost.h"
 
@@ -19,15 +20,6 @@ extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
 namespace {
 
 const int kCalls = 1000;
-
-double rssMegabytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
-
-double heapMegabytes() { return static_cast<double>(mallinfo2().uordblks) / (1024.0 * 1024.0); }
 
 std::size_t journalBytes() {
     std::size_t total = 0;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_memory.h"
 #include "bench_repository.h"
 #include "HBOBoardCReposMgr.h"
 #include "ZemHost.h"
@@ -26,19 +27,6 @@ extern "C" int Zem_boardcommontasks_Init(Tcl_Interp* interp);
 namespace {
 
 const int kReloads = 100;
-
-double rssMegabytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
-
-double heapMegabytes() { return static_cast<double>(mallinfo2().uordblks) / (1024.0 * 1024.0); }
-
-void eval(Tcl_Interp* interp, const std::string& script) {
-    if (Tcl_Eval(interp, script.c_str()) != TCL_OK) throw std::runtime_error(Tcl_GetStringResult(interp));
-}
 
 // Every board file of the repository gets a new modification time, as an edit would give it.
 void touchBoardFiles(const std::vector<std::string>& files, int round) {
