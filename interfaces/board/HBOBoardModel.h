@@ -298,7 +298,7 @@ public:
     struct Attributes {
         std::string name, mode, type, ofComponent, presetProc, isEnabled;
     };
-    HBOBusIf(Attributes attributes, HBOBoardComponent* owner);
+    HBOBusIf(const Attributes& attributes, HBOBoardComponent* owner);
     HBOBusIf(const HBOBusIf& other, HBOBoardComponent* owner);
     ~HBOBusIf();
 

@@ -315,7 +315,7 @@ void HBOIpPreset::addParameter(std::unique_ptr<HBOParameter> parameter) {
 
 // ---- bus interfaces
 
-HBOBusIf::HBOBusIf(Attributes attributes, HBOBoardComponent* owner)
+HBOBusIf::HBOBusIf(const Attributes& attributes, HBOBoardComponent* owner)
     : texts_({&attributes.name, &attributes.mode, &attributes.type, &attributes.ofComponent, &attributes.presetProc,
               &attributes.isEnabled}),
       owner_(owner) {}

@@ -656,7 +656,7 @@ private:
         AttributesOf<6> found(i, names);
         HBOBusIf::Attributes a{found.required(0), found.value(1), found.value(2),
                                found.value(3),    found.value(4), found.value(5, "true")};
-        HBOBusIf* busIf = component->addBusIf(std::make_unique<HBOBusIf>(std::move(a), component));
+        HBOBusIf* busIf = component->addBusIf(std::make_unique<HBOBusIf>(a, component));
         readParameters(i, [busIf](std::unique_ptr<HBOParameter> p) { busIf->addParameter(std::move(p)); });
         eachItem(i, "preferred_ips", "preferred_ip",
                  [busIf](const pugi::xml_node& p) { busIf->addPreference(readPreference(p)); });
