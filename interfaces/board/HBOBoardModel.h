@@ -207,6 +207,9 @@ public:
     void getPortPropsSeq(std::vector<HBOPinProps*>& pins) const;
 
     void addPinMap(std::string_view portIndex, std::string_view componentPin);
+    // Room for pin maps whose texts come to bytes (each text + 1), so that
+    // adding them allocates once.
+    void reservePinMaps(std::size_t bytes);
     std::vector<HBOPinProps>& portPins() { return portPins_; }
     void setBusIf(HBOBusIf* busIf, const std::string& logicalPort);
 

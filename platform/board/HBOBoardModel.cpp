@@ -243,6 +243,10 @@ void HBOModelPort::addPinMap(std::string_view portIndex, std::string_view compon
     pendingPinMaps_.append(componentPin.data(), componentPin.size()).push_back('\0');
 }
 
+void HBOModelPort::reservePinMaps(std::size_t bytes) {
+    if (!pinMapsOrdered_.load(std::memory_order_acquire)) pendingPinMaps_.reserve(pendingPinMaps_.size() + bytes);
+}
+
 const HBOPinPortMap& HBOModelPort::getPinPortMap() const {
     if (pinMapsOrdered_.load(std::memory_order_acquire)) return pinPortMap_;
     std::call_once(pinMapsOnce_, [this] {

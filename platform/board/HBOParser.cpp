@@ -418,8 +418,11 @@ public:
 
     // Checks the <pin> children of node as readAll does, and packs them
     // for unpackAll, which makes the pins later at a fraction of the memory.
-    std::string packAll(const pugi::xml_node& node) {
-        std::string packed;
+    // The packing goes through scratch, which keeps its capacity from one
+    // component to the next, so that the result is allocated once, to size.
+    std::string packAll(const pugi::xml_node& node, std::string& scratch) {
+        std::string& packed = scratch;
+        packed.clear();
         packNumber(0, packed);
         uint32_t count = 0;
         for (pugi::xml_node p : node.children("pin")) {
@@ -440,8 +443,7 @@ public:
             ++count;
         }
         std::memcpy(&packed[0], &count, sizeof count);
-        packed.shrink_to_fit();
-        return packed;
+        return std::string(packed);
     }
 
     // The pins packAll packed, in order.
@@ -646,7 +648,7 @@ private:
         for (pugi::xml_node m : parts.modes.children("component_mode")) readMode(m, component);
         if (parts.pins) {
             PinReader reader(component);
-            component->setPackedPins(reader.packAll(parts.pins));
+            component->setPackedPins(reader.packAll(parts.pins, scratch_));
             components_.at(seen.first).inlinePins = std::move(reader.seen());
         }
     }
@@ -661,7 +663,6 @@ private:
         eachItem(i, "preferred_ips", "preferred_ip",
                  [busIf](const pugi::xml_node& p) { busIf->addPreference(readPreference(p)); });
         static const char* const portNames[] = {"logical_port", "physical_port", "dir", "left", "right"};
-        static const char* const pinNames[] = {"port_index", "component_pin"};
         eachItem(i, "port_maps", "port_map", [&](const pugi::xml_node& m) {
             AttributesOf<5> found(m, portNames);
             std::string logical = found.required(0);
@@ -670,13 +671,25 @@ private:
             if (schema2_) {
                 port =
                     std::make_unique<HBOModelPort>(physical, found.value(2), found.value(3), found.value(4), component);
-                eachItem(m, "pin_maps", "pin_map", [&](const pugi::xml_node& p) {
-                    AttributesOf<2> pin(p, pinNames);
-                    port->addPinMap(pin.required(0), pin.required(1));
-                });
+                readPinMaps(m.child("pin_maps"), *port);
             }
             busIf->addPortMap(std::make_unique<HBOPortMap>(logical, physical), std::move(port));
         });
+    }
+
+    // The <pin_map> children of pinMaps, checked in a first pass so that
+    // the port keeps them in one allocation made to size.
+    void readPinMaps(const pugi::xml_node& pinMaps, HBOModelPort& port) {
+        static const char* const pinNames[] = {"port_index", "component_pin"};
+        pinMapTexts_.clear();
+        std::size_t bytes = 0;
+        for (pugi::xml_node p : pinMaps.children("pin_map")) {
+            AttributesOf<2> pin(p, pinNames);
+            pinMapTexts_.emplace_back(pin.required(0), pin.required(1));
+            bytes += pinMapTexts_.back().first.size() + pinMapTexts_.back().second.size() + 2;
+        }
+        port.reservePinMaps(bytes);
+        for (const auto& pin : pinMapTexts_) port.addPinMap(pin.first, pin.second);
     }
 
     void readMode(const pugi::xml_node& m, HBOBoardComponent* component) {
@@ -839,6 +852,8 @@ private:
     std::vector<HBODroppedItem>* deferred_;  // warnings kept for the caller; sent at once when null
     bool schema2_ = false;                   // port maps name their pins
     int64_t nets_ = 0;                       // made by the connection maps read so far
+    std::string scratch_;                    // packing space, reused by every component
+    std::vector<std::pair<std::string_view, std::string_view>> pinMapTexts_;  // of the port being read
     ComponentTable components_;
 };
 
