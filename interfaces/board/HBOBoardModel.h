@@ -51,12 +51,11 @@ template <std::size_t N>
 class HBOPackedTexts {
 public:
     explicit HBOPackedTexts(const std::array<const std::string*, N>& texts) {
-        std::size_t size = 0;
-        for (std::size_t i = 0; i < N; ++i) ends_[i] = static_cast<uint32_t>(size += texts[i]->size());
-        if (size == 0) return;
-        data_.reset(new char[size]);
-        for (std::size_t i = 0; i < N; ++i) texts[i]->copy(data_.get() + start(i), texts[i]->size());
+        std::array<std::string_view, N> views;
+        for (std::size_t i = 0; i < N; ++i) views[i] = *texts[i];
+        pack(views);
     }
+    explicit HBOPackedTexts(const std::array<std::string_view, N>& texts) { pack(texts); }
     HBOPackedTexts(const HBOPackedTexts& other) : ends_(other.ends_) {
         if (!other.data_) return;
         data_.reset(new char[ends_[N - 1]]);
@@ -70,6 +69,13 @@ public:
     std::string text(std::size_t i) const { return std::string(view(i)); }
 
 private:
+    void pack(const std::array<std::string_view, N>& texts) {
+        std::size_t size = 0;
+        for (std::size_t i = 0; i < N; ++i) ends_[i] = static_cast<uint32_t>(size += texts[i].size());
+        if (size == 0) return;
+        data_.reset(new char[size]);
+        for (std::size_t i = 0; i < N; ++i) texts[i].copy(data_.get() + start(i), texts[i].size());
+    }
     uint32_t start(std::size_t i) const { return i == 0 ? 0 : ends_[i - 1]; }
 
     std::unique_ptr<char[]> data_;
@@ -82,17 +88,19 @@ class HBOPinStyleTable;
 class HBOBoardBus;
 class HBOBusIf;
 
+// Texts packed: a listing holds tens of parameters per board.
 class HBOParameter {
 public:
-    HBOParameter(std::string name, std::string value, std::string valueType);
-    std::string getName() const { return name_; }
-    const std::string& getValue() const { return value_; }
-    const std::string& getValueType() const { return valueType_; }
+    HBOParameter(std::string_view name, std::string_view value, std::string_view valueType);
+    std::string getName() const { return texts_.text(NAME); }
+    std::string getValue() const { return texts_.text(VALUE); }
+    std::string getValueType() const { return texts_.text(VALUE_TYPE); }
     const HBOBoard* getBoard() const { return board_; }
     void setBoard(const HBOBoard* board) { board_ = board; }
 
 private:
-    std::string name_, value_, valueType_;
+    enum Text { NAME, VALUE, VALUE_TYPE, TEXT_COUNT };
+    HBOPackedTexts<TEXT_COUNT> texts_;
     const HBOBoard* board_ = nullptr;
 };
 
@@ -245,20 +253,23 @@ private:
 };
 
 // A preferred IP of an interface or a component mode.
+// Texts packed, as for parameters.
 class HBOBusIfPreference {
 public:
-    HBOBusIfPreference(std::string vendor, std::string library, std::string name, std::string version, int order);
-    std::string getName() const { return name_; }
-    const std::string& getVendor() const { return vendor_; }
-    const std::string& getLibrary() const { return library_; }
-    const std::string& getVersion() const { return version_; }
+    HBOBusIfPreference(std::string_view vendor, std::string_view library, std::string_view name,
+                       std::string_view version, int order);
+    std::string getName() const { return texts_.text(NAME); }
+    std::string getVendor() const { return texts_.text(VENDOR); }
+    std::string getLibrary() const { return texts_.text(LIBRARY); }
+    std::string getVersion() const { return texts_.text(VERSION); }
     int getOrder() const { return order_; }
     std::string getVlnv() const;
     const HBOBoard* getBoard() const { return board_; }
     void setBoard(const HBOBoard* board) { board_ = board; }
 
 private:
-    std::string vendor_, library_, name_, version_;
+    enum Text { VENDOR, LIBRARY, NAME, VERSION, TEXT_COUNT };
+    HBOPackedTexts<TEXT_COUNT> texts_;
     int order_;
     const HBOBoard* board_ = nullptr;
 };

@@ -114,8 +114,8 @@ void HBOPinStyleTable::finishReading() {
 
 // ---- small value objects
 
-HBOParameter::HBOParameter(std::string name, std::string value, std::string valueType)
-    : name_(std::move(name)), value_(std::move(value)), valueType_(std::move(valueType)) {}
+HBOParameter::HBOParameter(std::string_view name, std::string_view value, std::string_view valueType)
+    : texts_({name, value, valueType}) {}
 
 HBOJumper::HBOJumper(std::string name, std::string defaultMode, std::string description)
     : name_(std::move(name)), defaultMode_(std::move(defaultMode)), description_(std::move(description)) {}
@@ -123,15 +123,15 @@ HBOJumper::HBOJumper(std::string name, std::string defaultMode, std::string desc
 HBOPortMap::HBOPortMap(std::string logicalPort, std::string physicalPort)
     : logicalPort_(std::move(logicalPort)), physicalPort_(std::move(physicalPort)) {}
 
-HBOBusIfPreference::HBOBusIfPreference(std::string vendor, std::string library, std::string name, std::string version,
-                                       int order)
-    : vendor_(std::move(vendor)),
-      library_(std::move(library)),
-      name_(std::move(name)),
-      version_(std::move(version)),
-      order_(order) {}
+HBOBusIfPreference::HBOBusIfPreference(std::string_view vendor, std::string_view library, std::string_view name,
+                                       std::string_view version, int order)
+    : texts_({vendor, library, name, version}), order_(order) {}
 
-std::string HBOBusIfPreference::getVlnv() const { return vendor_ + ":" + library_ + ":" + name_ + ":" + version_; }
+std::string HBOBusIfPreference::getVlnv() const {
+    std::string vlnv;
+    for (std::size_t i = 0; i < TEXT_COUNT; ++i) vlnv.append(i ? ":" : "").append(texts_.view(i));
+    return vlnv;
+}
 
 // ---- pins
 

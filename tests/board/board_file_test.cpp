@@ -189,15 +189,18 @@ TEST(PortIndexOrder, CopiesAndLateAdditionsKeepTheOrder) {
     EXPECT_EQ(port.getPinPortMap(), (HBOPinPortMap{{"1", "a"}, {"2", "b"}, {"3", "z"}}));
 }
 
-// The texts of components and interfaces, packed together, read back each
-// whole, in a copy too: empty ones and long ones.
+// The texts of components, interfaces, their parameters and preferred IPs,
+// packed together, read back each whole, in a copy too: empty ones and long ones.
 TEST(PackedTexts, ComponentAndInterfaceTextsReadBackWholeInACopy) {
     MessageCapture capture;  // the copy loads the pin file, which is not there
     HBOBoard board;
     const std::string longText(300, 'd');
     HBOBoardComponent* component = board.addComponent(std::make_unique<HBOBoardComponent>(
         HBOBoardComponent::Attributes{"c", "fpga", "", "part", "/x/pins.xml", "", "v", "true", longText}, &board));
-    component->addBusIf(std::make_unique<HBOBusIf>(HBOBusIf::Attributes{"i", "", "t", "", "p&q", ""}, component));
+    HBOBusIf* added =
+        component->addBusIf(std::make_unique<HBOBusIf>(HBOBusIf::Attributes{"i", "", "t", "", "p&q", ""}, component));
+    added->addParameter(std::make_unique<HBOParameter>("w", "", longText));
+    added->addPreference(std::make_unique<HBOBusIfPreference>("", "lib", "ip", longText, 3));
     const HBOBoardComponent empty(HBOBoardComponent::Attributes{}, nullptr);
     EXPECT_EQ(empty.getComponentName() + empty.getDescription() + empty.getPinMapFile(), "");
     EXPECT_FALSE(empty.isFpga());
@@ -215,5 +218,17 @@ TEST(PackedTexts, ComponentAndInterfaceTextsReadBackWholeInACopy) {
         EXPECT_EQ((Names{busIf->getName(), busIf->getMode(), busIf->getType(), busIf->getOfComponent(),
                          busIf->getPresetProcName(), busIf->getIsEnabled()}),
                   (Names{"i", "", "t", "", "p&q", ""}));
+        std::vector<HBOParameter*> parameters;
+        busIf->getParameters(parameters);
+        ASSERT_EQ(parameters.size(), 1u);
+        EXPECT_EQ((Names{parameters[0]->getName(), parameters[0]->getValue(), parameters[0]->getValueType()}),
+                  (Names{"w", "", longText}));
+        std::vector<HBOBusIfPreference*> preferences;
+        busIf->getPreferences(preferences);
+        ASSERT_EQ(preferences.size(), 1u);
+        EXPECT_EQ((Names{preferences[0]->getVendor(), preferences[0]->getLibrary(), preferences[0]->getName(),
+                         preferences[0]->getVersion(), preferences[0]->getVlnv()}),
+                  (Names{"", "lib", "ip", longText, ":lib:ip:" + longText}));
+        EXPECT_EQ(preferences[0]->getOrder(), 3);
     }
 }
