@@ -87,6 +87,7 @@ class HBOBoardComponent;
 class HBOPinStyleTable;
 class HBOBoardBus;
 class HBOBusIf;
+class HBOPortMap;
 
 // Texts packed: a listing holds tens of parameters per board.
 class HBOParameter {
@@ -194,18 +195,20 @@ using HBOPinPortMap = std::vector<std::pair<std::string, std::string>>;
 // by pin_map. Older boards: one per <port> of the pin file, holding its pins.
 class HBOModelPort {
 public:
-    HBOModelPort(std::string name, std::string dir, std::string left, std::string right, HBOBoardComponent* owner);
+    HBOModelPort(std::string_view name, std::string_view dir, std::string_view left, std::string_view right,
+                 HBOBoardComponent* owner);
+    // A copy's interface and port map are set by the interface that owns it.
     HBOModelPort(const HBOModelPort& other, HBOBoardComponent* owner);
-    const std::string& getName() const { return name_; }
-    const std::string& getDir() const { return dir_; }
-    const std::string& getLeft() const { return left_; }
-    const std::string& getRight() const { return right_; }
+    std::string getName() const { return texts_.text(NAME); }
+    std::string getDir() const { return texts_.text(DIR); }
+    std::string getLeft() const { return texts_.text(LEFT); }
+    std::string getRight() const { return texts_.text(RIGHT); }
     HBOBoardComponent* getOwner() const { return owner_; }
     const HBOBoard* getBoard() const;
     // The interface whose port map made this port and that map's logical
     // port (schema 2); null and empty for the ports of an older pin file.
     HBOBusIf* getBusIf() const { return busIf_; }
-    const std::string& getLogicalPort() const { return logicalPort_; }
+    std::string getLogicalPort() const;
     // port_index -> component pin name (schema 2). Ordered on first use:
     // listing boards never asks for it.
     const HBOPinPortMap& getPinPortMap() const;
@@ -219,15 +222,16 @@ public:
     // adding them allocates once.
     void reservePinMaps(std::size_t bytes);
     std::vector<HBOPinProps>& portPins() { return portPins_; }
-    void setBusIf(HBOBusIf* busIf, const std::string& logicalPort);
+    void setBusIf(HBOBusIf* busIf, const HBOPortMap* portMap);
 
 private:
     void insertPinMap(std::string_view portIndex, std::string_view componentPin) const;
 
-    std::string name_, dir_, left_, right_;
+    enum Text { NAME, DIR, LEFT, RIGHT, TEXT_COUNT };
+    HBOPackedTexts<TEXT_COUNT> texts_;  // packed: a listing holds one port per port map
     HBOBoardComponent* owner_;
     HBOBusIf* busIf_ = nullptr;
-    std::string logicalPort_;
+    const HBOPortMap* portMap_ = nullptr;  // of busIf_, which owns both
     // The pin maps as added ("index\0pin\0" each), until the first
     // getPinPortMap() orders them into pinPortMap_.
     mutable std::string pendingPinMaps_;
@@ -240,15 +244,16 @@ private:
 // logical_port -> physical_port of an interface.
 class HBOPortMap {
 public:
-    HBOPortMap(std::string logicalPort, std::string physicalPort);
-    std::string getName() const { return logicalPort_; }
-    const std::string& getLogicalPort() const { return logicalPort_; }
-    const std::string& getPhysicalPort() const { return physicalPort_; }
+    HBOPortMap(std::string_view logicalPort, std::string_view physicalPort);
+    std::string getName() const { return texts_.text(LOGICAL); }
+    std::string getLogicalPort() const { return texts_.text(LOGICAL); }
+    std::string getPhysicalPort() const { return texts_.text(PHYSICAL); }
     const HBOBoard* getBoard() const { return board_; }
     void setBoard(const HBOBoard* board) { board_ = board; }
 
 private:
-    std::string logicalPort_, physicalPort_;
+    enum Text { LOGICAL, PHYSICAL, TEXT_COUNT };
+    HBOPackedTexts<TEXT_COUNT> texts_;
     const HBOBoard* board_ = nullptr;
 };
 

@@ -120,8 +120,8 @@ HBOParameter::HBOParameter(std::string_view name, std::string_view value, std::s
 HBOJumper::HBOJumper(std::string name, std::string defaultMode, std::string description)
     : name_(std::move(name)), defaultMode_(std::move(defaultMode)), description_(std::move(description)) {}
 
-HBOPortMap::HBOPortMap(std::string logicalPort, std::string physicalPort)
-    : logicalPort_(std::move(logicalPort)), physicalPort_(std::move(physicalPort)) {}
+HBOPortMap::HBOPortMap(std::string_view logicalPort, std::string_view physicalPort)
+    : texts_({logicalPort, physicalPort}) {}
 
 HBOBusIfPreference::HBOBusIfPreference(std::string_view vendor, std::string_view library, std::string_view name,
                                        std::string_view version, int order)
@@ -180,19 +180,12 @@ std::string HBOPinProps::getProperty(const std::string& propertyName) const {
 
 // ---- model ports and port maps
 
-HBOModelPort::HBOModelPort(std::string name, std::string dir, std::string left, std::string right,
+HBOModelPort::HBOModelPort(std::string_view name, std::string_view dir, std::string_view left, std::string_view right,
                            HBOBoardComponent* owner)
-    : name_(std::move(name)), dir_(std::move(dir)), left_(std::move(left)), right_(std::move(right)), owner_(owner) {}
+    : texts_({name, dir, left, right}), owner_(owner) {}
 
 HBOModelPort::HBOModelPort(const HBOModelPort& other, HBOBoardComponent* owner)
-    : name_(other.name_),
-      dir_(other.dir_),
-      left_(other.left_),
-      right_(other.right_),
-      owner_(owner),
-      logicalPort_(other.logicalPort_),
-      pinPortMap_(other.getPinPortMap()),
-      portPins_(other.portPins_) {
+    : texts_(other.texts_), owner_(owner), pinPortMap_(other.getPinPortMap()), portPins_(other.portPins_) {
     pinMapsOrdered_ = true;
     for (auto& pin : portPins_) pin.setOwner(owner);
 }
@@ -228,10 +221,12 @@ bool HBOPortIndexLess::operator()(const std::string& a, const std::string& b) co
     return a < b;
 }
 
-void HBOModelPort::setBusIf(HBOBusIf* busIf, const std::string& logicalPort) {
+void HBOModelPort::setBusIf(HBOBusIf* busIf, const HBOPortMap* portMap) {
     busIf_ = busIf;
-    logicalPort_ = logicalPort;
+    portMap_ = portMap;
 }
+
+std::string HBOModelPort::getLogicalPort() const { return portMap_ ? portMap_->getLogicalPort() : std::string(); }
 
 void HBOModelPort::addPinMap(std::string_view portIndex, std::string_view componentPin) {
     if (pinMapsOrdered_.load(std::memory_order_acquire)) {
@@ -388,7 +383,7 @@ void HBOBusIf::addPortMap(std::unique_ptr<HBOPortMap> portMap, std::unique_ptr<H
 // Model ports pair with port maps by position.
 void HBOBusIf::indexModelPort(std::size_t position) {
     if (position >= portMaps_.size()) return;
-    modelPorts_[position]->setBusIf(this, portMaps_[position]->getLogicalPort());
+    modelPorts_[position]->setBusIf(this, portMaps_[position].get());
 }
 
 // ---- component modes

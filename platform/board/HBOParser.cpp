@@ -665,8 +665,8 @@ private:
         static const char* const portNames[] = {"logical_port", "physical_port", "dir", "left", "right"};
         eachItem(i, "port_maps", "port_map", [&](const pugi::xml_node& m) {
             AttributesOf<5> found(m, portNames);
-            std::string logical = found.required(0);
-            std::string physical = found.required(1);
+            const char* const logical = found.required(0);
+            const char* const physical = found.required(1);
             std::unique_ptr<HBOModelPort> port;
             if (schema2_) {
                 port =

@@ -189,8 +189,8 @@ TEST(PortIndexOrder, CopiesAndLateAdditionsKeepTheOrder) {
     EXPECT_EQ(port.getPinPortMap(), (HBOPinPortMap{{"1", "a"}, {"2", "b"}, {"3", "z"}}));
 }
 
-// The texts of components, interfaces, their parameters and preferred IPs,
-// packed together, read back each whole, in a copy too: empty ones and long ones.
+// The texts of components, interfaces, their parameters, preferred IPs and
+// ports, packed together, read back each whole, in a copy too: empty ones and long ones.
 TEST(PackedTexts, ComponentAndInterfaceTextsReadBackWholeInACopy) {
     MessageCapture capture;  // the copy loads the pin file, which is not there
     HBOBoard board;
@@ -201,6 +201,8 @@ TEST(PackedTexts, ComponentAndInterfaceTextsReadBackWholeInACopy) {
         component->addBusIf(std::make_unique<HBOBusIf>(HBOBusIf::Attributes{"i", "", "t", "", "p&q", ""}, component));
     added->addParameter(std::make_unique<HBOParameter>("w", "", longText));
     added->addPreference(std::make_unique<HBOBusIfPreference>("", "lib", "ip", longText, 3));
+    added->addPortMap(std::make_unique<HBOPortMap>("LO", "phys"),
+                      std::make_unique<HBOModelPort>("phys", "in", "", longText, component));
     const HBOBoardComponent empty(HBOBoardComponent::Attributes{}, nullptr);
     EXPECT_EQ(empty.getComponentName() + empty.getDescription() + empty.getPinMapFile(), "");
     EXPECT_FALSE(empty.isFpga());
@@ -230,5 +232,12 @@ TEST(PackedTexts, ComponentAndInterfaceTextsReadBackWholeInACopy) {
                          preferences[0]->getVersion(), preferences[0]->getVlnv()}),
                   (Names{"", "lib", "ip", longText, ":lib:ip:" + longText}));
         EXPECT_EQ(preferences[0]->getOrder(), 3);
+        std::vector<HBOModelPort*> ports;
+        busIf->getModelPorts(ports);
+        ASSERT_EQ(ports.size(), 1u);
+        EXPECT_EQ((Names{ports[0]->getName(), ports[0]->getDir(), ports[0]->getLeft(), ports[0]->getRight(),
+                         ports[0]->getLogicalPort()}),
+                  (Names{"phys", "in", "", longText, "LO"}));
+        EXPECT_EQ(ports[0]->getBusIf(), busIf);
     }
 }
