@@ -157,7 +157,7 @@ const Tcl_ObjType* native_type<T*, Ext, Tuid>::get_type_obj() {
         static Tcl_ObjType made{};
         made.name = const_cast<char*>(native_wrapper_base<T*, tcltypes::tclobj>::type_name().c_str());
         made.freeIntRepProc = &detail::FreeInternalRepProc;
-        made.dupIntRepProc = nullptr;
+        made.dupIntRepProc = &detail::duplicate_native_tclobj;
         made.updateStringProc = &detail::InvalidStringRepProc;
         made.setFromAnyProc = nullptr;
         native_cache<T*>::base().set_type(&made, &info_type::instance());

@@ -55,6 +55,8 @@ const itcltypeinfo* find_native_typeinfo(Tcl_Obj* obj);
 void FreeInternalRepProc(Tcl_Obj* obj);
 void InvalidStringRepProc(Tcl_Obj* obj);
 void duplicate_collection_tclobj(Tcl_Obj* src, Tcl_Obj* dup);
+// The duplicate procedure of every native type (see find_native).
+void duplicate_native_tclobj(Tcl_Obj* src, Tcl_Obj* dup);
 // The string procedure shared by every collection type.
 void update_collection_string(Tcl_Obj* obj);
 void set_collection_tcl_string_rep(Tcl_Obj* obj, const std::string& text);
@@ -202,7 +204,9 @@ public:
     // The cached Tcl object of a native pointer, or null.
     Tcl_Obj* find_tclobj(const void* native) const;
     // The native pointer of a cached object, or of a copy of one made by
-    // Tcl_DuplicateObj while it keeps the copied internal form; else null.
+    // Tcl_DuplicateObj while it keeps the copied internal form (the copy
+    // holds a reference on the cached object, so it names the same model
+    // object or, once the model deleted that, nothing); else null.
     const void* find_native(Tcl_Obj* obj) const;
     void insert(const void* native, Tcl_Obj* obj);
     // Erases obj and every entry of the pointer it maps to (no Tcl reference change).

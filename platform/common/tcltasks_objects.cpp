@@ -27,6 +27,20 @@ bool is_collection_type(const Tcl_ObjType* type) {
     return type && type->dupIntRepProc == &detail::duplicate_collection_tclobj;
 }
 
+// A copy of a native object holds a reference on the cached object it was
+// copied from (its original) instead of the model pointer, marked by the
+// low bit: the original keeps the model object in use (the model frees
+// only what no Tcl value holds), and the copy never meets a pointer that
+// the model may since have given to another object. Tcl objects are
+// aligned, so the bit is free.
+constexpr std::uintptr_t copy_mark = 1;
+
+Tcl_Obj* original_of_copy(Tcl_Obj* obj) {
+    if (!has_framework_type(obj) || is_collection_type(obj->typePtr)) return nullptr;
+    const auto bits = reinterpret_cast<std::uintptr_t>(obj->internalRep.twoPtrValue.ptr1);
+    return (bits & copy_mark) != 0U ? reinterpret_cast<Tcl_Obj*>(bits & ~copy_mark) : nullptr;
+}
+
 // The tables of Tcl objects of one thread: the native caches, the
 // collection cache and the live collection wrappers. Made on first use,
 // closed by a Tcl thread exit handler when the thread ends (for the main
@@ -208,8 +222,35 @@ const itcltypeinfo* find_native_typeinfo(Tcl_Obj* obj) {
 }
 
 void FreeInternalRepProc(Tcl_Obj* obj) {
+    if (Tcl_Obj* original = original_of_copy(obj)) {
+        obj->typePtr = nullptr;
+        Tcl_DecrRefCount(original);
+        return;
+    }
     if (const itcltypeinfo* info = GetTclTypeInfo(obj)) info->release(obj);
     obj->typePtr = nullptr;
+}
+
+// The copy gets the name as its string (so that it reads as the same text
+// whatever happens later) and, while the source is a cached object or a
+// copy of one, a reference on that cached object; otherwise it is text.
+void duplicate_native_tclobj(Tcl_Obj* src, Tcl_Obj* dup) {
+    if (!dup->bytes) {
+        int length = 0;
+        const char* name = Tcl_GetStringFromObj(src, &length);
+        set_collection_tcl_string_rep(dup, std::string(name, static_cast<std::size_t>(length)));
+    }
+    Tcl_Obj* original = original_of_copy(src);
+    if (!original) {
+        const itcltypeinfo* info = GetTclTypeInfo(src);
+        native_cache_base* cache = info ? native_cache_base::existing(info->native_type()) : nullptr;
+        if (cache && cache->t2n().count(src) != 0U) original = src;
+    }
+    if (!original) return;
+    Tcl_IncrRefCount(original);
+    dup->internalRep.twoPtrValue.ptr1 = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(original) | copy_mark);
+    dup->internalRep.twoPtrValue.ptr2 = src->internalRep.twoPtrValue.ptr2;
+    dup->typePtr = src->typePtr;
 }
 
 void InvalidStringRepProc(Tcl_Obj* obj) {
@@ -443,25 +484,16 @@ const void* native_cache_base::find_native(Tcl_Obj* obj) const {
     return found == t2n_.end() ? find_copy(obj) : found->second;
 }
 
-// The native types have no duplicate procedure, so Tcl_DuplicateObj copies
-// the internal form (pointer and type information) and the string. Such a
-// copy is the object while its pointer is still cached under an object of
-// the same name (the model has not deleted it). The copy is not cached
-// itself: nothing would tell us when Tcl frees it once its internal form is
-// replaced, so after that it is plain text.
+// A copy made by Tcl_DuplicateObj is its original's object while the
+// original is cached (the model has not deleted it). An object that is not
+// cached and no copy is no object: its pointer may since name another.
+// The copy is not cached itself: once its internal form is replaced it is
+// plain text.
 const void* native_cache_base::find_copy(Tcl_Obj* obj) const {
-    const detail::itcltypeinfo* info = detail::GetTclTypeInfo(obj);
-    if (!info || is_collection_type(obj->typePtr) || info->native_type() != *pointer_type_) {
-        return nullptr;
-    }
-    const void* native = obj->internalRep.twoPtrValue.ptr1;
-    Tcl_Obj* original = native ? find_tclobj(native) : nullptr;
-    if (!is_alive(original)) return nullptr;
-    // A copy without a string has nothing to compare (its string would be rebuilt from the pointer).
-    if (!obj->bytes) return native;
-    int length = 0;
-    const char* name = Tcl_GetStringFromObj(original, &length);
-    return length == obj->length && std::equal(name, name + length, obj->bytes) ? native : nullptr;
+    Tcl_Obj* original = original_of_copy(obj);
+    if (!original) return nullptr;
+    auto found = t2n_.find(original);
+    return found == t2n_.end() ? nullptr : found->second;
 }
 
 void native_cache_base::insert(const void* native, Tcl_Obj* obj) {

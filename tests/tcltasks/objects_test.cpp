@@ -1,6 +1,8 @@
 // Native objects: identity, strings, caches, conversions and reference counts.
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "tcltasks_fixture.h"
 
 using namespace tov::tcltasks;
@@ -65,6 +67,61 @@ TEST_F(ObjectsTest, ACopyMadeByTclDuplicateObjReadsAsTheObjectWhileItKeepsItsInt
     native_cache<Widget*>::base().forget_native(temporary);
     EXPECT_THROW(widget_scope::to_native<Widget*>(copy), HTCErrors::not_implemented);
     Tcl_DecrRefCount(copy);
+    example::Model::global().widgets.pop_back();
+}
+
+// A copy of an object whose string Tcl had dropped, as Tcl_DuplicateObj
+// makes it when a script changes a shared value.
+Tcl_Obj* copy_without_string(Tcl_Obj* original) {
+    Tcl_InvalidateStringRep(original);
+    Tcl_Obj* copy = Tcl_DuplicateObj(original);
+    Tcl_IncrRefCount(copy);
+    return copy;
+}
+
+// The model frees an object and makes another at the same address, as an
+// allocator may: the copy must not take the newcomer for its object,
+// whatever the newcomer's name.
+TEST_F(ObjectsTest, ACopyNeverNamesAnotherObjectMadeAtItsObjectsAddress) {
+    native_cache_base& cache = native_cache<Widget*>::base();
+    for (const char* newName : {"newcomer", "reused"}) {
+        Widget* reused = example::Model::global().add_widget("reused");
+        Tcl_Obj* copy = copy_without_string(widget_scope::to_tcl(reused));
+        EXPECT_STREQ(copy->bytes, "reused") << "the copy carries the name";
+        // Nothing but the cache and the copy holds the original: the copy keeps it, and so the model object.
+        cache.release_unreferenced();
+        EXPECT_NE(cache.find_tclobj(reused), nullptr);
+        EXPECT_EQ(widget_scope::to_native<Widget*>(copy), reused);
+        cache.forget_native(reused);
+        reused->~Widget();
+        auto* newcomer = new (reused) Widget{newName, nullptr};
+        Tcl_Obj* fresh = widget_scope::to_tcl(newcomer);
+        EXPECT_EQ(widget_scope::to_native<Widget*>(fresh), newcomer);
+        EXPECT_THROW(widget_scope::to_native<Widget*>(copy), HTCErrors::not_implemented) << newName;
+        EXPECT_STREQ(Tcl_GetString(copy), "reused");
+        // A copy of the copy is no better.
+        Tcl_Obj* second = Tcl_DuplicateObj(copy);
+        Tcl_IncrRefCount(second);
+        EXPECT_THROW(widget_scope::to_native<Widget*>(second), HTCErrors::not_implemented) << newName;
+        Tcl_DecrRefCount(second);
+        Tcl_DecrRefCount(copy);
+        cache.forget_native(newcomer);
+        example::Model::global().widgets.pop_back();
+    }
+}
+
+TEST_F(ObjectsTest, AStaleObjectTheModelDeletedNeverNamesItsSuccessor) {
+    native_cache_base& cache = native_cache<Widget*>::base();
+    Widget* first = example::Model::global().add_widget("same");
+    Tcl_Obj* stale = widget_scope::to_tcl(first);
+    Tcl_IncrRefCount(stale);
+    cache.forget_native(first);
+    first->~Widget();
+    auto* successor = new (first) Widget{"same", nullptr};
+    EXPECT_NE(widget_scope::to_tcl(successor), stale);
+    EXPECT_THROW(widget_scope::to_native<Widget*>(stale), HTCErrors::not_implemented);
+    Tcl_DecrRefCount(stale);
+    cache.forget_native(successor);
     example::Model::global().widgets.pop_back();
 }
 
