@@ -29,16 +29,17 @@ bool is_collection_type(const Tcl_ObjType* type) {
 
 // A copy of a native object holds a reference on the cached object it was
 // copied from (its original) instead of the model pointer, marked by the
-// low bit: the original keeps the model object in use (the model frees
-// only what no Tcl value holds), and the copy never meets a pointer that
-// the model may since have given to another object. Tcl objects are
-// aligned, so the bit is free.
-constexpr std::uintptr_t copy_mark = 1;
+// low bit (one byte past it): the original keeps the model object in use
+// (the model frees only what no Tcl value holds), and the copy never meets
+// a pointer that the model may since have given to another object. Tcl
+// objects and model objects are aligned, so the bit is free.
+void* marked_as_copy(Tcl_Obj* original) { return reinterpret_cast<char*>(original) + 1; }
 
 Tcl_Obj* original_of_copy(Tcl_Obj* obj) {
     if (!has_framework_type(obj) || is_collection_type(obj->typePtr)) return nullptr;
-    const auto bits = reinterpret_cast<std::uintptr_t>(obj->internalRep.twoPtrValue.ptr1);
-    return (bits & copy_mark) != 0U ? reinterpret_cast<Tcl_Obj*>(bits & ~copy_mark) : nullptr;
+    void* pointer = obj->internalRep.twoPtrValue.ptr1;
+    if ((reinterpret_cast<std::uintptr_t>(pointer) & 1U) == 0U) return nullptr;
+    return reinterpret_cast<Tcl_Obj*>(static_cast<char*>(pointer) - 1);
 }
 
 // The tables of Tcl objects of one thread: the native caches, the
@@ -248,7 +249,7 @@ void duplicate_native_tclobj(Tcl_Obj* src, Tcl_Obj* dup) {
     }
     if (!original) return;
     Tcl_IncrRefCount(original);
-    dup->internalRep.twoPtrValue.ptr1 = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(original) | copy_mark);
+    dup->internalRep.twoPtrValue.ptr1 = marked_as_copy(original);
     dup->internalRep.twoPtrValue.ptr2 = src->internalRep.twoPtrValue.ptr2;
     dup->typePtr = src->typePtr;
 }
