@@ -6,6 +6,7 @@
 // query command derives from query_task in tcl_query.h instead).
 #pragma once
 
+#include <atomic>
 #include <boost/any.hpp>
 #include <boost/core/demangle.hpp>
 #include <boost/shared_ptr.hpp>
@@ -50,12 +51,13 @@ public:
     // The first call builds the table; a later call with a real description
     // means two descriptions for one command. "dummy" only reads it.
     static options_description& option_table(const char* description = "dummy", const char* resultType = "") {
-        static bool initialised = false;
+        // Every thread's commands read it: the flag changes once, atomically.
+        static std::atomic<bool> initialised{false};
         static options_description table(description, resultType);
         const bool dummy = std::strcmp(description, "dummy") == 0;
-        if (initialised && !dummy) task_options_base::errorDoubleInit(T::command_name);
-        if (!initialised && !dummy) table.bind_command(T::command_name);
-        initialised = true;
+        const bool earlier = initialised.load() || initialised.exchange(true);
+        if (earlier && !dummy) task_options_base::errorDoubleInit(T::command_name);
+        if (!earlier && !dummy) table.bind_command(T::command_name);
         return table;
     }
     static positional_options_description& positional_table() {

@@ -79,17 +79,18 @@ public:
     static Sink setSink(Sink sink);
     static void send(const ComMsgMgrInstance& message);
 
-    // Counts of messages sent (silenced ones included) per id and per severity.
+    // Counts of messages sent by every thread (silenced ones included) per id and per severity.
     static std::size_t countOf(const std::string& id);
     static std::size_t countOf(ComMsgSeverity severity);
     static void resetCounts();
-    // Messages sent since the process started (silenced ones included; never
-    // reset), and the last of them: what a command that ends with status 1
-    // after a message was ended by.
+    // Messages this thread sent since it started (silenced ones included;
+    // never reset), and the last of them: what a command that ends with
+    // status 1 after a message was ended by.
     static std::size_t sentSoFar();
     static const ComMsgMgrInstance& lastSent();
 
-    // Silencing nests: messages are dropped while any Silencer lives.
+    // Silencing nests: this thread's messages are dropped while any Silencer
+    // of the thread lives.
     class Silencer {
     public:
         Silencer();

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <iostream>
 #include <map>
+#include <mutex>
 #include <utility>
 
 namespace {
@@ -87,15 +88,14 @@ const SeverityInfo kSeverities[] = {
 
 void printToStdout(const ComMsgMgrInstance& message) { std::cout << message.formatted() << std::endl; }
 
+// Shared by every thread, under mutex: the texts, the sink and the counts.
 struct State {
+    std::mutex mutex;
     std::map<std::string, std::string> catalogue;
     std::map<std::pair<std::string, std::string>, std::string> variants;  // by id and source file
-    std::size_t sent = 0;
-    ComMsgMgrInstance last;
     ComMsgMgr::Sink sink = printToStdout;
     std::map<std::string, std::size_t> idCounts;
     std::array<std::size_t, 4> severityCounts{};
-    int silenceDepth = 0;
 
     State() {
         for (const auto& entry : kCatalogue) catalogue.emplace(entry.id, entry.text);
@@ -107,6 +107,32 @@ struct State {
 State& state() {
     static State* instance = new State;
     return *instance;
+}
+
+// What a command asks about its own messages (how many it sent, the last
+// one) and the silencing of its messages belong to its thread: another
+// thread's messages are not its reason for failing.
+struct ThreadState {
+    std::size_t sent = 0;
+    ComMsgMgrInstance last;
+    int silenceDepth = 0;
+    ~ThreadState();
+};
+
+// Trivially destructible, so it may still be read while the thread (or the
+// process) ends, after the thread's state is gone.
+bool& threadStateGone() {
+    thread_local bool gone = false;
+    return gone;
+}
+
+ThreadState::~ThreadState() { threadStateGone() = true; }
+
+// Null once the thread's state is destroyed.
+ThreadState* threadState() {
+    if (threadStateGone()) return nullptr;
+    thread_local ThreadState local;
+    return &local;
 }
 
 // Callers may pass the id with a format suffix ("@49-44@%s"); the id proper
@@ -156,8 +182,13 @@ ComMsgMgrInstance makeInstance(const char* file, int line, const char* area, uns
                                const std::vector<std::string>& args) {
     const std::string key = normalisedId(id ? id : "");
     const std::string source = file ? file : "";
-    const auto variant = state().variants.find(std::make_pair(key, source));
-    const std::string pattern = variant == state().variants.end() ? ComMsgMgr::catalogueText(key) : variant->second;
+    std::string pattern;
+    {
+        std::lock_guard<std::mutex> lock(state().mutex);
+        const auto variant = state().variants.find(std::make_pair(key, source));
+        if (variant != state().variants.end()) pattern = variant->second;
+    }
+    if (pattern.empty()) pattern = ComMsgMgr::catalogueText(key);
     return ComMsgMgrInstance(area ? area : "", key, mask, ComMsgMgr::severityOfMask(mask), fillArguments(pattern, args),
                              source, line);
 }
@@ -213,49 +244,79 @@ const char* ComMsgMgr::severityName(ComMsgSeverity severity) {
 
 std::string ComMsgMgr::catalogueText(const std::string& id) {
     const std::string key = normalisedId(id);
+    std::lock_guard<std::mutex> lock(state().mutex);
     const auto found = state().catalogue.find(key);
     if (found != state().catalogue.end()) return found->second;
     return "message " + displayedId(key) + " (no catalogue text)";
 }
 
 void ComMsgMgr::addCatalogueText(const std::string& id, const std::string& text) {
+    std::lock_guard<std::mutex> lock(state().mutex);
     state().catalogue[normalisedId(id)] = text;
 }
 
 ComMsgMgr::Sink ComMsgMgr::setSink(Sink sink) {
+    std::lock_guard<std::mutex> lock(state().mutex);
     Sink previous = std::move(state().sink);
     state().sink = sink ? std::move(sink) : Sink(printToStdout);
     return previous;
 }
 
 void ComMsgMgr::send(const ComMsgMgrInstance& message) {
-    auto& s = state();
-    ++s.idCounts[message.id()];
-    ++s.severityCounts[static_cast<std::size_t>(message.severity())];
-    ++s.sent;
-    s.last = message;
-    if (s.silenceDepth == 0) s.sink(message);
+    ThreadState* local = threadState();
+    if (local) {
+        ++local->sent;
+        local->last = message;
+    }
+    Sink sink;
+    {
+        State& s = state();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        ++s.idCounts[message.id()];
+        ++s.severityCounts[static_cast<std::size_t>(message.severity())];
+        if (!local || local->silenceDepth == 0) sink = s.sink;
+    }
+    // Outside the lock: a sink may send or count messages itself.
+    if (sink) sink(message);
 }
 
 std::size_t ComMsgMgr::countOf(const std::string& id) {
-    const auto found = state().idCounts.find(normalisedId(id));
+    const std::string key = normalisedId(id);
+    std::lock_guard<std::mutex> lock(state().mutex);
+    const auto found = state().idCounts.find(key);
     return found == state().idCounts.end() ? 0 : found->second;
 }
 
 std::size_t ComMsgMgr::countOf(ComMsgSeverity severity) {
+    std::lock_guard<std::mutex> lock(state().mutex);
     return state().severityCounts[static_cast<std::size_t>(severity)];
 }
 
-std::size_t ComMsgMgr::sentSoFar() { return state().sent; }
+std::size_t ComMsgMgr::sentSoFar() {
+    const ThreadState* local = threadState();
+    return local ? local->sent : 0;
+}
 
-const ComMsgMgrInstance& ComMsgMgr::lastSent() { return state().last; }
+const ComMsgMgrInstance& ComMsgMgr::lastSent() {
+    static const auto* none = new ComMsgMgrInstance;  // never destroyed, like the state
+    const ThreadState* local = threadState();
+    return local ? local->last : *none;
+}
 
 void ComMsgMgr::resetCounts() {
+    std::lock_guard<std::mutex> lock(state().mutex);
     state().idCounts.clear();
     state().severityCounts.fill(0);
 }
 
-ComMsgMgr::Silencer::Silencer() { ++state().silenceDepth; }
-ComMsgMgr::Silencer::~Silencer() { --state().silenceDepth; }
+ComMsgMgr::Silencer::Silencer() {
+    if (ThreadState* local = threadState()) ++local->silenceDepth;
+}
+ComMsgMgr::Silencer::~Silencer() {
+    if (ThreadState* local = threadState()) --local->silenceDepth;
+}
 
-bool ComMsgMgr::isSilenced() { return state().silenceDepth > 0; }
+bool ComMsgMgr::isSilenced() {
+    const ThreadState* local = threadState();
+    return local && local->silenceDepth > 0;
+}

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "ComMsgMgr.h"
 #include "HTCErrors.h"
 #include "test_support.h"
@@ -82,6 +84,37 @@ TEST(MessagesTest, SilencersNestAndReleaseInOrder) {
     EXPECT_FALSE(ComMsgMgr::isSilenced());
     ComMsgMgr::sendMsg::eval(0, "f", 1, "board", 0x8000000, "@49-68@");
     EXPECT_EQ(capture.messages.size(), 1u);
+}
+
+// A command reads how many messages its thread sent and the last one to
+// learn why it failed: another thread's message is not its reason, and
+// another thread's Silencer does not silence it. The counts are shared.
+TEST(MessagesTest, EachThreadHasItsOwnLastMessageAndSilencing) {
+    MessageCapture capture;
+    ComMsgMgr::resetCounts();
+    ComMsgMgr::sendMsg::eval(0, "f", 1, "board", 0x8000000, "@49-68@");
+    const std::size_t sentHere = ComMsgMgr::sentSoFar();
+    std::size_t sentThereBefore = 0;
+    std::string lastThere;
+    bool silencedThere = true;
+    {
+        ComMsgMgr::Silencer quiet;
+        std::thread other([&] {
+            silencedThere = ComMsgMgr::isSilenced();
+            sentThereBefore = ComMsgMgr::sentSoFar();
+            ComMsgMgr::sendMsg::eval(0, "f", 1, "board", 0x4000000, "@49-75@");
+            lastThere = ComMsgMgr::lastSent().id();
+        });
+        other.join();
+    }
+    EXPECT_FALSE(silencedThere);
+    EXPECT_EQ(sentThereBefore, 0u);
+    EXPECT_EQ(lastThere, "@49-75@");
+    EXPECT_EQ(capture.messages.size(), 2u) << "the other thread's message was not silenced";
+    EXPECT_EQ(ComMsgMgr::sentSoFar(), sentHere);
+    EXPECT_EQ(ComMsgMgr::lastSent().id(), "@49-68@");
+    EXPECT_EQ(ComMsgMgr::countOf("@49-75@"), 1u);
+    ComMsgMgr::resetCounts();
 }
 
 TEST(ErrorsTest, OfObjectNotSupportedNamesClassAndAcceptedTypes) {
