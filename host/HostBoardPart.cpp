@@ -2,6 +2,7 @@
 // it; the board commands ask for it by evaluating "current_board_part -quiet".
 #include <tcl.h>
 
+#include <mutex>
 #include <string>
 
 #include "ComMsgMgr.h"
@@ -19,8 +20,29 @@ using namespace tov::tcltasks::HTCTclTaskOptions;
 
 // The project keeps its board part by name, as a project file does: each
 // use looks the name up in the repository as it is then, so after a reload
-// the answer is the part of that name in the new repository, or none.
-std::string currentBoardPartName;
+// the answer is the part of that name in the new repository, or none. One
+// project per process: every thread's interpreters share it, under a lock.
+class ProjectBoardPart {
+public:
+    static std::string name() {
+        std::lock_guard<std::mutex> lock(mutex());
+        return value();
+    }
+    static void set(const std::string& name) {
+        std::lock_guard<std::mutex> lock(mutex());
+        value() = name;
+    }
+
+private:
+    static std::mutex& mutex() {
+        static std::mutex guard;
+        return guard;
+    }
+    static std::string& value() {
+        static std::string name;
+        return name;
+    }
+};
 
 // The board part of that full name (vendor:board:component:version) in the repository.
 HBOBoardComponent* findBoardPart(const std::string& name) {
@@ -48,6 +70,7 @@ public:
 
     int execute(Tcl_Interp* interp) override {
         if (specified_option("board_part")) select(read_option<std::string>("board_part"));
+        const std::string currentBoardPartName = ProjectBoardPart::name();
         if (currentBoardPartName.empty()) {
             throw HEXError(
                 "no board part is selected; select one with "
@@ -70,7 +93,7 @@ private:
                                "\" in the board repository; expected a name as board_common::get_board_parts shows it",
                            HEXAll::Kind::notfound, name);
         }
-        currentBoardPartName = name;
+        ProjectBoardPart::set(name);
         ComMsgMgr::sendMsg::eval(1, "host/HostBoardPart", __LINE__, "host", HMSG_MASK_INFO, "@50-1@", name.c_str());
     }
 };
@@ -78,7 +101,7 @@ private:
 }  // namespace current_board_part
 }  // namespace
 
-void zemhost::forget_board_part() { currentBoardPartName.clear(); }
+void zemhost::forget_board_part() { ProjectBoardPart::set(std::string()); }
 
 void zemhost::register_board_part_command(Tcl_Interp* interp) {
     ComMsgMgr::addCatalogueText("@50-1@", "Current board part is %s.");
