@@ -98,6 +98,17 @@ public:
     // threads may still use pointers it handed out. Null for none.
     using command_observer = void (*)();
     static void set_command_observer(command_observer started, command_observer finished);
+    // Tells the observers of a command that is no task (a collection
+    // command) for as long as it lives: the commands it runs are nested in
+    // it, so what ends an outermost command waits for its end, after it has
+    // let go of its thread's tables.
+    class observed_command {
+    public:
+        observed_command();
+        ~observed_command();
+        observed_command(const observed_command&) = delete;
+        observed_command& operator=(const observed_command&) = delete;
+    };
 
     // The journal: the command lines of framework commands that the user
     // ran (not those run inside another framework command or through

@@ -191,7 +191,11 @@ int dispatch(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[
         const std::string usage = std::string(Tcl_GetString(objv[0])) + " " + command->usage;
         return set_command_error(interp, command->name, HTCErrors::wrong_args(usage));
     }
+    const task_manager::observed_command observed;
     try {
+        // Like every framework command: another thread's board collection
+        // reads this thread's collections only in between.
+        const thread_tables_lock tables;
         return command->run(interp, objc, objv);
     } catch (const std::exception& error) {
         return set_command_error(interp, command->name, error);

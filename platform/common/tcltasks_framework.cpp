@@ -171,6 +171,14 @@ void task_manager::set_command_observer(command_observer started, command_observ
     command_finished.store(finished);
 }
 
+task_manager::observed_command::observed_command() {
+    if (auto started = command_started.load()) started();
+}
+
+task_manager::observed_command::~observed_command() {
+    if (auto finished = command_finished.load()) finished();
+}
+
 void task_manager::registerFactory(Tcl_Interp* interp, const boost::shared_ptr<ifactory>& factory) {
     const std::string name = factory->name();
     ensure_namespace(interp, name);

@@ -690,8 +690,18 @@ collection_wrapper_base::~collection_wrapper_base() {
     if (last) delete tables;
 }
 
+// Destroyed under its thread's tables lock: another thread's board
+// collection may be reading the live wrappers (closed tables have no reader).
 void collection_wrapper_base::decr_ref() {
-    if (--refcount_ <= 0) delete this;
+    if (--refcount_ > 0) return;
+    auto* tables = static_cast<thread_tables*>(tables_);
+    if (tables->closed) {
+        delete this;
+        return;
+    }
+    hold(*tables);
+    delete this;
+    unhold(*tables);
 }
 
 void collection_wrapper_base::forget_tclobj(Tcl_Obj* obj) {
