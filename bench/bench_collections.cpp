@@ -2,10 +2,9 @@
 // floor measured in the same run:
 //   - a collection of N new native objects vs a plain list of N new strings;
 //   - the display-limited string of a large collection (should not grow with N);
-//   - one call of a framework command (four options, two given) vs a bare
-//     Tcl_CreateObjCommand command;
 //   - a collection read as a list and then used as its collection again vs
 //     the same list read twice.
+// One framework command call against a bare command: bench_command_call.
 #include <benchmark/benchmark.h>
 #include <tcl.h>
 
@@ -113,36 +112,6 @@ void BM_LimitedStringOfCollection(benchmark::State& state) {
     Tcl_DecrRefCount(obj);
 }
 
-int bare_command(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const[]) {
-    Tcl_ResetResult(interp);
-    return TCL_OK;
-}
-
-void run_words(benchmark::State& state, const std::vector<const char*>& texts) {
-    Tcl_Interp* interp = bench_interp();
-    std::vector<Tcl_Obj*> words;
-    for (const char* text : texts) {
-        words.push_back(Tcl_NewStringObj(text, -1));
-        Tcl_IncrRefCount(words.back());
-    }
-    for (auto _ : state) {
-        if (Tcl_EvalObjv(interp, static_cast<int>(words.size()), words.data(), 0) != TCL_OK) {
-            state.SkipWithError(Tcl_GetStringResult(interp));
-            break;
-        }
-    }
-    for (Tcl_Obj* word : words) Tcl_DecrRefCount(word);
-}
-
-void BM_BareCommandCall(benchmark::State& state) {
-    Tcl_CreateObjCommand(bench_interp(), "::bench_bare", &bare_command, nullptr, nullptr);
-    run_words(state, {"::bench_bare", "-regexp", "-nocase"});
-}
-
-void BM_FrameworkCommandCall(benchmark::State& state) {
-    run_words(state, {"::test::get_widgets", "-regexp", "-nocase"});
-}
-
 // Runs script in a fresh variable r holding value.
 void run_on(benchmark::State& state, Tcl_Obj* value, const char* text) {
     Tcl_Interp* interp = bench_interp();
@@ -188,8 +157,6 @@ BENCHMARK(BM_PlainListOfNewStrings)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CollectionOfNewNativeObjects)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReturnCollection)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LimitedStringOfCollection)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_BareCommandCall)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FrameworkCommandCall)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ListUseThenCollection)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ListUseTwice)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
