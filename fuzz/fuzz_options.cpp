@@ -91,11 +91,13 @@ void checkReset(Tcl_Interp* interp) {
 }
 
 // Whether a result may be kept for the next command: "add_to_collection
-// $held $held" doubles it each time, and a million names tried as patterns
-// is a slow input of the harness, not of the commands.
+// $held $held" doubles it each time, and every name of a held list tried as
+// a pattern against every board is slow in the harness, not in the commands
+// (the long run needs about a thousand inputs a second); large collections
+// and long values have their own tests and benches.
 bool small(Tcl_Obj* result) {
     const tov::tcltasks::collection_wrapper_base* collection = tov::tcltasks::detail::get_collection(result);
-    return collection ? collection->size() <= 1000 : Tcl_GetCharLength(result) <= 10000;
+    return collection ? collection->size() <= 64 : Tcl_GetCharLength(result) <= 2000;
 }
 
 // One command: the first byte chooses it, the rest is the list of its words.
