@@ -435,8 +435,16 @@ public:
     // (HBOBoardInternal::readPackedPins): made pins on first use, as a
     // listing reads many pins that nobody asks for.
     void setPackedPins(std::string packed);
+    // Parameters, interfaces and component modes as the board file reader
+    // checked and packed them (HBOBoardInternal::readPackedDetails): made on
+    // first use, as a listing reads many that nobody asks for.
+    void setPackedDetails(std::string packed);
 
 private:
+    // Makes the parameters, interfaces and modes from their packed copy, at
+    // most once even when several threads ask at the same time.
+    void makeDetails() const;
+
     // Pins and the lookups over them, loaded and built at most once even
     // when several threads ask at the same time.
     struct PinData;
@@ -447,9 +455,10 @@ private:
     HBOPackedTexts<TEXT_COUNT> texts_;
     std::string pinMapFile_;
     HBOBoard* board_;
-    std::vector<std::unique_ptr<HBOParameter>> parameters_;
-    std::vector<std::unique_ptr<HBOBusIf>> interfaces_;
-    std::vector<std::unique_ptr<HBOComponentMode>> modes_;
+    // Made from packedDetails_ on first use when the reader packed them.
+    mutable std::vector<std::unique_ptr<HBOParameter>> parameters_;
+    mutable std::vector<std::unique_ptr<HBOBusIf>> interfaces_;
+    mutable std::vector<std::unique_ptr<HBOComponentMode>> modes_;
     mutable std::once_flag pinsOnce_;
     mutable std::once_flag pinIndexOnce_;
     mutable std::once_flag portsOfPinsOnce_;
@@ -457,6 +466,9 @@ private:
     mutable std::atomic<bool> pinsReady_{false};
     mutable std::string packedPins_;  // until the pins are made from it
     bool hasPackedPins_ = false;
+    mutable std::once_flag detailsOnce_;
+    mutable std::atomic<bool> detailsReady_{true};
+    mutable std::string packedDetails_;  // until the details are made from it
     // Built on the first pin-to-port question, again when interfaces were added since.
     struct PortsOfPins;
     mutable std::unique_ptr<PortsOfPins> portsOfPins_;

@@ -121,6 +121,16 @@ PinFileContents loadPinFile(const std::string& path, HBOBoardComponent* owner, H
 // component's inline <pins> (HBOBoardComponent::setPackedPins).
 PinFileContents readPackedPins(const std::string& packed, HBOBoardComponent* owner);
 
+// What a component holds besides its pins and attributes.
+struct ComponentDetails {
+    std::vector<std::unique_ptr<HBOParameter>> parameters;
+    std::vector<std::unique_ptr<HBOBusIf>> interfaces;
+    std::vector<std::unique_ptr<HBOComponentMode>> modes;
+};
+// Makes the details that the board file reader checked and packed for a
+// component (HBOBoardComponent::setPackedDetails).
+ComponentDetails readPackedDetails(const std::string& packed, HBOBoardComponent* owner);
+
 // A <pin> of a pin file as written, unchecked.
 struct RawPin {
     std::string index, name, loc;

@@ -490,12 +490,11 @@ HBOBoardComponent::HBOBoardComponent(Attributes attributes, HBOBoard* board)
       board_(board) {}
 
 HBOBoardComponent::HBOBoardComponent(const HBOBoardComponent& other, HBOBoard* board)
-    : texts_(other.texts_),
-      pinMapFile_(other.pinMapFile_),
-      board_(board),
-      parameters_(copyPlain(other.parameters_)),
-      interfaces_(copyOwned(other.interfaces_, this)),
-      modes_(copyOwned(other.modes_, this)) {
+    : texts_(other.texts_), pinMapFile_(other.pinMapFile_), board_(board) {
+    other.makeDetails();
+    parameters_ = copyPlain(other.parameters_);
+    interfaces_ = copyOwned(other.interfaces_, this);
+    modes_ = copyOwned(other.modes_, this);
     stampBoard(parameters_, board);
     const PinData& from = other.pinData();
     std::vector<HBOPinProps> pins = from.pins;
@@ -526,24 +525,45 @@ std::string HBOBoardComponent::getName() const {
 }
 
 void HBOBoardComponent::getParameters(std::vector<HBOParameter*>& parameters) const {
+    makeDetails();
     appendRaw(parameters_, parameters);
 }
 
 void HBOBoardComponent::getBusIfSeq(std::vector<HBOBusIf*>& interfaces, bool /*includeDisabled*/) const {
+    makeDetails();
     appendRaw(interfaces_, interfaces);
 }
 
 void HBOBoardComponent::getInterfacesVec(std::vector<HBOBusIf*>& interfaces) const {
+    makeDetails();
     appendRaw(interfaces_, interfaces);
 }
 
 HBOBusIf* HBOBoardComponent::findBusIf(const std::string& name) const {
+    makeDetails();
     for (const auto& busIf : interfaces_)
         if (busIf->getName() == name) return busIf.get();
     return nullptr;
 }
 
-void HBOBoardComponent::getComponentModes(std::vector<HBOComponentMode*>& modes) const { appendRaw(modes_, modes); }
+void HBOBoardComponent::getComponentModes(std::vector<HBOComponentMode*>& modes) const {
+    makeDetails();
+    appendRaw(modes_, modes);
+}
+
+void HBOBoardComponent::makeDetails() const {
+    if (detailsReady_.load(std::memory_order_acquire)) return;
+    std::call_once(detailsOnce_, [this] {
+        HBOBoardInternal::ComponentDetails made =
+            HBOBoardInternal::readPackedDetails(packedDetails_, const_cast<HBOBoardComponent*>(this));
+        stampBoard(made.parameters, board_);
+        parameters_ = std::move(made.parameters);
+        interfaces_ = std::move(made.interfaces);
+        modes_ = std::move(made.modes);
+        std::string().swap(packedDetails_);
+        detailsReady_.store(true, std::memory_order_release);
+    });
+}
 
 HBOBoardComponent::PinData& HBOBoardComponent::pinData() const {
     // Pins a builder gave, or loaded before: no call_once, which costs a
@@ -594,6 +614,7 @@ HBOPinProps* HBOBoardComponent::findPinByIndex(uint32_t index) const {
 }
 
 void HBOBoardComponent::getInterfacePortsOfPin(const std::string& pinName, std::vector<HBOModelPort*>& ports) const {
+    makeDetails();
     std::call_once(portsOfPinsOnce_, [this] { portsOfPins_ = std::make_unique<PortsOfPins>(); });
     PortsOfPins& index = *portsOfPins_;
     std::lock_guard<std::mutex> lock(index.mutex);
@@ -624,16 +645,19 @@ bool HBOBoardComponent::getModelPortByName(HBOModelPort*& port, const std::strin
 }
 
 void HBOBoardComponent::addParameter(std::unique_ptr<HBOParameter> parameter) {
+    makeDetails();
     parameter->setBoard(board_);
     parameters_.push_back(std::move(parameter));
 }
 
 HBOBusIf* HBOBoardComponent::addBusIf(std::unique_ptr<HBOBusIf> busIf) {
+    makeDetails();
     interfaces_.push_back(std::move(busIf));
     return interfaces_.back().get();
 }
 
 HBOComponentMode* HBOBoardComponent::addComponentMode(std::unique_ptr<HBOComponentMode> mode) {
+    makeDetails();
     modes_.push_back(std::move(mode));
     return modes_.back().get();
 }
@@ -649,6 +673,11 @@ void HBOBoardComponent::setInlinePins(std::vector<HBOPinProps> pins, std::shared
 void HBOBoardComponent::setPackedPins(std::string packed) {
     packedPins_ = std::move(packed);
     hasPackedPins_ = true;
+}
+
+void HBOBoardComponent::setPackedDetails(std::string packed) {
+    packedDetails_ = std::move(packed);
+    detailsReady_ = false;
 }
 
 // ---- buses and nets

@@ -254,21 +254,16 @@ void eachItem(const pugi::xml_node& node, const char* list, const char* item, F 
     for (pugi::xml_node child : node.child(list).children(item)) visit(child);
 }
 
-std::unique_ptr<HBOParameter> readParameter(const pugi::xml_node& p) {
+// name, value and value_type of a <parameter>.
+std::array<const char*, 3> parameterTexts(const pugi::xml_node& p) {
     static const char* const names[] = {"name", "value", "value_type"};
     AttributesOf<3> a(p, names);
-    return std::make_unique<HBOParameter>(a.required(0), a.value(1), a.value(2));
+    return {a.required(0), a.value(1), a.value(2)};
 }
 
-template <class Add>
-void readParameters(const pugi::xml_node& node, Add add) {
-    eachItem(node, "parameters", "parameter", [&](const pugi::xml_node& p) { add(readParameter(p)); });
-}
-
-std::unique_ptr<HBOBusIfPreference> readPreference(const pugi::xml_node& p) {
-    static const char* const names[] = {"vendor", "library", "name", "version", "order"};
-    AttributesOf<5> a(p, names);
-    return std::make_unique<HBOBusIfPreference>(a.value(0), a.value(1), a.required(2), a.value(3), a.intNumber(4));
+std::unique_ptr<HBOParameter> readParameter(const pugi::xml_node& p) {
+    const auto texts = parameterTexts(p);
+    return std::make_unique<HBOParameter>(texts[0], texts[1], texts[2]);
 }
 
 // Pin indexes met so far in one file.
@@ -539,6 +534,104 @@ private:
     std::vector<std::pair<std::string, const std::string*>> extraNames_;
 };
 
+// Packed component details: a flag for schema 2, then the parameters, the
+// interfaces and the component modes, each list behind its 32-bit count.
+// Every text ends with a NUL, as pins' do. A parameter is its name, value
+// and value type; a preferred IP its vendor, library, name, version and
+// 32-bit order. An interface is its six attributes, parameters, preferred
+// IPs and port maps; a port map its logical and physical port and, with
+// schema 2, its dir, left and right and its pin maps: a 32-bit byte count,
+// then index and pin of each. A mode is its name, display name, enabled,
+// interface names and preferred IPs.
+class DetailsPacker {
+public:
+    explicit DetailsPacker(std::string& packed) : packed_(packed) { packed_.clear(); }
+
+    void text(const char* text) { packText(text, packed_); }
+    void flag(bool on) { packed_.push_back(on ? 1 : 0); }
+    void number(uint32_t number) { packNumber(number, packed_); }
+    // pack(child) for each child named item of parent, behind their count.
+    template <class Pack>
+    void each(const pugi::xml_node& parent, const char* item, Pack pack) {
+        const std::size_t countAt = packed_.size();
+        packNumber(0, packed_);
+        uint32_t count = 0;
+        for (pugi::xml_node child : parent.children(item)) {
+            pack(child);
+            ++count;
+        }
+        std::memcpy(&packed_[countAt], &count, sizeof count);
+    }
+    // Texts that pack() adds, behind their byte count.
+    template <class Pack>
+    void block(Pack pack) {
+        const std::size_t sizeAt = packed_.size();
+        packNumber(0, packed_);
+        pack();
+        const auto size = static_cast<uint32_t>(packed_.size() - sizeAt - sizeof(uint32_t));
+        std::memcpy(&packed_[sizeAt], &size, sizeof size);
+    }
+
+private:
+    std::string& packed_;
+};
+
+class DetailsUnpacker {
+public:
+    explicit DetailsUnpacker(const std::string& packed) : at_(packed.data()) {}
+
+    std::string_view text() {
+        const std::string_view text(at_);
+        at_ += text.size() + 1;
+        return text;
+    }
+    bool flag() { return *at_++ != 0; }
+    uint32_t number() { return unpackNumber(at_); }
+    // make() once for each item of a list.
+    template <class Make>
+    void each(Make make) {
+        for (uint32_t count = number(); count > 0; --count) make();
+    }
+    // The texts of a block.
+    std::string_view block() {
+        const uint32_t size = number();
+        const std::string_view texts(at_, size);
+        at_ += size;
+        return texts;
+    }
+
+private:
+    const char* at_;
+};
+
+void packParameter(DetailsPacker& pack, const pugi::xml_node& p) {
+    for (const char* text : parameterTexts(p)) pack.text(text);
+}
+
+std::unique_ptr<HBOParameter> unpackParameter(DetailsUnpacker& in) {
+    const std::string_view name = in.text();
+    const std::string_view value = in.text();
+    return std::make_unique<HBOParameter>(name, value, in.text());
+}
+
+void packPreference(DetailsPacker& pack, const pugi::xml_node& p) {
+    static const char* const names[] = {"vendor", "library", "name", "version", "order"};
+    AttributesOf<5> a(p, names);
+    pack.text(a.value(0));
+    pack.text(a.value(1));
+    pack.text(a.required(2));
+    pack.text(a.value(3));
+    pack.number(static_cast<uint32_t>(a.intNumber(4)));
+}
+
+std::unique_ptr<HBOBusIfPreference> unpackPreference(DetailsUnpacker& in) {
+    const std::string_view vendor = in.text();
+    const std::string_view library = in.text();
+    const std::string_view name = in.text();
+    const std::string_view version = in.text();
+    return std::make_unique<HBOBusIfPreference>(vendor, library, name, version, static_cast<int>(in.number()));
+}
+
 // ---- board.xml
 
 class BoardReader {
@@ -553,7 +646,8 @@ public:
             return;
         }
         board_.setPresetFile(fileNextTo(file_.path(), attr(root, "preset_file")));
-        readParameters(root, [this](std::unique_ptr<HBOParameter> p) { board_.addParameter(std::move(p)); });
+        eachItem(root, "parameters", "parameter",
+                 [this](const pugi::xml_node& p) { board_.addParameter(readParameter(p)); });
         eachItem(root, "jumpers", "jumper", [this](const pugi::xml_node& j) {
             board_.addJumper(
                 std::make_unique<HBOJumper>(required(j, "name"), attr(j, "default_mode"), attr(j, "description")));
@@ -643,9 +737,7 @@ private:
         if (!seen.second) throw FileProblem{c.offset_debug(), "component '" + a.name + "' is defined twice"};
         components_.at(seen.first).hasPinFile = !a.pinMapFile.empty();
         HBOBoardComponent* component = board_.addComponent(std::make_unique<HBOBoardComponent>(std::move(a), &board_));
-        for (pugi::xml_node p : parts.parameters.children("parameter")) component->addParameter(readParameter(p));
-        for (pugi::xml_node i : parts.interfaces.children("interface")) readInterface(i, component);
-        for (pugi::xml_node m : parts.modes.children("component_mode")) readMode(m, component);
+        packDetails(parts, component);
         if (parts.pins) {
             PinReader reader(component);
             component->setPackedPins(reader.packAll(parts.pins, scratch_));
@@ -653,53 +745,54 @@ private:
         }
     }
 
-    void readInterface(const pugi::xml_node& i, HBOBoardComponent* component) {
+    // Checks the parameters, interfaces and modes of a component as making
+    // them would, and packs them for readPackedDetails.
+    void packDetails(const ComponentParts& parts, HBOBoardComponent* component) {
+        DetailsPacker pack(scratch_);
+        pack.flag(schema2_);
+        pack.each(parts.parameters, "parameter", [&](const pugi::xml_node& p) { packParameter(pack, p); });
+        pack.each(parts.interfaces, "interface", [&](const pugi::xml_node& i) { packInterface(pack, i); });
+        pack.each(parts.modes, "component_mode", [&](const pugi::xml_node& m) { packMode(pack, m); });
+        component->setPackedDetails(std::string(scratch_));
+    }
+
+    void packInterface(DetailsPacker& pack, const pugi::xml_node& i) {
         static const char* const names[] = {"name", "mode", "type", "of_component", "preset_proc", "enabled"};
         AttributesOf<6> found(i, names);
-        HBOBusIf::Attributes a{found.required(0), found.value(1), found.value(2),
-                               found.value(3),    found.value(4), found.value(5, "true")};
-        HBOBusIf* busIf = component->addBusIf(std::make_unique<HBOBusIf>(a, component));
-        readParameters(i, [busIf](std::unique_ptr<HBOParameter> p) { busIf->addParameter(std::move(p)); });
-        eachItem(i, "preferred_ips", "preferred_ip",
-                 [busIf](const pugi::xml_node& p) { busIf->addPreference(readPreference(p)); });
-        static const char* const portNames[] = {"logical_port", "physical_port", "dir", "left", "right"};
-        eachItem(i, "port_maps", "port_map", [&](const pugi::xml_node& m) {
-            AttributesOf<5> found(m, portNames);
-            const char* const logical = found.required(0);
-            const char* const physical = found.required(1);
-            std::unique_ptr<HBOModelPort> port;
-            if (schema2_) {
-                port =
-                    std::make_unique<HBOModelPort>(physical, found.value(2), found.value(3), found.value(4), component);
-                readPinMaps(m.child("pin_maps"), *port);
+        pack.text(found.required(0));
+        for (std::size_t slot = 1; slot < 5; ++slot) pack.text(found.value(slot));
+        pack.text(found.value(5, "true"));
+        pack.each(i.child("parameters"), "parameter", [&](const pugi::xml_node& p) { packParameter(pack, p); });
+        pack.each(i.child("preferred_ips"), "preferred_ip", [&](const pugi::xml_node& p) { packPreference(pack, p); });
+        pack.each(i.child("port_maps"), "port_map", [&](const pugi::xml_node& m) { packPortMap(pack, m); });
+    }
+
+    void packPortMap(DetailsPacker& pack, const pugi::xml_node& m) {
+        static const char* const names[] = {"logical_port", "physical_port", "dir", "left", "right"};
+        AttributesOf<5> found(m, names);
+        pack.text(found.required(0));
+        pack.text(found.required(1));
+        if (!schema2_) return;
+        for (std::size_t slot = 2; slot < 5; ++slot) pack.text(found.value(slot));
+        static const char* const pinNames[] = {"port_index", "component_pin"};
+        pack.block([&] {
+            for (pugi::xml_node p : m.child("pin_maps").children("pin_map")) {
+                AttributesOf<2> pin(p, pinNames);
+                pack.text(pin.required(0));
+                pack.text(pin.required(1));
             }
-            busIf->addPortMap(std::make_unique<HBOPortMap>(logical, physical), std::move(port));
         });
     }
 
-    // The <pin_map> children of pinMaps, checked in a first pass so that
-    // the port keeps them in one allocation made to size.
-    void readPinMaps(const pugi::xml_node& pinMaps, HBOModelPort& port) {
-        static const char* const pinNames[] = {"port_index", "component_pin"};
-        pinMapTexts_.clear();
-        std::size_t bytes = 0;
-        for (pugi::xml_node p : pinMaps.children("pin_map")) {
-            AttributesOf<2> pin(p, pinNames);
-            pinMapTexts_.emplace_back(pin.required(0), pin.required(1));
-            bytes += pinMapTexts_.back().first.size() + pinMapTexts_.back().second.size() + 2;
-        }
-        port.reservePinMaps(bytes);
-        for (const auto& pin : pinMapTexts_) port.addPinMap(pin.first, pin.second);
-    }
-
-    void readMode(const pugi::xml_node& m, HBOBoardComponent* component) {
-        std::string name = required(m, "name");
-        HBOComponentMode* mode = component->addComponentMode(std::make_unique<HBOComponentMode>(
-            name, attr(m, "display_name", name.c_str()), attr(m, "enabled", "true"), component));
-        eachItem(m, "interfaces", "interface",
-                 [mode](const pugi::xml_node& i) { mode->addInterfaceName(required(i, "name")); });
-        eachItem(m, "preferred_ips", "preferred_ip",
-                 [mode](const pugi::xml_node& p) { mode->addPreferredIp(readPreference(p)); });
+    void packMode(DetailsPacker& pack, const pugi::xml_node& m) {
+        static const char* const names[] = {"name", "display_name", "enabled"};
+        AttributesOf<3> found(m, names);
+        pack.text(found.required(0));
+        pack.text(found.value(1, found.value(0)));
+        pack.text(found.value(2, "true"));
+        pack.each(m.child("interfaces"), "interface",
+                  [&](const pugi::xml_node& i) { pack.text(requiredAttribute(i, "name").value()); });
+        pack.each(m.child("preferred_ips"), "preferred_ip", [&](const pugi::xml_node& p) { packPreference(pack, p); });
     }
 
     void requireComponent(const pugi::xml_node& c, const std::string& name) {
@@ -853,7 +946,6 @@ private:
     bool schema2_ = false;                   // port maps name their pins
     int64_t nets_ = 0;                       // made by the connection maps read so far
     std::string scratch_;                    // packing space, reused by every component
-    std::vector<std::pair<std::string_view, std::string_view>> pinMapTexts_;  // of the port being read
     ComponentTable components_;
 };
 
@@ -948,6 +1040,50 @@ PinFileContents readPackedPins(const std::string& packed, HBOBoardComponent* own
     reader.unpackAll(packed, contents.pins);
     contents.styles = reader.styles();
     return contents;
+}
+
+ComponentDetails readPackedDetails(const std::string& packed, HBOBoardComponent* owner) {
+    ComponentDetails details;
+    DetailsUnpacker in(packed);
+    const bool schema2 = in.flag();
+    in.each([&] { details.parameters.push_back(unpackParameter(in)); });
+    in.each([&] {
+        HBOBusIf::Attributes a;
+        for (std::string* text : {&a.name, &a.mode, &a.type, &a.ofComponent, &a.presetProc, &a.isEnabled})
+            *text = in.text();
+        details.interfaces.push_back(std::make_unique<HBOBusIf>(a, owner));
+        HBOBusIf& busIf = *details.interfaces.back();
+        in.each([&] { busIf.addParameter(unpackParameter(in)); });
+        in.each([&] { busIf.addPreference(unpackPreference(in)); });
+        in.each([&] {
+            const std::string_view logical = in.text();
+            const std::string_view physical = in.text();
+            std::unique_ptr<HBOModelPort> port;
+            if (schema2) {
+                const std::string_view dir = in.text();
+                const std::string_view left = in.text();
+                port = std::make_unique<HBOModelPort>(physical, dir, left, in.text(), owner);
+                const std::string_view pinMaps = in.block();
+                port->reservePinMaps(pinMaps.size());
+                for (const char* at = pinMaps.data(); at < pinMaps.data() + pinMaps.size();) {
+                    const std::string_view index(at);
+                    const std::string_view pin(at + index.size() + 1);
+                    port->addPinMap(index, pin);
+                    at = pin.data() + pin.size() + 1;
+                }
+            }
+            busIf.addPortMap(std::make_unique<HBOPortMap>(logical, physical), std::move(port));
+        });
+    });
+    in.each([&] {
+        const std::string name(in.text());
+        const std::string displayName(in.text());
+        details.modes.push_back(std::make_unique<HBOComponentMode>(name, displayName, std::string(in.text()), owner));
+        HBOComponentMode& mode = *details.modes.back();
+        in.each([&] { mode.addInterfaceName(std::string(in.text())); });
+        in.each([&] { mode.addPreferredIp(unpackPreference(in)); });
+    });
+    return details;
 }
 
 bool scanPinFile(const std::string& path, std::vector<RawPin>& scanned) {

@@ -84,11 +84,36 @@ TEST_F(BoardFile, AttributesInAnyOrderWithDefaults) {
                      "<pin_map port_index=\"0\" component_pin=\"x0\"/></pin_maps>\n"
                      "        </port_map></port_maps>\n"
                      "      </interface></interfaces>\n"
+                     "      <component_modes><component_mode enabled=\"false\" name=\"m\">\n"
+                     "        <preferred_ips><preferred_ip name=\"mip\" library=\"l\"/></preferred_ips>\n"
+                     "        <interfaces><interface name=\"i\"/><interface name=\"j\"/></interfaces>\n"
+                     "      </component_mode></component_modes>\n"
                      "    </component>\n    <component type=\"chip\" name=\"b\"/>\n"
                      "  </components>\n</board>\n"))
         << error;
+    // A copy made before anyone asked for the details has them all.
+    HBOBoard copy(*board, "copy");
+    for (const HBOBoard* from : {static_cast<const HBOBoard*>(&copy), static_cast<const HBOBoard*>(board.get())}) {
+        HBOBoardComponent* a = from->findComponent("a");
+        ASSERT_NE(a, nullptr);
+        std::vector<HBOComponentMode*> modes;
+        a->getComponentModes(modes);
+        ASSERT_EQ(modes.size(), 1u);
+        EXPECT_EQ(modes[0]->getDisplayName(), "m");  // defaults to the name
+        EXPECT_EQ(modes[0]->getIsEnabled(), "false");
+        EXPECT_EQ(modes[0]->getInterfaceNames(), (Names{"i", "j"}));
+        EXPECT_EQ(modes[0]->getOwner(), a);
+        std::vector<HBOBusIfPreference*> preferred;
+        modes[0]->getPreferredIps(preferred);
+        ASSERT_EQ(preferred.size(), 1u);
+        EXPECT_EQ(preferred[0]->getVlnv(), ":l:mip:");
+        EXPECT_EQ(preferred[0]->getBoard(), from);
+        HBOBusIf* busIf = a->findBusIf("i");
+        ASSERT_NE(busIf, nullptr);
+        EXPECT_EQ(busIf->getOwnerComponent(), a);
+        EXPECT_EQ(busIf->getPortMaps().at("lo")->getPinPortMap(), (HBOPinPortMap{{"0", "x0"}, {"1", "x1"}}));
+    }
     HBOBoardComponent* a = board->findComponent("a");
-    ASSERT_NE(a, nullptr);
     EXPECT_EQ(a->getType(), "fpga");
     EXPECT_EQ(a->getSubType(), "s");
     EXPECT_EQ(a->getDisplayName(), "Main");
@@ -119,6 +144,34 @@ TEST_F(BoardFile, AttributesInAnyOrderWithDefaults) {
     EXPECT_EQ(port->getLeft(), "1");
     EXPECT_EQ(port->getRight(), "0");
     EXPECT_EQ(port->getPinPortMap(), (HBOPinPortMap{{"0", "x0"}, {"1", "x1"}}));
+}
+
+// What a listing does not make at once it still checks: a board missing a
+// required attribute anywhere in a component is refused when it is read.
+TEST_F(BoardFile, ComponentDetailsMissingARequiredAttribute) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<interfaces><interface mode=\"master\"/></interfaces>", "<interface> has no 'name'"},
+        {"<interfaces><interface name=\"i\"><port_maps><port_map logical_port=\"l\"/></port_maps></interface>"
+         "</interfaces>",
+         "<port_map> has no 'physical_port'"},
+        {"<interfaces><interface name=\"i\"><port_maps><port_map logical_port=\"l\" physical_port=\"p\">"
+         "<pin_maps><pin_map port_index=\"0\"/></pin_maps></port_map></port_maps></interface></interfaces>",
+         "<pin_map> has no 'component_pin'"},
+        {"<interfaces><interface name=\"i\"><preferred_ips><preferred_ip vendor=\"v\"/></preferred_ips>"
+         "</interface></interfaces>",
+         "<preferred_ip> has no 'name'"},
+        {"<parameters><parameter value=\"1\"/></parameters>", "<parameter> has no 'name'"},
+        {"<component_modes><component_mode/></component_modes>", "<component_mode> has no 'name'"},
+        {"<component_modes><component_mode name=\"m\"><interfaces><interface/></interfaces></component_mode>"
+         "</component_modes>",
+         "<interface> has no 'name'"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(read(std::string(kHead) + "    <component name=\"a\" type=\"fpga\">\n      " + c.first +
+                          "\n    </component>\n  </components>\n</board>\n"))
+            << c.first;
+        EXPECT_NE(error.find(std::string(", line 5: ") + c.second + " attribute"), std::string::npos) << error;
+    }
 }
 
 TEST_F(BoardFile, ConnectionMapsGiveNetsInFileOrder) {

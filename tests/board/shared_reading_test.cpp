@@ -149,7 +149,11 @@ TEST_F(SharedReading, FirstUseFromSeveralThreadsBuildsEachPartOnce) {
     std::ofstream(file()) << R"(<board schema_version="2.1" vendor="t.org" name="lazy" preset_file="gone.xml">
   <file_version>1.0</file_version>
   <components>
-    <component name="part0" type="fpga" part_name="p" pin_map_file="pins.xml"/>
+    <component name="part0" type="fpga" part_name="p" pin_map_file="pins.xml">
+      <interfaces><interface name="i"><port_maps><port_map logical_port="l" physical_port="p">
+        <pin_maps><pin_map port_index="0" component_pin="a"/></pin_maps></port_map></port_maps></interface></interfaces>
+      <component_modes><component_mode name="m"/></component_modes>
+    </component>
     <component name="J1" type="connector"><pins><pin index="0" name="j0"/><pin index="1" name="j1"/></pins></component>
   </components>
   <connections><connection name="c" component1="part0" component2="J1">
@@ -168,6 +172,9 @@ TEST_F(SharedReading, FirstUseFromSeveralThreadsBuildsEachPartOnce) {
         HBOPinProps* found = nullptr;
         std::vector<HBOBoardBusNet*> nets;
         std::size_t presets = 0;
+        std::vector<HBOBusIf*> interfaces;
+        std::vector<HBOComponentMode*> modes;
+        std::vector<HBOModelPort*> portsOfPin;
     };
     std::vector<Seen> seen(4);
     std::vector<std::thread> threads;
@@ -178,17 +185,26 @@ TEST_F(SharedReading, FirstUseFromSeveralThreadsBuildsEachPartOnce) {
             mine.found = part->findPin("b");
             board.getNetsOfPin("part0", 1, mine.nets);
             mine.presets = board.getIpPresets().size();
+            part->getBusIfSeq(mine.interfaces);
+            part->getComponentModes(mine.modes);
+            part->getInterfacePortsOfPin("a", mine.portsOfPin);
         });
     }
     for (auto& thread : threads) thread.join();
     ASSERT_EQ(seen[0].pins.size(), 2u);
     ASSERT_EQ(seen[0].nets.size(), 1u);
     EXPECT_EQ(seen[0].found, seen[0].pins[1]);
+    ASSERT_EQ(seen[0].interfaces.size(), 1u);
+    ASSERT_EQ(seen[0].modes.size(), 1u);
+    ASSERT_EQ(seen[0].portsOfPin.size(), 1u);
     for (const Seen& other : seen) {
         EXPECT_EQ(other.pins, seen[0].pins);
         EXPECT_EQ(other.found, seen[0].found);
         EXPECT_EQ(other.nets, seen[0].nets);
         EXPECT_EQ(other.presets, 0u);
+        EXPECT_EQ(other.interfaces, seen[0].interfaces);
+        EXPECT_EQ(other.modes, seen[0].modes);
+        EXPECT_EQ(other.portsOfPin, seen[0].portsOfPin);
     }
     EXPECT_EQ(capture.messages.size(), 1u);  // the missing preset file, once
     EXPECT_EQ(board.getDroppedItems().size(), 1u);
