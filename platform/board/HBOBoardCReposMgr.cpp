@@ -10,7 +10,6 @@
 // listing go to the model, which frees each once nothing refers to it
 // (HBOBoardLifetime.h).
 #include <dlfcn.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <atomic>
@@ -231,11 +230,6 @@ NextListing HBOBoardCReposMgr::Impl::readChanged(const std::vector<std::string>&
         record.dependencies = dependenciesOf(*record.board);
         next.unpublished.push_back(std::move(parsed[k].board));
     }
-    // Each file's text and parsed document were freed as soon as it was
-    // read, leaving holes between the boards kept, on every reading
-    // thread's heap: given back now, or a listing would hold about as
-    // much again as its boards need.
-    if (!toRead.empty()) malloc_trim(0);
     return next;
 }
 
