@@ -218,14 +218,15 @@ public:
     void getPortPropsSeq(std::vector<HBOPinProps*>& pins) const;
 
     void addPinMap(std::string_view portIndex, std::string_view componentPin);
-    // Room for pin maps whose texts come to bytes (each text + 1), so that
-    // adding them allocates once.
-    void reservePinMaps(std::size_t bytes);
+    // Pin maps written as the port keeps them until ordered: index and pin
+    // of each, every text followed by a NUL. One append, however many.
+    void addPinMaps(std::string_view written);
     std::vector<HBOPinProps>& portPins() { return portPins_; }
     void setBusIf(HBOBusIf* busIf, const HBOPortMap* portMap);
 
 private:
     void insertPinMap(std::string_view portIndex, std::string_view componentPin) const;
+    void insertPinMaps(std::string_view written) const;
 
     enum Text { NAME, DIR, LEFT, RIGHT, TEXT_COUNT };
     HBOPackedTexts<TEXT_COUNT> texts_;  // packed: a listing holds one port per port map

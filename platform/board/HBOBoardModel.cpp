@@ -238,21 +238,30 @@ void HBOModelPort::addPinMap(std::string_view portIndex, std::string_view compon
     pendingPinMaps_.append(componentPin.data(), componentPin.size()).push_back('\0');
 }
 
-void HBOModelPort::reservePinMaps(std::size_t bytes) {
-    if (!pinMapsOrdered_.load(std::memory_order_acquire)) pendingPinMaps_.reserve(pendingPinMaps_.size() + bytes);
+void HBOModelPort::addPinMaps(std::string_view written) {
+    if (pinMapsOrdered_.load(std::memory_order_acquire)) {
+        insertPinMaps(written);
+        return;
+    }
+    pendingPinMaps_.append(written.data(), written.size());
+}
+
+// Each index and pin of pin maps as addPinMaps takes them.
+void HBOModelPort::insertPinMaps(std::string_view written) const {
+    const char* at = written.data();
+    const char* const end = at + written.size();
+    while (at < end) {
+        const std::string_view index(at);
+        const std::string_view pin(at + index.size() + 1);
+        insertPinMap(index, pin);
+        at = pin.data() + pin.size() + 1;
+    }
 }
 
 const HBOPinPortMap& HBOModelPort::getPinPortMap() const {
     if (pinMapsOrdered_.load(std::memory_order_acquire)) return pinPortMap_;
     std::call_once(pinMapsOnce_, [this] {
-        const char* at = pendingPinMaps_.data();
-        const char* const end = at + pendingPinMaps_.size();
-        while (at < end) {
-            const std::string_view index(at);
-            const std::string_view pin(at + index.size() + 1);
-            insertPinMap(index, pin);
-            at = pin.data() + pin.size() + 1;
-        }
+        insertPinMaps(pendingPinMaps_);
         std::string().swap(pendingPinMaps_);
         pinMapsOrdered_.store(true, std::memory_order_release);
     });

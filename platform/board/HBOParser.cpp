@@ -541,8 +541,9 @@ private:
 // 32-bit order. An interface is its six attributes, parameters, preferred
 // IPs and port maps; a port map its logical and physical port and, with
 // schema 2, its dir, left and right and its pin maps: a 32-bit byte count,
-// then index and pin of each. A mode is its name, display name, enabled,
-// interface names and preferred IPs.
+// then index and pin of each, as HBOModelPort::addPinMaps takes them. A
+// mode is its name, display name, enabled, interface names and preferred
+// IPs.
 class DetailsPacker {
 public:
     explicit DetailsPacker(std::string& packed) : packed_(packed) { packed_.clear(); }
@@ -1063,14 +1064,7 @@ ComponentDetails readPackedDetails(const std::string& packed, HBOBoardComponent*
                 const std::string_view dir = in.text();
                 const std::string_view left = in.text();
                 port = std::make_unique<HBOModelPort>(physical, dir, left, in.text(), owner);
-                const std::string_view pinMaps = in.block();
-                port->reservePinMaps(pinMaps.size());
-                for (const char* at = pinMaps.data(); at < pinMaps.data() + pinMaps.size();) {
-                    const std::string_view index(at);
-                    const std::string_view pin(at + index.size() + 1);
-                    port->addPinMap(index, pin);
-                    at = pin.data() + pin.size() + 1;
-                }
+                port->addPinMaps(in.block());
             }
             busIf.addPortMap(std::make_unique<HBOPortMap>(logical, physical), std::move(port));
         });
