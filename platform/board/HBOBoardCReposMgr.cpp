@@ -197,7 +197,9 @@ struct HBOBoardCReposMgr::Impl {
     void keepRecords(const HBOBoardInternal::FolderListing& folders, NextListing& next);
 };
 
-// Reuses the record of each file that did not change; reads the others.
+// Reuses the record of each file that did not change; reads the others. A
+// file read now is identified as it was read, and its pin and preset files
+// on the thread that read it, so that those system calls run in parallel.
 NextListing HBOBoardCReposMgr::Impl::readChanged(const std::vector<std::string>& files) {
     NextListing next;
     next.records.resize(files.size());
@@ -205,31 +207,33 @@ NextListing HBOBoardCReposMgr::Impl::readChanged(const std::vector<std::string>&
     next.losing.assign(files.size(), false);
     std::vector<std::size_t> toRead;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        FileIdentity now = HBOBoardInternal::identify(files[i]);
         auto known = records.find(files[i]);
-        if (known != records.end() && known->second.unchangedSince(now)) {
+        if (known != records.end() && known->second.unchangedSince(HBOBoardInternal::identify(files[i]))) {
             next.records[i] = known->second;
         } else {
-            next.records[i].identity = now;
             next.readNow[i] = true;
             toRead.push_back(i);
         }
     }
     std::vector<std::string> paths;
     for (std::size_t i : toRead) paths.push_back(files[i]);
-    std::vector<HBOBoardFileRead> parsed = HBOBoardInternal::parseBoardFiles(paths, listingThreads());
-    for (std::size_t k = 0; k < toRead.size(); ++k) {
-        FileRecord& record = next.records[toRead[k]];
-        for (const HBODroppedItem& warning : parsed[k].warnings)
-            record.problems.push_back(Problem{Problem::BadFile, warning.path, warning.line, warning.reason, ""});
-        if (!parsed[k].board) {
-            record.dropped = std::move(parsed[k].warnings.back());  // the reason the file is left out
-            continue;
-        }
-        record.board = parsed[k].board.get();
-        record.dependencies = dependenciesOf(*record.board);
-        next.unpublished.push_back(std::move(parsed[k].board));
-    }
+    std::vector<std::unique_ptr<HBOBoard>> boards(toRead.size());
+    HBOBoardInternal::parseBoardFiles(
+        paths, listingThreads(), [&](std::size_t k, HBOBoardFileRead& read, const FileIdentity& identity) {
+            FileRecord& record = next.records[toRead[k]];
+            record.identity = identity;
+            for (const HBODroppedItem& warning : read.warnings)
+                record.problems.push_back(Problem{Problem::BadFile, warning.path, warning.line, warning.reason, ""});
+            if (!read.board) {
+                record.dropped = std::move(read.warnings.back());  // the reason the file is left out
+                return;
+            }
+            record.board = read.board.get();
+            record.dependencies = dependenciesOf(*record.board);
+            boards[k] = std::move(read.board);
+        });
+    for (std::unique_ptr<HBOBoard>& board : boards)
+        if (board) next.unpublished.push_back(std::move(board));
     return next;
 }
 

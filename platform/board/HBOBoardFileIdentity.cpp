@@ -23,12 +23,17 @@ bool operator==(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_
 namespace HBOBoardInternal {
 
 FileIdentity identify(const std::string& path) {
-    FileIdentity identity;
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
+        FileIdentity identity;
         identity.error = errno;
         return identity;
     }
+    return identityOf(info);
+}
+
+FileIdentity identityOf(const struct stat& info) {
+    FileIdentity identity;
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     identity.device = info.st_dev;

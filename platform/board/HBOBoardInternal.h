@@ -1,6 +1,7 @@
 // Pieces of the board model library shared between its source files.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -96,13 +97,20 @@ struct FileIdentity {
     bool recent = false;
 };
 FileIdentity identify(const std::string& path);
+// The identity that a stat of the file gave.
+FileIdentity identityOf(const struct stat& info);
 // Whether a file identified as then and now holds what it held then.
 bool unchangedSince(const FileIdentity& then, const FileIdentity& now);
 
-// Reads each file on up to `threads` threads, the calling one among them;
-// the results come in the order of the files. An exception from one file
-// is thrown once every thread has ended.
-std::vector<HBOBoardFileRead> parseBoardFiles(const std::vector<std::string>& paths, unsigned threads);
+// HBOParser::readBoardFile, also giving the file's identity as it was when
+// read (taken from the open file, so it is the identity of what was read).
+HBOBoardFileRead readBoardFile(const std::string& path, FileIdentity& identity);
+// Reads each file on up to `threads` threads, the calling one among them,
+// and hands each result with the file's identity to done(position, read,
+// identity) on the thread that read it. An exception from one file, or from
+// done, is thrown once every thread has ended.
+using BoardFileDone = std::function<void(std::size_t, HBOBoardFileRead&, const FileIdentity&)>;
+void parseBoardFiles(const std::vector<std::string>& paths, unsigned threads, const BoardFileDone& done);
 // The cores this process may run on.
 unsigned usableCores();
 // "file, line N: reason" as the warnings and errors word it.

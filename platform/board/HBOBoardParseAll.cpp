@@ -1,7 +1,9 @@
 // Reading many board files at once, on every core the process may use. Each
 // file is one unit of work, taken in turn by the next free thread; its
 // warnings are kept with its result, so that the listing sends them in the
-// order of its files whatever thread read them.
+// order of its files whatever thread read them. Each result goes to the
+// caller on the thread that read it, so that what the caller does with it
+// runs in parallel too.
 #include <sched.h>
 
 #include <algorithm>
@@ -21,14 +23,15 @@ unsigned usableCores() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-std::vector<HBOBoardFileRead> parseBoardFiles(const std::vector<std::string>& paths, unsigned threads) {
-    std::vector<HBOBoardFileRead> results(paths.size());
+void parseBoardFiles(const std::vector<std::string>& paths, unsigned threads, const BoardFileDone& done) {
     std::vector<std::exception_ptr> failures(paths.size());
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i = next++; i < paths.size(); i = next++) {
             try {
-                results[i] = HBOParser::readBoardFile(paths[i]);
+                FileIdentity identity;
+                HBOBoardFileRead read = readBoardFile(paths[i], identity);
+                done(i, read, identity);
             } catch (...) {
                 failures[i] = std::current_exception();
             }
@@ -47,7 +50,6 @@ std::vector<HBOBoardFileRead> parseBoardFiles(const std::vector<std::string>& pa
     for (std::thread& helper : helpers) helper.join();
     for (const std::exception_ptr& failure : failures)
         if (failure) std::rethrow_exception(failure);
-    return results;
 }
 
 }  // namespace HBOBoardInternal

@@ -38,7 +38,7 @@ public:
     // Reads and parses the file and checks the root element's name.
     pugi::xml_node load(const char* rootName) {
         std::size_t size = 0;
-        text_ = readText(size);
+        text_ = readText(size, &identity_);
         pugi::xml_parse_result result = doc_.load_buffer_inplace(text_.get(), size);
         if (!result) throw FileProblem{result.offset, std::string("malformed XML: ") + result.description()};
         pugi::xml_node root = doc_.document_element();
@@ -88,16 +88,23 @@ public:
     }
 
     const std::string& path() const { return path_; }
+    // What the file was when load() read it, or found it could not.
+    const HBOBoardInternal::FileIdentity& identity() const { return identity_; }
 
 private:
     // Only regular files are read: a folder, pipe or device named like a
     // board file would fail oddly or block. The file is opened without
     // blocking and checked again once open, as it may have been replaced
     // since it was listed. Left unfilled before the read: zeroing a large
-    // file first costs time for nothing.
-    std::unique_ptr<char[]> readText(std::size_t& size) const {
+    // file first costs time for nothing. The file's identity, when asked
+    // for, is the last one taken before reading.
+    std::unique_ptr<char[]> readText(std::size_t& size, HBOBoardInternal::FileIdentity* identity = nullptr) const {
         struct stat info {};
-        if (::stat(path_.c_str(), &info) != 0) throw unreadable();
+        if (::stat(path_.c_str(), &info) != 0) {
+            if (identity) identity->error = errno;
+            throw unreadable();
+        }
+        if (identity) *identity = HBOBoardInternal::identityOf(info);
         if (!S_ISREG(info.st_mode)) throw notRegular(info.st_mode);
         const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) throw unreadable();
@@ -106,6 +113,7 @@ private:
             delete f;
         });
         if (::fstat(fd, &info) != 0) throw unreadable();
+        if (identity) *identity = HBOBoardInternal::identityOf(info);
         if (!S_ISREG(info.st_mode)) throw notRegular(info.st_mode);
         if (info.st_size > HBOBoardInternal::kMaxDataFileSize)
             throw FileProblem{-1, "is " + std::to_string(info.st_size) + " bytes long; files of more than " +
@@ -128,6 +136,7 @@ private:
     }
 
     std::string path_;
+    HBOBoardInternal::FileIdentity identity_;
     std::unique_ptr<char[]> text_;  // the parsed document points into it
     pugi::xml_document doc_;
 };
@@ -994,19 +1003,8 @@ bool HBOParser::parseFile(const std::string& path, HBOBoard* board) {
 }
 
 HBOBoardFileRead HBOParser::readBoardFile(const std::string& path) {
-    HBOBoardFileRead read;
-    read.board.reset(new HBOBoard);
-    XmlFile file(path);
-    try {
-        BoardReader(file, *read.board, &read.warnings).read(file.load("board"));
-        return read;
-    } catch (const FileProblem& problem) {
-        read.warnings.push_back({HBODroppedItem::BOARD_FILE, path, file.lineOf(problem.offset), problem.reason, ""});
-    } catch (const std::bad_alloc&) {
-        read.warnings.push_back({HBODroppedItem::BOARD_FILE, path, 0, "there is not enough memory to read it", ""});
-    }
-    read.board.reset();
-    return read;
+    HBOBoardInternal::FileIdentity identity;
+    return HBOBoardInternal::readBoardFile(path, identity);
 }
 
 void HBOParser::sendWarnings(const HBOBoardFileRead& read) {
@@ -1015,6 +1013,23 @@ void HBOParser::sendWarnings(const HBOBoardFileRead& read) {
 }
 
 namespace HBOBoardInternal {
+
+HBOBoardFileRead readBoardFile(const std::string& path, FileIdentity& identity) {
+    HBOBoardFileRead read;
+    read.board.reset(new HBOBoard);
+    XmlFile file(path);
+    try {
+        BoardReader(file, *read.board, &read.warnings).read(file.load("board"));
+    } catch (const FileProblem& problem) {
+        read.warnings.push_back({HBODroppedItem::BOARD_FILE, path, file.lineOf(problem.offset), problem.reason, ""});
+        read.board.reset();
+    } catch (const std::bad_alloc&) {
+        read.warnings.push_back({HBODroppedItem::BOARD_FILE, path, 0, "there is not enough memory to read it", ""});
+        read.board.reset();
+    }
+    identity = file.identity();
+    return read;
+}
 
 PinFileContents loadPinFile(const std::string& path, HBOBoardComponent* owner, HBODroppedItem* dropped) {
     PinFileContents contents;
