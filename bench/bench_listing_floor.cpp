@@ -8,9 +8,13 @@
 // Times are CPU times (the machine may be shared, so wall time would tell
 // more about the neighbours than about us), the minimum of R runs made in
 // turn (floor, parse, listing, floor, ...); each listing is cold, every file
-// read afresh, on the thread count of the floor it is compared with. Also: heap allocations and heap
-// bytes per board, resident memory of a listing against the size of its
-// files, and heap bytes per loaded pin of the largest pin file.
+// read afresh, on the thread count of the floor it is compared with. Also:
+// two costs for reference (finding the files; the floor with a visit of
+// every element and attribute, the least a reader of pugixml documents
+// does); heap allocations and heap bytes per board, resident memory of a
+// listing against the size of its files, and heap bytes per loaded pin of
+// the largest pin file.
+#include <dirent.h>
 #include <malloc.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -20,6 +24,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -112,6 +117,53 @@ void bareParse(const std::string& path) {
     if (!document.load_buffer_inplace_own(buffer, size)) throw std::runtime_error("pugixml cannot parse " + path);
 }
 
+// Two costs for reference: finding the files (the folders read as find
+// reads them, no file opened), and the floor with a visit of every element
+// and attribute of each parsed document, the least that a reader of
+// pugixml's documents does.
+std::size_t foldersWalked(const std::string& folder) {
+    std::size_t found = 0;
+    std::vector<std::string> pending{folder};
+    while (!pending.empty()) {
+        const std::string at = std::move(pending.back());
+        pending.pop_back();
+        DIR* dir = ::opendir(at.c_str());
+        if (!dir) continue;
+        while (const dirent* entry = ::readdir(dir)) {
+            if (entry->d_type == DT_DIR && std::strcmp(entry->d_name, ".") != 0 &&
+                std::strcmp(entry->d_name, "..") != 0)
+                pending.push_back(at + "/" + entry->d_name);
+            else if (std::strcmp(entry->d_name, "board.xml") == 0) ++found;
+        }
+        ::closedir(dir);
+    }
+    return found;
+}
+
+// A sum over the first letter of every name and value, so that the visit
+// reads what a reader reads and cannot be left out.
+std::size_t visitAll(const pugi::xml_node& node) {
+    std::size_t sum = 0;
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        sum += static_cast<unsigned char>(child.name()[0]);
+        for (pugi::xml_attribute a = child.first_attribute(); a; a = a.next_attribute())
+            sum += static_cast<unsigned char>(a.name()[0]) + static_cast<unsigned char>(a.value()[0]);
+        sum += visitAll(child);
+    }
+    return sum;
+}
+
+void parseAndVisit(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const auto size = static_cast<std::size_t>(in.tellg());
+    in.seekg(0);
+    void* buffer = pugi::get_memory_allocation_function()(size);
+    in.read(static_cast<char*>(buffer), static_cast<std::streamsize>(size));
+    pugi::xml_document document;
+    if (!document.load_buffer_inplace_own(buffer, size) || visitAll(document) == 0)
+        throw std::runtime_error("pugixml cannot parse " + path);
+}
+
 // Runs work(file) over the files on `threads` threads, each taking every
 // threads-th file; returns the CPU seconds of all threads together.
 template <class Work>
@@ -174,6 +226,8 @@ struct Figures {
     double listing1 = std::numeric_limits<double>::max();
     double listingN = std::numeric_limits<double>::max();
     double listingWall = std::numeric_limits<double>::max();
+    double walk = std::numeric_limits<double>::max();
+    double visit1 = std::numeric_limits<double>::max();
     double allocationsPerBoard = 0;
     double heapPerBoard = 0;
     double listingRssMiB = 0;
@@ -208,6 +262,10 @@ Figures measure(const std::string& folder, int runs, unsigned threads) {
         keepMin(f.listing1, coldListing(folder, 1, wall));
         keepMin(f.listingN, coldListing(folder, threads, wall));
         keepMin(f.listingWall, wall);
+        const double start = processCpu();
+        if (foldersWalked(folder) != files.size()) throw std::runtime_error("the walk missed board files: " + folder);
+        keepMin(f.walk, processCpu() - start);
+        keepMin(f.visit1, onThreads(files, 1, parseAndVisit));
     }
     // Memory: a parse of every file with the boards held; then a listing alone.
     const std::size_t heapBefore = heapInUse();
@@ -281,6 +339,9 @@ void print(const std::string& folder, std::size_t boards, const Figures& f, unsi
     row(label, f.listingN, f.floorN);
     std::printf("  %-44s %12.3f %10.2f\n", "listing wall time vs floor wall, N threads", f.listingWall * 1e3,
                 f.listingWall / f.floorNWall);
+    std::printf("  for reference: finding the files, and the least a reader of pugixml documents does\n");
+    row("folders walked, no file opened (process CPU)", f.walk, f.floor1);
+    row("floor + visit of every element, attribute", f.visit1, f.floor1);
     std::printf(
         "  allocations per board %.0f; heap per board %.0f B (%.2f x its file); listing RSS %.1f MiB "
         "(%.2f x the files)\n",
