@@ -14,9 +14,9 @@ struct HBODroppedItem {
         PRESET_FILE,     // a board's preset file: the board has no presets
         CONNECTION_MAP,  // a connection map: the bus has no nets from it
     };
-    Kind kind;
+    Kind kind = BOARD_FILE;
     std::string path;    // the file or folder
-    int line;            // of the problem in the file; 0 when none
+    int line = 0;        // of the problem in the file; 0 when none
     std::string reason;  // as the warning gave it, after the path and line
     // The board (DUPLICATE_FILE: its full name; the reason names both
     // files), component (PIN_FILE) or connection map (CONNECTION_MAP) concerned.

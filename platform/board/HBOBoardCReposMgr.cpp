@@ -6,7 +6,8 @@
 // listing change under them; a query after a change waits for the load it
 // needs, one load at a time. A board file that did not change, nor the pin
 // and preset files already read for its board, keeps its board in the next
-// listing; the others are read again, on every core. Boards that leave the
+// listing; the others are read again, on every core, from the moment the
+// walk of the folders meets them. Boards that leave the
 // listing go to the model, which frees each once nothing refers to it
 // (HBOBoardLifetime.h).
 #include <dlfcn.h>
@@ -24,6 +25,7 @@
 #include <boost/filesystem.hpp>
 
 #include "HBOBoardCReposMgr.h"
+#include "HBOBoardFileWorkers.h"
 #include "HBOBoardInternal.h"
 #include "HBOBoardLifetime.h"
 #include "HBOBoardModel.h"
@@ -140,6 +142,13 @@ struct Snapshot {
     }
 };
 
+// What became of one board file met by the walk: its record kept, or read now.
+struct FileOutcome {
+    FileRecord record;
+    bool readNow = false;
+    std::unique_ptr<HBOBoard> board;  // read now, until listed
+};
+
 // A listing being built from the files of the folders, in order.
 struct NextListing {
     std::vector<FileRecord> records;                     // one per file
@@ -189,7 +198,8 @@ struct HBOBoardCReposMgr::Impl {
     };
     Outcome reload();
     bool sameAsListed(const HBOBoardInternal::FolderListing& folders, const NextListing& next) const;
-    NextListing readChanged(const std::vector<std::string>& files);
+    FileOutcome outcomeOf(const std::string& file) const;
+    static NextListing inOrder(const HBOBoardInternal::FolderListing& folders, std::vector<FileOutcome> outcomes);
     std::shared_ptr<Snapshot> assemble(const HBOBoardInternal::FolderListing& folders, NextListing& next);
     std::vector<Problem> problemsToTell(const Snapshot& listing, const NextListing& next,
                                         const HBOBoardInternal::FolderListing& folders, bool fresh) const;
@@ -197,43 +207,45 @@ struct HBOBoardCReposMgr::Impl {
     void keepRecords(const HBOBoardInternal::FolderListing& folders, NextListing& next);
 };
 
-// Reuses the record of each file that did not change; reads the others. A
+// Reuses the record of a file that did not change; reads the others. Runs
+// on the reading threads, which only read the records of the last load. A
 // file read now is identified as it was read, and its pin and preset files
-// on the thread that read it, so that those system calls run in parallel.
-NextListing HBOBoardCReposMgr::Impl::readChanged(const std::vector<std::string>& files) {
-    NextListing next;
-    next.records.resize(files.size());
-    next.readNow.assign(files.size(), false);
-    next.losing.assign(files.size(), false);
-    std::vector<std::size_t> toRead;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        auto known = records.find(files[i]);
-        if (known != records.end() && known->second.unchangedSince(HBOBoardInternal::identify(files[i]))) {
-            next.records[i] = known->second;
-        } else {
-            next.readNow[i] = true;
-            toRead.push_back(i);
-        }
+// then and there.
+FileOutcome HBOBoardCReposMgr::Impl::outcomeOf(const std::string& file) const {
+    FileOutcome outcome;
+    auto known = records.find(file);
+    if (known != records.end() && known->second.unchangedSince(HBOBoardInternal::identify(file))) {
+        outcome.record = known->second;
+        return outcome;
     }
-    std::vector<std::string> paths;
-    for (std::size_t i : toRead) paths.push_back(files[i]);
-    std::vector<std::unique_ptr<HBOBoard>> boards(toRead.size());
-    HBOBoardInternal::parseBoardFiles(
-        paths, listingThreads(), [&](std::size_t k, HBOBoardFileRead& read, const FileIdentity& identity) {
-            FileRecord& record = next.records[toRead[k]];
-            record.identity = identity;
-            for (const HBODroppedItem& warning : read.warnings)
-                record.problems.push_back(Problem{Problem::BadFile, warning.path, warning.line, warning.reason, ""});
-            if (!read.board) {
-                record.dropped = std::move(read.warnings.back());  // the reason the file is left out
-                return;
-            }
-            record.board = read.board.get();
-            record.dependencies = dependenciesOf(*record.board);
-            boards[k] = std::move(read.board);
-        });
-    for (std::unique_ptr<HBOBoard>& board : boards)
-        if (board) next.unpublished.push_back(std::move(board));
+    outcome.readNow = true;
+    HBOBoardFileRead read = HBOBoardInternal::readBoardFile(file, outcome.record.identity);
+    FileRecord& record = outcome.record;
+    for (const HBODroppedItem& warning : read.warnings)
+        record.problems.push_back(Problem{Problem::BadFile, warning.path, warning.line, warning.reason, ""});
+    if (!read.board) {
+        record.dropped = std::move(read.warnings.back());  // the reason the file is left out
+        return outcome;
+    }
+    record.board = read.board.get();
+    record.dependencies = dependenciesOf(*record.board);
+    outcome.board = std::move(read.board);
+    return outcome;
+}
+
+// The outcomes, met in walk order, in the order of the files.
+NextListing HBOBoardCReposMgr::Impl::inOrder(const HBOBoardInternal::FolderListing& folders,
+                                             std::vector<FileOutcome> outcomes) {
+    NextListing next;
+    next.records.resize(folders.files.size());
+    next.readNow.assign(folders.files.size(), false);
+    next.losing.assign(folders.files.size(), false);
+    for (std::size_t i = 0; i < folders.files.size(); ++i) {
+        FileOutcome& outcome = outcomes[folders.foundAt[i]];
+        next.records[i] = std::move(outcome.record);
+        next.readNow[i] = outcome.readNow;
+        if (outcome.board) next.unpublished.push_back(std::move(outcome.board));
+    }
     return next;
 }
 
@@ -335,8 +347,11 @@ HBOBoardCReposMgr::Impl::Outcome HBOBoardCReposMgr::Impl::reload() {
     const uint64_t folderGeneration = foldersChanged.load();
     std::vector<std::string> newRoots = manager.getRootFolders();
     const bool fresh = !snapshot || folderGeneration != foldersListed || newRoots != roots;
-    HBOBoardInternal::FolderListing folders = HBOBoardInternal::listBoardFiles(newRoots);
-    NextListing next = readChanged(folders.files);
+    HBOBoardInternal::FileWorkers<FileOutcome> workers(listingThreads(),
+                                                       [this](const std::string& file) { return outcomeOf(file); });
+    HBOBoardInternal::FolderListing folders =
+        HBOBoardInternal::listBoardFiles(newRoots, [&workers](const std::string& file) { workers.push(file); });
+    NextListing next = inOrder(folders, workers.finish());
     if (!fresh && sameAsListed(folders, next)) return Outcome();
     std::shared_ptr<Snapshot> listing = assemble(folders, next);
     Outcome outcome;

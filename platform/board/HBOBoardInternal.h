@@ -75,12 +75,16 @@ void warn(const Problem& problem);
 void warnBadFile(const std::string& file, int line, const std::string& reason);
 
 // The board files below the folders, in order (byte-ordered within each
-// folder), and what could not be listed, in the order met.
+// folder), and what could not be listed, in the order met. found(path) is
+// called for each board file as the walk meets it, before the walk goes on;
+// foundAt gives, for each file in order, how many files were met before it.
 struct FolderListing {
     std::vector<std::string> files;
+    std::vector<std::size_t> foundAt;
     std::vector<Problem> problems;
 };
-FolderListing listBoardFiles(const std::vector<std::string>& roots);
+FolderListing listBoardFiles(const std::vector<std::string>& roots,
+                             const std::function<void(const std::string&)>& found);
 
 // What a file was when it was looked at: enough to tell any later change.
 // Times have nanoseconds, but a file system updates them only every few
@@ -105,14 +109,6 @@ bool unchangedSince(const FileIdentity& then, const FileIdentity& now);
 // HBOParser::readBoardFile, also giving the file's identity as it was when
 // read (taken from the open file, so it is the identity of what was read).
 HBOBoardFileRead readBoardFile(const std::string& path, FileIdentity& identity);
-// Reads each file on up to `threads` threads, the calling one among them,
-// and hands each result with the file's identity to done(position, read,
-// identity) on the thread that read it. An exception from one file, or from
-// done, is thrown once every thread has ended.
-using BoardFileDone = std::function<void(std::size_t, HBOBoardFileRead&, const FileIdentity&)>;
-void parseBoardFiles(const std::vector<std::string>& paths, unsigned threads, const BoardFileDone& done);
-// The cores this process may run on.
-unsigned usableCores();
 // "file, line N: reason" as the warnings and errors word it.
 std::string describeProblem(const std::string& file, int line, const std::string& reason);
 

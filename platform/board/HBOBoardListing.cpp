@@ -10,7 +10,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <iterator>
+#include <functional>
+#include <utility>
 
 #include "HBOBoardInternal.h"
 
@@ -35,8 +36,13 @@ Problem unreadable(const std::string& folder, const std::string& reason) {
     return Problem{Problem::UnreadableFolder, folder, 0, reason, std::string()};
 }
 
-// Appends the board files below root to files, and what it cannot read to problems.
-void walk(const std::string& root, std::vector<std::string>& files, std::vector<Problem>& problems) {
+// A board file met by the walk, and how many were met before it.
+using FoundFile = std::pair<std::string, std::size_t>;
+
+// Hands each board file below root to found as it meets it and appends it to
+// files, numbered on from met; appends what it cannot read to problems.
+void walk(const std::string& root, const std::function<void(const std::string&)>& found, std::size_t& met,
+          std::vector<FoundFile>& files, std::vector<Problem>& problems) {
     std::vector<std::string> pending{root};
     while (!pending.empty()) {
         const std::string folder = std::move(pending.back());
@@ -59,7 +65,10 @@ void walk(const std::string& root, std::vector<std::string>& files, std::vector<
             }
             if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
             std::string path = joined(folder, entry->d_name);
-            if (std::strcmp(entry->d_name, kBoardFileName) == 0) files.push_back(path);
+            if (std::strcmp(entry->d_name, kBoardFileName) == 0) {
+                found(path);
+                files.emplace_back(path, met++);
+            }
             if (isFolder(*entry, path)) pending.push_back(std::move(path));
         }
         ::closedir(dir);
@@ -70,8 +79,10 @@ void walk(const std::string& root, std::vector<std::string>& files, std::vector<
 
 namespace HBOBoardInternal {
 
-FolderListing listBoardFiles(const std::vector<std::string>& roots) {
+FolderListing listBoardFiles(const std::vector<std::string>& roots,
+                             const std::function<void(const std::string&)>& found) {
     FolderListing listing;
+    std::size_t met = 0;
     for (const std::string& root : roots) {
         if (root.empty()) {
             listing.problems.push_back(Problem{Problem::EmptyFolderName, root, 0, std::string(), std::string()});
@@ -82,10 +93,13 @@ FolderListing listBoardFiles(const std::vector<std::string>& roots) {
             listing.problems.push_back(Problem{Problem::MissingFolder, root, 0, std::string(), std::string()});
             continue;
         }
-        std::vector<std::string> files;
-        walk(root, files, listing.problems);
+        std::vector<FoundFile> files;
+        walk(root, found, met, files, listing.problems);
         std::sort(files.begin(), files.end());
-        std::move(files.begin(), files.end(), std::back_inserter(listing.files));
+        for (FoundFile& file : files) {
+            listing.files.push_back(std::move(file.first));
+            listing.foundAt.push_back(file.second);
+        }
     }
     return listing;
 }
