@@ -7,9 +7,8 @@
 // needs, one load at a time. A board file that did not change, nor the pin
 // and preset files already read for its board, keeps its board in the next
 // listing; the others are read again, on every core, from the moment the
-// walk of the folders meets them. Boards that leave the
-// listing go to the model, which frees each once nothing refers to it
-// (HBOBoardLifetime.h).
+// walk of the folders meets them. Boards that leave the listing go to the
+// model, which frees each once nothing refers to it (HBOBoardLifetime.h).
 #include <dlfcn.h>
 
 #include <algorithm>
