@@ -106,15 +106,20 @@ std::vector<std::string> boardFiles(const std::string& folder) {
     return files;
 }
 
-// The floor: read the file and parse it with pugixml, nothing more.
-void bareParse(const std::string& path) {
+// Reads the file and parses it into document with pugixml.
+void parseInto(const std::string& path, pugi::xml_document& document) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     const auto size = static_cast<std::size_t>(in.tellg());
     in.seekg(0);
     void* buffer = pugi::get_memory_allocation_function()(size);
     in.read(static_cast<char*>(buffer), static_cast<std::streamsize>(size));
-    pugi::xml_document document;
     if (!document.load_buffer_inplace_own(buffer, size)) throw std::runtime_error("pugixml cannot parse " + path);
+}
+
+// The floor: that, nothing more.
+void bareParse(const std::string& path) {
+    pugi::xml_document document;
+    parseInto(path, document);
 }
 
 // Two costs for reference: finding the files (the folders read as find
@@ -154,14 +159,9 @@ std::size_t visitAll(const pugi::xml_node& node) {
 }
 
 void parseAndVisit(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    const auto size = static_cast<std::size_t>(in.tellg());
-    in.seekg(0);
-    void* buffer = pugi::get_memory_allocation_function()(size);
-    in.read(static_cast<char*>(buffer), static_cast<std::streamsize>(size));
     pugi::xml_document document;
-    if (!document.load_buffer_inplace_own(buffer, size) || visitAll(document) == 0)
-        throw std::runtime_error("pugixml cannot parse " + path);
+    parseInto(path, document);
+    if (visitAll(document) == 0) throw std::runtime_error("no element with a name in " + path);
 }
 
 // Runs work(file) over the files on `threads` threads, each taking every
