@@ -49,8 +49,10 @@ public:
             pending = items_.size() - next_;
         }
         ready_.notify_one();
-        // One helper per path waiting, up to the threads wanted less the caller's.
-        if (pending > helpers_.size() && helpers_.size() + 1 < threads_) {
+        // One helper per path waiting beyond the first, up to the threads
+        // wanted less the caller's: one path the caller reads itself once the
+        // walk is done, so listing a single board starts no thread.
+        if (pending > helpers_.size() + 1 && helpers_.size() + 1 < threads_) {
             try {
                 helpers_.emplace_back([this] { run(); });
             } catch (const std::system_error&) {
